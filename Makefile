@@ -1,0 +1,32 @@
+# The README's two commands: `make run` and `make test`. Both bootstrap the
+# Debian packages first, so they work on a fresh machine.
+BUILD ?= build
+JOBS  ?= $(shell nproc)
+
+.PHONY: all bootstrap configure build test run bench fuzz clean
+
+all: build
+
+bootstrap:
+	@bash scripts/bootstrap.sh
+
+configure: bootstrap
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
+
+run: build
+	@bash scripts/run.sh $(BUILD)
+
+bench: build
+	@bash scripts/bench.sh $(BUILD)
+
+fuzz: bootstrap
+	@bash scripts/fuzz.sh
+
+clean:
+	rm -rf $(BUILD) build-fuzz

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# `make run`: the adapter emulator on a pseudo-terminal, mapped into a
+# private settings store, and the program connected to it.
+set -euo pipefail
+build=${1:-build}
+bin=$build/bin
+state=${OSTAN_RUN_DIR:-$build/run}
+mkdir -p "$state"
+export OSTAN_REGISTRY=${OSTAN_REGISTRY:-$PWD/$state/registry.reg}
+
+"$bin/adapter-emulator" --port 7 --baud 115200 --firmware 27 --status-period 500 \
+  >"$state/emulator.log" 2>&1 &
+emu=$!
+trap 'kill $emu 2>/dev/null || true' EXIT
+for _ in $(seq 50); do grep -q '^ready' "$state/emulator.log" 2>/dev/null && break; sleep 0.1; done
+echo "adapter emulator on COM7 (store: $OSTAN_REGISTRY, log: $state/emulator.log)"
+
+if [ ! -x "$bin/ostan" ]; then
+  echo "the program is not built yet; the emulator runs until Ctrl+C"
+  wait $emu
+  exit 0
+fi
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "no display: running under Xvfb"
+  exec xvfb-run -a "$bin/ostan"
+fi
+"$bin/ostan"

@@ -1,0 +1,65 @@
+#include "Beep.h"
+#include "MessageBox.h"
+#include "Ticks.h"
+
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace ostan;
+
+TEST(Ticks, DeadlinesSurviveTheWrap)
+{
+    struct Case { uint32_t deadline, now; bool passed; };
+    const Case cases[] = {
+        {1000, 999, false},       {1000, 1000, false},     {1000, 1001, true},
+        {0xFFFFFF00u, 0x10, true}, // counter wrapped after the deadline was set
+        {0x10, 0xFFFFFF00u, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TickDeadlinePassed(c.deadline, c.now), c.passed) << c.deadline << " " << c.now;
+    EXPECT_EQ(TicksSince(0xFFFFFFF0u, 0x10), 0x20u);
+}
+
+TEST(Ticks, PumpUntilEndsOnConditionOrFakeDeadline)
+{
+    uint32_t now = 0xFFFFFFF0u; // starts just before the wrap
+    SetTickSourceForTest([&] { return now += 10; });
+    int polls = 0;
+    EXPECT_FALSE(PumpUntil([&] { ++polls; return false; }, 200));
+    EXPECT_GE(polls, 19);
+    EXPECT_LE(polls, 22);
+
+    bool fired = false;
+    SetTickSourceForTest({});
+    QTimer::singleShot(10, [&] { fired = true; });
+    EXPECT_TRUE(PumpUntil([&] { return fired; }, 5000));
+}
+
+TEST(Services, RecordersReplaceBoxesAndBeepsAndRestore)
+{
+    {
+        MessageBoxRecorder boxes;
+        BeepRecorder beeps;
+        int nested = 0;
+        boxes.OnShow = [&](const MessageBoxRequest&) { ++nested; };
+        EXPECT_EQ(ShowMessageBox(MsgType::Error, "a\rb"), 1);
+        DataBeep(400, 20);
+        MessageBeep(0);
+        ASSERT_EQ(boxes.Boxes.size(), 1u);
+        EXPECT_EQ(boxes.Boxes[0].Type, MsgType::Error);
+        EXPECT_EQ(boxes.Boxes[0].Text, "a\rb");
+        EXPECT_EQ(nested, 1);
+        ASSERT_EQ(beeps.DataBeeps.size(), 1u);
+        EXPECT_EQ(beeps.DataBeeps[0].Frequency, 400);
+        EXPECT_EQ(beeps.DataBeeps[0].Duration, 20u);
+        EXPECT_EQ(beeps.MessageBeeps, std::vector<unsigned>{0});
+    }
+    MessageBoxRecorder outer;
+    {
+        MessageBoxRecorder inner;
+        ShowMessageBox(MsgType::Information, "x");
+        EXPECT_EQ(inner.Boxes.size(), 1u);
+    }
+    ShowMessageBox(MsgType::Information, "y");
+    EXPECT_EQ(outer.Texts(), QStringList{"y"});
+}
