@@ -1,0 +1,123 @@
+#include "Help.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWidget>
+
+namespace ostan {
+
+namespace {
+
+HelpHandler& Handler()
+{
+    static HelpHandler h;
+    return h;
+}
+
+QString& HelpFile()
+{
+    static QString f;
+    return f;
+}
+
+class THelpWindow : public QWidget {
+public:
+    THelpWindow()
+    {
+        setWindowTitle(QStringLiteral("Ostan - справка"));
+        resize(640, 480);
+        auto* v = new QVBoxLayout(this);
+        auto* h = new QHBoxLayout;
+        Search = new QLineEdit(this);
+        Search->setPlaceholderText(QStringLiteral("Поиск"));
+        auto* find = new QPushButton(QStringLiteral("Найти"), this);
+        h->addWidget(new QLabel(QStringLiteral("Найти:"), this));
+        h->addWidget(Search, 1);
+        h->addWidget(find);
+        v->addLayout(h);
+        Browser = new QTextBrowser(this);
+        v->addWidget(Browser, 1);
+        auto doFind = [this] {
+            if (!Browser->find(Search->text())) {
+                QTextCursor c = Browser->textCursor();
+                c.movePosition(QTextCursor::Start);
+                Browser->setTextCursor(c);
+                Browser->find(Search->text());
+            }
+        };
+        connect(find, &QPushButton::clicked, this, doFind);
+        connect(Search, &QLineEdit::returnPressed, this, doFind);
+    }
+    void ShowAt(const QString& File, const QString& Anchor, bool Finder)
+    {
+        const QUrl url = QUrl::fromLocalFile(File);
+        if (Browser->source() != url) {
+            // The file is HTML whatever its extension says.
+            QFile f(File);
+            if (f.open(QIODevice::ReadOnly))
+                Browser->setHtml(QString::fromUtf8(f.readAll()));
+            Browser->setSource(QUrl()); // keep setHtml's content
+        }
+        if (Anchor.isEmpty())
+            Browser->scrollToAnchor(QStringLiteral("contents"));
+        else
+            Browser->scrollToAnchor(Anchor);
+        Search->setVisible(Finder);
+        show();
+        raise();
+        activateWindow();
+        if (Finder)
+            Search->setFocus();
+    }
+    QLineEdit* Search;
+    QTextBrowser* Browser;
+};
+
+} // namespace
+
+HelpHandler SetHelpHandler(HelpHandler H)
+{
+    HelpHandler old = std::move(Handler());
+    Handler() = std::move(H);
+    return old;
+}
+
+bool WinHelp(const QString& File, unsigned Command, unsigned Data)
+{
+    if (Handler())
+        return Handler()(File, Command, Data);
+    if (File.isEmpty() || !QFile::exists(File))
+        return false;
+    static QPointer<THelpWindow> window;
+    if (!window)
+        window = new THelpWindow;
+    window->ShowAt(File, Command == HELP_CONTEXT ? QStringLiteral("ctx%1").arg(Data) : QString(),
+                   Command == HELP_FINDER);
+    return true;
+}
+
+QString ApplicationHelpFile() { return HelpFile(); }
+void SetApplicationHelpFile(const QString& File) { HelpFile() = File; }
+
+int HelpContextOf(const QWidget* W)
+{
+    for (const QObject* o = W; o; o = o->parent()) {
+        const QVariant v = o->property("helpContext");
+        if (v.isValid() && v.toInt() != 0)
+            return v.toInt();
+    }
+    return 0;
+}
+
+void SetHelpContext(QObject* Object, int Context) { Object->setProperty("helpContext", Context); }
+
+} // namespace ostan

@@ -1,0 +1,732 @@
+#include "OstanMain.h"
+
+#include "Beep.h"
+#include "DeviceChooseDlg.h"
+#include "Guard.h"
+#include "Help.h"
+#include "MessageBox.h"
+#include "Options.h"
+#include "PortScanning.h"
+#include "Ticks.h"
+#include "VaComm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace ostan {
+
+TMainForm::Timings TMainForm::Wait;
+
+namespace {
+
+const QColor Lime(0, 255, 0);
+const QColor Yellow(255, 255, 0);
+const QColor Red(255, 0, 0);
+
+// The 22 pictures of the image list: a symbol on a coloured tile.
+struct ImageDef { const char* Symbol; QRgb Color; };
+const ImageDef ImageDefs[22] = {
+    {"✂", 0x806040}, {"⎘", 0x4060a0}, {"⎗", 0x60a040}, {"", 0}, {"", 0}, {"", 0}, {"", 0},
+    {"📂", 0xc09020}, {"💾", 0x2050a0}, {"", 0}, {"", 0}, {"i", 0x2070c0}, {"⌕", 0x208020},
+    {"", 0}, {"", 0}, {"♪", 0x909090}, {"♫", 0x20a020}, {"", 0}, {"↺", 0xc03020}, {"?", 0x2060c0},
+    {"≡", 0x606060}, {"▣", 0x3080a0},
+};
+
+QIcon DrawImage(const ImageDef& D)
+{
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    if (D.Color) {
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setBrush(QColor(D.Color));
+        p.setPen(Qt::NoPen);
+        p.drawRoundedRect(1, 1, 14, 14, 3, 3);
+        p.setPen(Qt::white);
+        QFont f = p.font();
+        f.setPixelSize(11);
+        f.setBold(true);
+        p.setFont(f);
+        p.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, QString::fromUtf8(D.Symbol));
+    }
+    return QIcon(pm);
+}
+
+struct ActionDef {
+    QAction* TMainForm::*Field;
+    const char* Name;
+    const char* Caption;
+    const char* Category;
+    QKeySequence::StandardKey StdKey; // UnknownKey: use Shortcut
+    const char* Shortcut;
+    int Image;
+    int HelpContext;
+    bool Check;
+    const char* Hint; // "short|long"
+};
+
+const ActionDef ActionDefs[] = {
+    {&TMainForm::FileOpen1, "FileOpen1", "&Открыть", "Файл", QKeySequence::UnknownKey, "Ctrl+O", 7, 20, false,
+     "Открыть|Открытие файла"},
+    {&TMainForm::FileSave1, "FileSave1", "&Сохранить", "Файл", QKeySequence::UnknownKey, "Ctrl+S", 8, 30, false,
+     "Сохранить|Сохранение данных прибора в файле"},
+    {&TMainForm::FileExit1, "FileExit1", "В&ыход", "Файл", QKeySequence::UnknownKey, "", -1, 0, false,
+     "Выход|Выход из программы"},
+    {&TMainForm::EditCut1, "EditCut1", "&Вырезать", "Правка", QKeySequence::UnknownKey, "Ctrl+X", 0, 17, false,
+     "Вырезать|Удаление выделенного фрагмента в буфер обмена"},
+    {&TMainForm::EditCopy1, "EditCopy1", "&Копировать", "Правка", QKeySequence::UnknownKey, "Ctrl+C", 1, 17, false,
+     "Копировать|Копирование выделенного фрагмента в буфер обмена"},
+    {&TMainForm::EditPaste1, "EditPaste1", "Вст&авить", "Правка", QKeySequence::UnknownKey, "Ctrl+V", 2, 17, false,
+     "Вставить|Вставка фрагмента из буфера обмена в текущую позицию"},
+    {&TMainForm::AutoDetectDevice, "AutoDetectDevice", "&Поиск адаптера", "Управление", QKeySequence::UnknownKey, "",
+     12, 15, true, "Автоопределение|Сканирование портов для поиска подключенного адаптера"},
+    {&TMainForm::AdpReset, "AdpReset", "&Сброс адаптера", "Управление", QKeySequence::UnknownKey, "", 18, 11, true,
+     "Аппаратный сброс адаптера|Повторная инициализация адаптера"},
+    {&TMainForm::KZReset, "KZReset", "Сброс &КЗ", "Управление", QKeySequence::UnknownKey, "", -1, 19, false,
+     "Сброс КЗ ПИП'а|Попытка включения ПИП'а после снятия состояния КЗ"},
+    {&TMainForm::DebugMode, "DebugMode", "Режим отладки", "Управление", QKeySequence::UnknownKey, "", 20, 45, false,
+     "Отладка|В режиме отладки отображаются данные адаптера"},
+    {&TMainForm::SoundOnOff, "SoundOnOff", "&Звук", "Управление", QKeySequence::UnknownKey, "Ctrl+P", 15, 12, true,
+     "Звук вкл./выкл.|Включение либо отключение звукового подтверждения принятых данных"},
+    {&TMainForm::SelectPlugin, "SelectPlugin", "&Выбор прибора", "Управление", QKeySequence::UnknownKey, "Ctrl+D",
+     21, 24, false, "Выбор прибора|Выбор подключенного к адаптеру прибора"},
+    {&TMainForm::AutoSelectPlugin, "AutoSelectPlugin", "&Автовыбор прибора", "Управление", QKeySequence::UnknownKey,
+     "", -1, 26, true,
+     "Автовыбор прибора вкл./выкл.|Режим автоматического определения типа подключенного прибора."},
+    {&TMainForm::Options, "Options", "&Настройка", "Управление", QKeySequence::UnknownKey, "", -1, 0, false,
+     "Настройка программы|Настройка параметров программы"},
+    {&TMainForm::Help, "Help", "Помощь", "Справка", QKeySequence::UnknownKey, "", 19, 0, false, ""},
+    {&TMainForm::FirmwareVersion, "FirmwareVersion", "Версия прошивки", "Справка", QKeySequence::UnknownKey, "", -1,
+     0, false, ""},
+    {&TMainForm::AboutBox1, "AboutBox1", "&О программе", "Справка", QKeySequence::UnknownKey, "", 11, 0, false,
+     "О программе|Информация о версии программы"},
+};
+
+struct IndicatorDef { const char* Name; const char* Caption; };
+const IndicatorDef IndicatorDefs[IndicatorCount] = {
+    {"Label6", "  DEV  "}, {"Label5", "  ПИП  "},          {"Label9", "  Прием  "},
+    {"Label2", " Ошибка данных "}, {"labKZ", "  КЗ ПИП'а  "}, {"Label7", " Переполн. буф."},
+};
+
+QColor ColorOf(IndicatorColor C, const QPalette& P)
+{
+    switch (C) {
+    case IndicatorColor::Lime: return Lime;
+    case IndicatorColor::Yellow: return Yellow;
+    case IndicatorColor::Red: return Red;
+    case IndicatorColor::ButtonFace: break;
+    }
+    return P.color(QPalette::Button);
+}
+
+// The silent abort of one port's attempt in the search.
+struct SilentAbort {};
+
+} // namespace
+
+int PortNumberFromName(const QString& Name)
+{
+    if (Name.left(3).toUpper() != QLatin1String("COM"))
+        return 0;
+    bool ok = false;
+    const int n = Name.mid(3).trimmed().toInt(&ok);
+    return ok && n > 0 ? n : 0;
+}
+
+QString SpeedText(int BaudCode)
+{
+    switch (BaudCode) {
+    case br19200: return QStringLiteral("19.2");
+    case br38400: return QStringLiteral("38.4");
+    case br57600: return QStringLiteral("57.6");
+    case br115200: return QStringLiteral("115.2");
+    default: return QString();
+    }
+}
+
+TMainForm::TMainForm(QWidget* Parent)
+    : QMainWindow(Parent), VaComm1(new TVaComm(this)), DeviceActiveTimer(Wait.SupervisionMs),
+      Link(*VaComm1, DeviceActiveTimer, *this)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Ostan"));
+    resize(630, 420);
+    setMinimumSize(630, 420);
+    QFont f(QStringLiteral("Times New Roman"));
+    f.setPixelSize(13);
+    setFont(f);
+    SetHelpContext(this, 10);
+    setEnabled(false); // the start-up sequence enables it
+
+    VaComm1->setObjectName(QStringLiteral("VaComm1"));
+    VaComm1->SetBaudrate(br115200);
+    connect(VaComm1, &TVaComm::OnRxChar, this, &TMainForm::VaComm1RxChar);
+
+    for (const auto& d : ImageDefs)
+        Images.push_back(DrawImage(d));
+    CreateActions();
+    CreateMenusAndToolBar();
+    CreateAdapterStatus();
+    PlugInPlaceholder = new QFrame(this);
+    PlugInPlaceholder->setObjectName(QStringLiteral("PlugInPlaceholder"));
+    PlugInPlaceholder->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    SetHelpContext(PlugInPlaceholder, 10);
+    auto* central = new QWidget(this);
+    auto* row = new QHBoxLayout(central);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(AdapterStatus);
+    row->addWidget(PlugInPlaceholder, 1);
+    setCentralWidget(central);
+    CreateStatusBar();
+
+    if (const QScreen* s = screen())
+        move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    qApp->installEventFilter(this); // key preview: F1 anywhere
+
+    // FormCreate
+    SetAppExceptionHandler([this](std::exception_ptr e) { AppException(e); });
+    SetApplicationHelpFile(QCoreApplication::applicationDirPath() + QStringLiteral("/Ostan.hlp"));
+    Link.PacketLength = 3;
+    ExcelAvailable = false;
+    FileOpen1->setEnabled(ExcelAvailable);
+    FileSave1->setEnabled(false);
+    Link.UpdateLinkState();
+}
+
+TMainForm::~TMainForm()
+{
+    qApp->removeEventFilter(this);
+    SetAppExceptionHandler({});
+}
+
+QIcon TMainForm::ImageList1(int Index) const
+{
+    return Index >= 0 && Index < int(Images.size()) ? Images[size_t(Index)] : QIcon();
+}
+
+void TMainForm::CreateActions()
+{
+    for (const auto& d : ActionDefs) {
+        auto* a = new QAction(QString::fromUtf8(d.Caption), this);
+        a->setObjectName(QString::fromUtf8(d.Name));
+        a->setProperty("category", QString::fromUtf8(d.Category));
+        if (*d.Shortcut)
+            a->setShortcut(QKeySequence(QString::fromLatin1(d.Shortcut)));
+        if (d.Image >= 0)
+            a->setIcon(ImageList1(d.Image));
+        a->setProperty("imageIndex", d.Image);
+        if (d.HelpContext)
+            SetHelpContext(a, d.HelpContext);
+        a->setCheckable(d.Check);
+        const QString hint = QString::fromUtf8(d.Hint);
+        if (!hint.isEmpty()) {
+            a->setToolTip(hint.section(QLatin1Char('|'), 0, 0));
+            a->setStatusTip(hint.section(QLatin1Char('|'), 1));
+        }
+        this->*d.Field = a;
+        addAction(a);
+    }
+    auto bind = [this](QAction* a, void (TMainForm::*h)()) {
+        connect(a, &QAction::triggered, this, [this, h] { Guarded([&] { (this->*h)(); }); });
+    };
+    bind(AutoDetectDevice, &TMainForm::AutoDetectDeviceExecute);
+    bind(AdpReset, &TMainForm::AdpResetExecute);
+    bind(KZReset, &TMainForm::KZResetExecute);
+    bind(FirmwareVersion, &TMainForm::FirmwareVersionExecute);
+    bind(SoundOnOff, &TMainForm::SoundOnOffExecute);
+    bind(Options, &TMainForm::OptionsExecute);
+    bind(Help, &TMainForm::HelpExecute);
+    bind(FileExit1, &TMainForm::FileExit1Execute);
+    bind(DebugMode, &TMainForm::DebugModeExecute);
+    bind(AboutBox1, &TMainForm::AboutBox1Execute);
+    bind(SelectPlugin, &TMainForm::SelectPluginExecute);
+
+    // The standard clipboard actions work on the focused edit and follow its state.
+    auto edit = [](const char* slot) {
+        if (QWidget* w = QApplication::focusWidget())
+            QMetaObject::invokeMethod(w, slot);
+    };
+    connect(EditCut1, &QAction::triggered, this, [edit] { edit("cut"); });
+    connect(EditCopy1, &QAction::triggered, this, [edit] { edit("copy"); });
+    connect(EditPaste1, &QAction::triggered, this, [edit] { edit("paste"); });
+}
+
+void TMainForm::CreateMenusAndToolBar()
+{
+    struct MenuDef { const char* Title; const char* Hint; std::vector<QAction*> Items; };
+    const MenuDef menus[] = {
+        {"&Файл", "Команды управления файлами", {FileOpen1, FileSave1, nullptr, FileExit1}},
+        {"&Правка", "Команды правки", {EditCut1, EditCopy1, EditPaste1}},
+        {"&Управление", "Управление программой",
+         {AutoDetectDevice, AdpReset, KZReset, DebugMode, SoundOnOff, SelectPlugin, nullptr, Options}},
+        {"&Справка", "Помощь", {Help, FirmwareVersion, AboutBox1}},
+    };
+    for (const auto& m : menus) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(m.Title));
+        menu->menuAction()->setStatusTip(QString::fromUtf8(m.Hint));
+        menu->setToolTipsVisible(false);
+        for (QAction* a : m.Items) {
+            if (a)
+                menu->addAction(a);
+            else
+                menu->addSeparator();
+        }
+        menu->installEventFilter(this);
+    }
+
+    ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setIconSize(QSize(16, 16));
+    for (QAction* a : {FileOpen1, FileSave1, (QAction*)nullptr, AutoDetectDevice, AdpReset, (QAction*)nullptr,
+                       DebugMode, (QAction*)nullptr, SoundOnOff, SelectPlugin}) {
+        if (a)
+            ToolBar1->addAction(a);
+        else
+            ToolBar1->addSeparator();
+    }
+    if (auto* b = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(AutoDetectDevice)))
+        b->setObjectName(QStringLiteral("ToolButton8"));
+    if (auto* b = qobject_cast<QToolButton*>(ToolBar1->widgetForAction(AdpReset)))
+        b->setObjectName(QStringLiteral("ToolButton11"));
+}
+
+void TMainForm::CreateStatusBar()
+{
+    QStatusBar* sb = statusBar();
+    sb->setObjectName(QStringLiteral("StatusBar"));
+    sb->setSizeGripEnabled(false);
+    const int widths[3] = {400, 105, 50};
+    for (int i = 0; i < 3; ++i) {
+        StatusPanels[i] = new QLabel(sb);
+        StatusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i + 1));
+        StatusPanels[i]->setFixedWidth(widths[i]);
+        if (i != 1)
+            StatusPanels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        sb->addWidget(StatusPanels[i], i == 2 ? 1 : 0);
+    }
+    StatusPanels[2]->setMinimumWidth(50);
+    StatusPanels[2]->setMaximumWidth(QWIDGETSIZE_MAX);
+    StatusPanels[2]->setText(QStringLiteral("Нет связи"));
+    ProgressBar2 = new QProgressBar(StatusPanels[1]);
+    ProgressBar2->setObjectName(QStringLiteral("ProgressBar2"));
+    ProgressBar2->setRange(0, 10);
+    ProgressBar2->setTextVisible(false);
+    ProgressBar2->setGeometry(1, 2, widths[1] - 2, 17);
+}
+
+void TMainForm::CreateAdapterStatus()
+{
+    AdapterStatus = new QFrame(this);
+    AdapterStatus->setObjectName(QStringLiteral("AdapterStatus"));
+    AdapterStatus->setFixedWidth(97);
+    auto* v = new QVBoxLayout(AdapterStatus);
+    v->setContentsMargins(2, 4, 2, 0);
+    v->setSpacing(3);
+    for (int i = 0; i < IndicatorCount; ++i) {
+        auto* l = new QLabel(QString::fromUtf8(IndicatorDefs[i].Caption), AdapterStatus);
+        l->setObjectName(QString::fromUtf8(IndicatorDefs[i].Name));
+        l->setAutoFillBackground(true);
+        l->setAlignment(Qt::AlignCenter);
+        l->setEnabled(false);
+        IndicatorLabels[i] = l;
+    }
+    auto pair = [&](Indicator a, Indicator b) {
+        auto* h = new QHBoxLayout;
+        h->setSpacing(2);
+        h->addWidget(IndicatorLabels[a]);
+        h->addWidget(IndicatorLabels[b]);
+        v->addLayout(h);
+    };
+    v->addWidget(new QLabel(QStringLiteral("Поиск прибора:"), AdapterStatus));
+    pair(Label6, Label5);
+    v->addWidget(new QLabel(QStringLiteral("Данные:"), AdapterStatus));
+    pair(Label9, Label2);
+    v->addWidget(IndicatorLabels[labKZ]);
+    butKZReset = new QPushButton(KZReset->text(), AdapterStatus);
+    butKZReset->setObjectName(QStringLiteral("butKZReset"));
+    SetHelpContext(butKZReset, 19);
+    connect(butKZReset, &QPushButton::clicked, KZReset, &QAction::trigger);
+    connect(KZReset, &QAction::enabledChanged, butKZReset, &QWidget::setEnabled);
+    v->addWidget(butKZReset);
+    v->addWidget(IndicatorLabels[Label7]);
+    v->addStretch(1);
+    DevChooseBut = new QToolButton(AdapterStatus);
+    DevChooseBut->setObjectName(QStringLiteral("DevChooseBut"));
+    DevChooseBut->setDefaultAction(SelectPlugin);
+    DevChooseBut->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    DevChooseBut->setIconSize(QSize(32, 32));
+    DevChooseBut->setFixedSize(97, 73);
+    SetHelpContext(DevChooseBut, 24);
+    v->addWidget(DevChooseBut);
+}
+
+// ---- what the link shows ----
+
+void TMainForm::LinkViewChanged()
+{
+    for (int i = 0; i < IndicatorCount; ++i) {
+        QLabel* l = IndicatorLabels[i];
+        const IndicatorState& s = Link.Indicators[size_t(i)];
+        l->setEnabled(s.Enabled);
+        QPalette p = l->palette();
+        p.setColor(QPalette::Window, ColorOf(s.Color, palette()));
+        l->setPalette(p);
+    }
+    StatusPanels[2]->setText(Link.StatusPanelText);
+    AdpReset->setEnabled(Link.AdpResetEnabled);
+    KZReset->setEnabled(Link.KZResetEnabled);
+    FirmwareVersion->setEnabled(Link.FirmwareVersionEnabled);
+    ProgressBar2->setValue(Link.ProgressPosition);
+}
+
+void TMainForm::VaComm1RxChar(int) { Guarded([this] { Link.VaComm1RxChar(); }); }
+
+bool TMainForm::PluginActive() const { return false; }
+bool TMainForm::ReceivePacket(const TDynamicByteArray&) { return false; }
+void TMainForm::AutoSelectByDeviceId() {}
+bool TMainForm::SoundOn() const { return SoundOnOff->isChecked(); }
+bool TMainForm::AutoSelectOn() const { return AutoSelectPlugin->isChecked(); }
+bool TMainForm::LogExists() const { return false; }
+void TMainForm::AddLogText(const QString&, bool) {}
+
+void TMainForm::UnloadPlugin() { FileSave1->setEnabled(false); }
+
+// ---- adapter operations ----
+
+bool TMainForm::ProbeAdapter(int BaudCode)
+{
+    if (VaComm1->PortNum() == 0)
+        return false;
+    if (BaudCode != VaComm1->Baudrate()) {
+        if (VaComm1->Active())
+            VaComm1->Close();
+        VaComm1->SetBaudrate(BaudCode);
+    }
+    if (!VaComm1->Active()) {
+        try {
+            VaComm1->Open();
+        } catch (const std::exception&) {
+            VaComm1->SetPortNum(0);
+            return false;
+        }
+    }
+    Link.SendCommand(0x07, false);
+    Link.SendCommand(0x07, false);
+    DeviceActiveTimer.Restart();
+    Link.LinkUp = false;
+    const uint32_t wait = BaudCode == br115200 ? uint32_t(DeviceActiveTimer.Interval()) : Wait.ProbeMs;
+    PumpUntil([this] { return Link.LinkUp; }, wait);
+    return Link.LinkUp;
+}
+
+void TMainForm::ScanPorts()
+{
+    auto* form = new TPortScanningForm(this);
+    const QStringList ports = OptionsDlg ? OptionsDlg->ComPorts : QStringList();
+    try {
+        for (const QString& name : ports) {
+            try {
+                const int n = PortNumberFromName(name);
+                if (n == 0)
+                    throw SilentAbort{};
+                VaComm1->SetPortNum(n);
+                form->SetText(QStringLiteral("Поиск ...   COM%1").arg(n));
+                form->raise();
+                if (!ProbeAdapter(br57600) && !ProbeAdapter(br115200))
+                    throw SilentAbort{};
+            } catch (...) {
+                VaComm1->Close();
+                VaComm1->SetPortNum(0);
+            }
+            if (Link.LinkUp)
+                break;
+        }
+    } catch (...) {
+        delete form;
+        throw;
+    }
+    delete form;
+}
+
+void TMainForm::AutoDetectDeviceExecute()
+{
+    UnloadPlugin();
+    setEnabled(false);
+    TPortScanningForm* result = nullptr;
+    std::exception_ptr failure;
+    try {
+        Link.PacketLength = 3;
+        VaComm1->Close();
+        Link.LinkUp = false;
+        Link.UpdateLinkState();
+        ScanPorts();
+        result = new TPortScanningForm(this);
+        if (Link.LinkUp) {
+            result->SetTextColor(QColor(0, 128, 0));
+            result->SetText(QStringLiteral("Найден на COM%1 (%2)").arg(VaComm1->PortNum()).arg(SpeedText(VaComm1->Baudrate())));
+        } else {
+            result->SetTextColor(QColor(255, 0, 0));
+            result->SetText(QStringLiteral("Адаптер не найден"));
+        }
+        Link.UpdateLinkState();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (result)
+        result->CloseWhenDone();
+    setEnabled(true);
+    AutoDetectDevice->setChecked(false);
+    if (failure)
+        std::rethrow_exception(failure);
+    if (Link.LinkUp)
+        ClickToolButton(AdpReset);
+}
+
+void TMainForm::AdpResetExecute()
+{
+    const bool wasEnabled = isEnabled();
+    setEnabled(false);
+    auto* form = new TPortScanningForm(this);
+    form->SetTextColor(QColor(0, 0, 255));
+    form->SetText(QStringLiteral("Сброс адаптера..."));
+    form->raise();
+    std::exception_ptr failure;
+    try {
+        UnloadPlugin();
+        Link.ResetIndicators();
+        Link.SendCommand(0xFF, true);
+        Link.RxCount = 0;
+        Link.AdapterFirmwareVersion = 0;
+        PumpUntil([this] { return Link.AdapterFirmwareVersion != 0; }, Wait.ResetMs);
+        if (Link.AdapterFirmwareVersion != 0)
+            DeviceActiveTimer.Restart();
+        else
+            ShowMessageBox(MsgType::Error, QStringLiteral("Ошибка инициализации адаптера."));
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    delete form;
+    AdpReset->setChecked(false);
+    setEnabled(wasEnabled);
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void TMainForm::ConnectOnStart()
+{
+    bool ok = false;
+    {
+        auto* form = new TPortScanningForm(this);
+        form->SetText(QStringLiteral("Подключение...   COM%1").arg(VaComm1->PortNum()));
+        try {
+            ok = ProbeAdapter(VaComm1->Baudrate());
+        } catch (...) {
+            delete form;
+            throw;
+        }
+        delete form;
+    }
+    ClickToolButton(ok ? AdpReset : AutoDetectDevice);
+}
+
+void TMainForm::ClickToolButton(QAction* Action)
+{
+    // A tool button's click runs its action whenever the action is enabled,
+    // also while the window itself is disabled.
+    if (Action->isEnabled())
+        Action->trigger();
+}
+
+void TMainForm::KZResetExecute()
+{
+    Link.SendCommand(0x05, true);
+    Link.KZResetEnabled = false;
+    KZReset->setEnabled(false);
+}
+
+void TMainForm::FirmwareVersionExecute()
+{
+    const bool wasEnabled = isEnabled();
+    setEnabled(false);
+    try {
+        ProbeAdapter(VaComm1->Baudrate());
+        if (Link.AdapterFirmwareVersion == 0)
+            ShowMessageBox(MsgType::Plain, QStringLiteral("Версия прошивки адаптера: %1").arg(QStringLiteral("не определена")));
+        else
+            ShowMessageBox(MsgType::Plain, QStringLiteral("Версия прошивки адаптера: %1").arg(Link.AdapterFirmwareVersion));
+    } catch (...) {
+        setEnabled(wasEnabled);
+        throw;
+    }
+    setEnabled(wasEnabled);
+}
+
+void TMainForm::RestartDevice()
+{
+    if (Link.AdapterFirmwareVersion >= 9 && Link.LinkUp) {
+        Link.SendCommand(0x06, true);
+        Link.RxCount = 0;
+        if (Link.AdapterFirmwareVersion >= 26)
+            Link.SendCommand(0x03, true);
+    }
+}
+
+bool TMainForm::DisableAutoSwitch()
+{
+    if (Link.AdapterFirmwareVersion >= 26 && Link.LinkUp)
+        return Link.SendCommand(0x08, true);
+    return false;
+}
+
+// ---- settings ----
+
+void TMainForm::StoreOptions()
+{
+    if (!OptionsDlg)
+        return;
+    OptionsDlg->Port = VaComm1->PortNum();
+    OptionsDlg->PortSpeed = VaComm1->Baudrate();
+    OptionsDlg->Sound = SoundOnOff->isChecked();
+    OptionsDlg->AutoSelectPlugin = AutoSelectPlugin->isChecked();
+    if (DeviceChooseDialog)
+        OptionsDlg->BLSPinCount = DeviceChooseDialog->BLSPinCount;
+}
+
+void TMainForm::ApplyOptions()
+{
+    if (!OptionsDlg)
+        return;
+    const bool wasOpen = VaComm1->Active();
+    const int speed = OptionsDlg->PortSpeed & 0xFF;
+    if (speed != VaComm1->Baudrate()) {
+        if (VaComm1->Active())
+            VaComm1->Close();
+        VaComm1->SetBaudrate(speed);
+    }
+    if (OptionsDlg->Port != VaComm1->PortNum()) {
+        if (VaComm1->Active())
+            VaComm1->Close();
+        VaComm1->SetPortNum(OptionsDlg->Port);
+    }
+    if (wasOpen && !VaComm1->Active())
+        VaComm1->Open();
+    SoundOnOff->setChecked(OptionsDlg->Sound);
+    SoundOnOffExecute();
+    AutoSelectPlugin->setChecked(OptionsDlg->AutoSelectPlugin);
+    if (DeviceChooseDialog)
+        DeviceChooseDialog->BLSPinCount = OptionsDlg->BLSPinCount;
+}
+
+void TMainForm::OptionsExecute()
+{
+    if (!OptionsDlg)
+        return;
+    StoreOptions();
+    if (OptionsDlg->exec() == QDialog::Accepted)
+        ApplyOptions();
+}
+
+// ---- other handlers ----
+
+void TMainForm::SoundOnOffExecute()
+{
+    const int image = SoundOnOff->isChecked() ? 16 : 15;
+    SoundOnOff->setIcon(ImageList1(image));
+    SoundOnOff->setProperty("imageIndex", image);
+}
+
+void TMainForm::HelpExecute() { WinHelp(ApplicationHelpFile(), HELP_FINDER, 0); }
+
+void TMainForm::FileExit1Execute() { close(); }
+
+void TMainForm::DebugModeExecute() {}
+
+void TMainForm::AboutBox1Execute() {}
+
+void TMainForm::SelectPluginExecute() { PlugInPlaceholder->setFocus(); }
+
+void TMainForm::closeEvent(QCloseEvent* E)
+{
+    // FormCloseQuery: never refuses.
+    Guarded([this] {
+        UnloadPlugin();
+        StoreOptions();
+        if (OptionsDlg)
+            OptionsDlg->SaveSettings();
+    });
+    E->accept();
+    QCoreApplication::quit(); // the program ends with its main window, whatever else is open
+}
+
+void TMainForm::AppException(std::exception_ptr E)
+{
+    try {
+        std::rethrow_exception(E);
+    } catch (const EVaCommError& e) {
+        ShowMessageBox(MsgType::Plain, QString::fromUtf8(e.what()));
+    } catch (const std::exception& e) {
+        ShowMessageBox(MsgType::Error, QString::fromUtf8(e.what()));
+    } catch (...) {
+        ShowMessageBox(MsgType::Error, QStringLiteral("Неизвестная ошибка."));
+    }
+    try {
+        UnloadPlugin();
+    } catch (...) {
+    }
+    SetApplicationTerminated(true);
+    QCoreApplication::exit(1);
+}
+
+bool TMainForm::event(QEvent* E)
+{
+    if (E->type() == QEvent::StatusTip) {
+        // The long hint goes to panel 1, not over the whole status bar.
+        StatusPanels[0]->setText(static_cast<QStatusTipEvent*>(E)->tip());
+        return true;
+    }
+    return QMainWindow::event(E);
+}
+
+void TMainForm::ShowHelpFor(QObject* Watched)
+{
+    int context = 0;
+    if (auto* menu = qobject_cast<QMenu*>(Watched)) {
+        if (QAction* a = menu->activeAction())
+            context = a->property("helpContext").toInt();
+    }
+    if (context == 0)
+        context = HelpContextOf(QApplication::focusWidget());
+    if (context == 0)
+        context = HelpContextOf(QApplication::activeWindow());
+    if (context != 0)
+        WinHelp(ApplicationHelpFile(), HELP_CONTEXT, unsigned(context));
+}
+
+bool TMainForm::eventFilter(QObject* Watched, QEvent* E)
+{
+    if (E->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(E)->key() == Qt::Key_F1 &&
+        (Watched->isWidgetType() || qobject_cast<QMenu*>(Watched))) {
+        ShowHelpFor(Watched);
+        return true;
+    }
+    return QMainWindow::eventFilter(Watched, E);
+}
+
+} // namespace ostan

@@ -1,0 +1,138 @@
+#pragma once
+// The main window: the adapter link's owner, its actions, menus, tool bar,
+// status bar and the adapter status panel, and the adapter operations.
+#include "AdapterLink.h"
+#include "QtLinkTimer.h"
+
+#include <QMainWindow>
+#include <exception>
+#include <memory>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QToolBar;
+class QToolButton;
+
+namespace ostan {
+
+class TVaComm;
+class TOptionsDlg;
+class TDeviceChooseDialog;
+
+class TMainForm : public QMainWindow, public ILinkHost {
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget* Parent = nullptr);
+    ~TMainForm() override;
+
+    // Windows created after the main window (start-up step 4).
+    TOptionsDlg* OptionsDlg = nullptr;
+    TDeviceChooseDialog* DeviceChooseDialog = nullptr;
+
+    // Components.
+    TVaComm* VaComm1 = nullptr;
+    TQtLinkTimer DeviceActiveTimer;
+    TAdapterLink Link;
+    QLabel* StatusPanels[3] = {};
+    QProgressBar* ProgressBar2 = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QFrame* AdapterStatus = nullptr;
+    QLabel* IndicatorLabels[IndicatorCount] = {};
+    QPushButton* butKZReset = nullptr;
+    QToolButton* DevChooseBut = nullptr;
+    QFrame* PlugInPlaceholder = nullptr;
+
+    QAction* FileOpen1 = nullptr;
+    QAction* FileSave1 = nullptr;
+    QAction* FileExit1 = nullptr;
+    QAction* EditCut1 = nullptr;
+    QAction* EditCopy1 = nullptr;
+    QAction* EditPaste1 = nullptr;
+    QAction* AutoDetectDevice = nullptr;
+    QAction* AdpReset = nullptr;
+    QAction* KZReset = nullptr;
+    QAction* DebugMode = nullptr;
+    QAction* SoundOnOff = nullptr;
+    QAction* SelectPlugin = nullptr;
+    QAction* AutoSelectPlugin = nullptr;
+    QAction* Options = nullptr;
+    QAction* Help = nullptr;
+    QAction* FirmwareVersion = nullptr;
+    QAction* AboutBox1 = nullptr;
+    QIcon ImageList1(int Index) const;
+
+    bool ExcelAvailable = false;
+
+    // Adapter operations.
+    bool ProbeAdapter(int BaudCode);
+    void ScanPorts();
+    void ConnectOnStart();
+    void RestartDevice();
+    bool DisableAutoSwitch();
+    void SendPluginPacket(const TDynamicByteArray& Data) { Link.SendPluginPacket(Data); }
+
+    // Settings.
+    void StoreOptions();
+    void ApplyOptions();
+
+    void UnloadPlugin() override;
+    void AppException(std::exception_ptr E);
+
+    // Test hooks: the waits of the adapter operations (program values).
+    struct Timings {
+        uint32_t ProbeMs = 200;  // the probe at speeds below 115200
+        uint32_t ResetMs = 1700; // the wait for the reset's answer
+        int SupervisionMs = 1600; // the supervision timer, also the probe at 115200
+    };
+    static Timings Wait;
+
+public slots:
+    void AutoDetectDeviceExecute();
+    void AdpResetExecute();
+    void KZResetExecute();
+    void FirmwareVersionExecute();
+    void SoundOnOffExecute();
+    void OptionsExecute();
+    void HelpExecute();
+    void FileExit1Execute();
+    void DebugModeExecute();
+    void AboutBox1Execute();
+    void SelectPluginExecute();
+    void VaComm1RxChar(int Count);
+
+protected:
+    bool event(QEvent* E) override;
+    bool eventFilter(QObject* Watched, QEvent* E) override;
+    void closeEvent(QCloseEvent* E) override; // FormCloseQuery
+
+private:
+    // ILinkHost
+    bool PluginActive() const override;
+    bool ReceivePacket(const TDynamicByteArray& Packet) override;
+    void AutoSelectByDeviceId() override;
+    bool SoundOn() const override;
+    bool AutoSelectOn() const override;
+    bool LogExists() const override;
+    void AddLogText(const QString& Text, bool SameLine) override;
+    void LinkViewChanged() override;
+
+    void CreateActions();
+    void CreateMenusAndToolBar();
+    void CreateStatusBar();
+    void CreateAdapterStatus();
+    void ClickToolButton(QAction* Action);
+    void ShowHelpFor(QObject* Watched);
+
+    std::vector<QIcon> Images;
+};
+
+// Port number of a name from the port list ("COM7", "com12"); 0 when none.
+int PortNumberFromName(const QString& Name);
+
+// Speed text of a baud code ("57.6"), empty for a code the search does not know.
+QString SpeedText(int BaudCode);
+
+} // namespace ostan

@@ -1,0 +1,41 @@
+#include "TermSignal.h"
+
+#include <QSocketNotifier>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace ostan {
+
+namespace {
+int Pipe[2] = {-1, -1};
+
+void OnSignal(int)
+{
+    const char c = 1;
+    [[maybe_unused]] ssize_t n = ::write(Pipe[1], &c, 1); // async-signal-safe
+}
+} // namespace
+
+void WatchTerminationSignals(std::function<void()> OnRequest)
+{
+    if (Pipe[0] < 0) {
+        if (::pipe2(Pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+            return;
+    }
+    auto* notifier = new QSocketNotifier(Pipe[0], QSocketNotifier::Read);
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [OnRequest] {
+        char buf[16];
+        while (::read(Pipe[0], buf, sizeof buf) > 0) {
+        }
+        OnRequest();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int s : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(s, &sa, nullptr);
+}
+
+} // namespace ostan

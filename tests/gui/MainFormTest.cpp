@@ -1,0 +1,241 @@
+// The main window without an adapter: initial state, the sound action, the
+// settings dialog's paths and the shutdown order.
+#include "DeviceChooseDlg.h"
+#include "Help.h"
+#include "MessageBox.h"
+#include "Options.h"
+#include "OstanMain.h"
+#include "Registry.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace ostan;
+
+namespace {
+
+// A private settings store for each test.
+class StoreFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Dir.isValid());
+        qputenv("OSTAN_REGISTRY", Dir.filePath("registry.reg").toUtf8());
+        SetSystemSerialDevicesForTest([] { return QStringList(); });
+    }
+    void TearDown() override { SetSystemSerialDevicesForTest({}); }
+
+    void StoreSettings(int Port, int Speed, int Sound, int Auto, int Pins)
+    {
+        TRegistry r;
+        ASSERT_TRUE(r.OpenKey(TOptionsDlg::SettingsKey, true));
+        r.WriteInteger("Port", Port);
+        r.WriteInteger("PortSpeed", Speed);
+        r.WriteInteger("Sound", Sound);
+        r.WriteInteger("AutoSelectPlugin", Auto);
+        r.WriteInteger("BLSPinCount", Pins);
+    }
+    int Stored(const char* Name)
+    {
+        TRegistry r(RegAccess::Read);
+        if (!r.OpenKeyReadOnly(TOptionsDlg::SettingsKey) || !r.ValueExists(Name))
+            return -1;
+        return r.ReadInteger(Name);
+    }
+
+    QTemporaryDir Dir;
+    MessageBoxRecorder Boxes;
+};
+
+// Runs Action once the next modal dialog is open.
+void WhenModal(std::function<void(QDialog*)> Action)
+{
+    QTimer::singleShot(0, [Action] {
+        auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        Action(d);
+    });
+}
+
+} // namespace
+
+using MainFormTest = StoreFixture;
+
+TEST_F(MainFormTest, InitialStateMatchesTheActionTable)
+{
+    TMainForm f;
+    EXPECT_EQ(f.windowTitle(), "Ostan");
+    EXPECT_EQ(f.size(), QSize(630, 420));
+    EXPECT_EQ(f.minimumSize(), QSize(630, 420));
+    EXPECT_FALSE(f.isEnabled());
+    EXPECT_EQ(f.StatusPanels[2]->text(), "Нет связи");
+    for (QLabel* l : f.IndicatorLabels)
+        EXPECT_FALSE(l->isEnabled()) << l->objectName().toStdString();
+
+    struct Row { QAction* a; const char* caption; const char* shortcut; int image; int help; bool check; bool enabled; };
+    const Row rows[] = {
+        {f.FileSave1, "&Сохранить", "Ctrl+S", 8, 30, false, false},
+        {f.FileExit1, "В&ыход", "", -1, 0, false, true},
+        {f.EditCut1, "&Вырезать", "Ctrl+X", 0, 17, false, true},
+        {f.AutoDetectDevice, "&Поиск адаптера", "", 12, 15, true, true},
+        {f.AdpReset, "&Сброс адаптера", "", 18, 11, true, false},
+        {f.KZReset, "Сброс &КЗ", "", -1, 19, false, false},
+        {f.DebugMode, "Режим отладки", "", 20, 45, false, true},
+        {f.SoundOnOff, "&Звук", "Ctrl+P", 15, 12, true, true},
+        {f.SelectPlugin, "&Выбор прибора", "Ctrl+D", 21, 24, false, true},
+        {f.AutoSelectPlugin, "&Автовыбор прибора", "", -1, 26, true, true},
+        {f.Options, "&Настройка", "", -1, 0, false, true},
+        {f.FirmwareVersion, "Версия прошивки", "", -1, 0, false, false},
+        {f.AboutBox1, "&О программе", "", 11, 0, false, true},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.caption);
+        EXPECT_EQ(r.a->text(), QString::fromUtf8(r.caption));
+        EXPECT_EQ(r.a->shortcut(), QKeySequence(QString::fromLatin1(r.shortcut)));
+        EXPECT_EQ(r.a->property("imageIndex").toInt(), r.image);
+        EXPECT_EQ(r.a->property("helpContext").toInt(), r.help);
+        EXPECT_EQ(r.a->isCheckable(), r.check);
+        EXPECT_FALSE(r.a->isChecked());
+        EXPECT_EQ(r.a->isEnabled(), r.enabled);
+    }
+    EXPECT_EQ(f.AdpReset->toolTip(), "Аппаратный сброс адаптера");
+    EXPECT_EQ(f.AdpReset->statusTip(), "Повторная инициализация адаптера");
+    EXPECT_NE(f.findChild<QToolButton*>("ToolButton11"), nullptr);
+    EXPECT_NE(f.findChild<QToolButton*>("ToolButton8"), nullptr);
+}
+
+TEST_F(MainFormTest, SoundActionSwitchesItsImage)
+{
+    TMainForm f;
+    f.setEnabled(true);
+    f.SoundOnOff->trigger();
+    EXPECT_TRUE(f.SoundOnOff->isChecked());
+    EXPECT_EQ(f.SoundOnOff->property("imageIndex").toInt(), 16);
+    f.SoundOnOff->trigger();
+    EXPECT_EQ(f.SoundOnOff->property("imageIndex").toInt(), 15);
+}
+
+TEST_F(MainFormTest, EmptyStoreShowsTheReadErrorAndLeavesDefaults)
+{
+    TOptionsDlg d;
+    EXPECT_EQ(Boxes.Texts(), QStringList{"Ошибка чтения реестра.\rПроверьте настройки программы и перезапустите ее."});
+    EXPECT_EQ(d.Port, 0);
+    EXPECT_EQ(d.PortSpeed, 0);
+    EXPECT_FALSE(d.Sound);
+    EXPECT_EQ(d.BLSPinCount, 0);
+}
+
+TEST_F(MainFormTest, LoadSettingsReadsPortMapAndValues)
+{
+    StoreSettings(7, 12, 2, 1, 5);
+    {
+        TRegistry r;
+        ASSERT_TRUE(r.OpenKey("\\HARDWARE\\DEVICEMAP\\SERIALCOMM", true));
+        r.WriteString("/dev/ttyS0", "COM1");
+        r.WriteString("/dev/pts/9", "com7");
+        r.WriteString("/dev/lp0", "LPT1");
+    }
+    TOptionsDlg d;
+    EXPECT_TRUE(Boxes.Boxes.empty());
+    EXPECT_EQ(d.ComPorts, (QStringList{"COM1", "com7"}));
+    EXPECT_EQ(d.Port, 7);
+    EXPECT_EQ(d.PortSpeed, 12);
+    EXPECT_TRUE(d.Sound); // 2 reads as on
+    EXPECT_TRUE(d.AutoSelectPlugin);
+    EXPECT_EQ(d.BLSPinCount, 5);
+    d.SaveSettings();
+    EXPECT_EQ(Stored("Sound"), 1); // written back as 1
+}
+
+TEST_F(MainFormTest, SettingsDialogOkWritesBeforeApplyCancelWritesNothing)
+{
+    StoreSettings(0, 13, 0, 0, 4);
+    TMainForm f;
+    f.DeviceChooseDialog = new TDeviceChooseDialog(&f);
+    f.OptionsDlg = new TOptionsDlg(&f);
+    f.ApplyOptions();
+    f.setEnabled(true);
+    ASSERT_EQ(f.DeviceChooseDialog->BLSPinCount, 4);
+
+    // Cancel: choosing DAR-5 changes nothing stored or applied.
+    WhenModal([](QDialog* d) {
+        auto* o = static_cast<TOptionsDlg*>(d);
+        EXPECT_TRUE(o->ImageBLS4->isVisible());
+        o->BLSItem5->click();
+        EXPECT_TRUE(o->ImageBLS5->isVisible());
+        o->CancelBtn->click();
+    });
+    f.Options->trigger();
+    EXPECT_EQ(Stored("BLSPinCount"), 4);
+    EXPECT_EQ(f.DeviceChooseDialog->BLSPinCount, 4);
+
+    // OK: the five values are in the store when ApplyOptions runs.
+    int storedAtApply = -1;
+    WhenModal([&](QDialog* d) {
+        auto* o = static_cast<TOptionsDlg*>(d);
+        EXPECT_TRUE(o->BLSItem4->isChecked()); // reopened on the live value
+        o->BLSItem5->click();
+        o->SoundCheckBox->click();
+        QObject::connect(o, &QDialog::finished, [&] { storedAtApply = Stored("BLSPinCount"); });
+        o->OKBtn->click();
+    });
+    f.Options->trigger();
+    EXPECT_EQ(storedAtApply, 5);
+    EXPECT_EQ(Stored("Sound"), 1);
+    EXPECT_EQ(Stored("PortSpeed"), 13);
+    EXPECT_EQ(f.DeviceChooseDialog->BLSPinCount, 5);
+    EXPECT_TRUE(f.SoundOnOff->isChecked());
+}
+
+TEST_F(MainFormTest, NoCableTypeHidesBothPictures)
+{
+    TOptionsDlg d;
+    d.BLSPinCount = 0;
+    d.FormShow();
+    EXPECT_FALSE(d.BLSItem4->isChecked());
+    EXPECT_FALSE(d.BLSItem5->isChecked());
+    EXPECT_TRUE(d.ImageBLS4->isHidden());
+    EXPECT_TRUE(d.ImageBLS5->isHidden());
+}
+
+TEST_F(MainFormTest, ClosingWritesTheLiveSettings)
+{
+    StoreSettings(3, 12, 0, 1, 5);
+    TMainForm f;
+    f.DeviceChooseDialog = new TDeviceChooseDialog(&f);
+    f.OptionsDlg = new TOptionsDlg(&f);
+    f.ApplyOptions();
+    f.setEnabled(true);
+    f.SoundOnOff->trigger(); // on
+    f.close();
+    EXPECT_EQ(Stored("Port"), 3);
+    EXPECT_EQ(Stored("PortSpeed"), 12);
+    EXPECT_EQ(Stored("Sound"), 1);
+    EXPECT_EQ(Stored("AutoSelectPlugin"), 1);
+    EXPECT_EQ(Stored("BLSPinCount"), 5);
+}
+
+TEST(MainFormHelp, F1OpensTheFocusedItemsContext)
+{
+    std::vector<std::pair<unsigned, unsigned>> calls;
+    auto old = SetHelpHandler([&](const QString&, unsigned c, unsigned d) { calls.push_back({c, d}); return true; });
+    TMainForm f;
+    f.setEnabled(true);
+    f.show();
+    f.PlugInPlaceholder->setFocusPolicy(Qt::StrongFocus);
+    f.PlugInPlaceholder->setFocus();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(f.PlugInPlaceholder, &press);
+    f.Help->trigger();
+    SetHelpHandler(std::move(old));
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0], std::make_pair(HELP_CONTEXT, 10u));
+    EXPECT_EQ(calls[1], std::make_pair(HELP_FINDER, 0u));
+}
