@@ -1,0 +1,91 @@
+// The real program and the real emulator, as two processes: the bytes on the
+// wire at start-up, and a clean close that writes the settings.
+#include "Registry.h"
+#include "Ticks.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace ostan;
+
+namespace {
+
+bool WaitForLine(QProcess& P, QByteArray& Seen, const QByteArray& Prefix, int TimeoutMs)
+{
+    return PumpUntil(
+        [&] {
+            Seen += P.readAllStandardOutput();
+            for (const QByteArray& l : Seen.split('\n'))
+                if (l.trimmed().toLower().startsWith(Prefix.toLower()))
+                    return true;
+            return false;
+        },
+        uint32_t(TimeoutMs));
+}
+
+} // namespace
+
+TEST(BlackBox, ProgramConnectsResetsAndClosesCleanly)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString store = dir.filePath("registry.reg");
+    qputenv("OSTAN_REGISTRY", store.toUtf8());
+    {
+        TRegistry r;
+        ASSERT_TRUE(r.OpenKey("\\SOFTWARE\\Vantrel\\Ostan\\Settings", true));
+        r.WriteInteger("Port", 7);
+        r.WriteInteger("PortSpeed", 13);
+        r.WriteInteger("Sound", 0);
+        r.WriteInteger("AutoSelectPlugin", 0);
+        r.WriteInteger("BLSPinCount", 4); // no settings dialog at start
+    }
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("OSTAN_REGISTRY", store);
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+
+    QProcess emu;
+    emu.setProcessEnvironment(env);
+    emu.start(EMULATOR_BIN, {"--port", "7", "--baud", "115200", "--firmware", "27", "--status-period", "300"});
+    QByteArray emuOut;
+    ASSERT_TRUE(WaitForLine(emu, emuOut, "ready", 5000)) << emuOut.toStdString();
+
+    QProcess ostan;
+    ostan.setProcessEnvironment(env);
+    ostan.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    ostan.start(OSTAN_BIN, {});
+    ASSERT_TRUE(ostan.waitForStarted(5000));
+
+    // The probe twice at the stored speed, then the reset.
+    ASSERT_TRUE(WaitForLine(emu, emuOut, "cmd ff", 15000)) << emuOut.toStdString();
+    const QList<QByteArray> lines = emuOut.split('\n');
+    QList<QByteArray> cmds;
+    for (const QByteArray& l : lines)
+        if (l.startsWith("cmd "))
+            cmds << l.trimmed().toLower();
+    ASSERT_GE(cmds.size(), 3);
+    EXPECT_TRUE(cmds[0].startsWith("cmd 07"));
+    EXPECT_TRUE(cmds[1].startsWith("cmd 07"));
+    EXPECT_TRUE(cmds[2].startsWith("cmd ff"));
+
+    // The system asks the program to end: it closes its window and saves.
+    {
+        TRegistry r;
+        ASSERT_TRUE(r.OpenKey("\\SOFTWARE\\Vantrel\\Ostan\\Settings", false));
+        r.WriteInteger("Port", 0); // the close must write the live port again
+    }
+    ostan.terminate();
+    ASSERT_TRUE(ostan.waitForFinished(10000));
+    EXPECT_EQ(ostan.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(ostan.exitCode(), 0);
+    {
+        TRegistry r(RegAccess::Read);
+        ASSERT_TRUE(r.OpenKeyReadOnly("\\SOFTWARE\\Vantrel\\Ostan\\Settings"));
+        EXPECT_EQ(r.ReadInteger("Port"), 7);
+        EXPECT_EQ(r.ReadInteger("PortSpeed"), 13);
+    }
+    emu.terminate();
+    emu.waitForFinished(5000);
+}

@@ -1,0 +1,216 @@
+// The main window's adapter operations against the emulator on a
+// pseudo-terminal, in one process and on one thread, as in the program.
+#include "AdapterEmulator.h"
+#include "DeviceChooseDlg.h"
+#include "MessageBox.h"
+#include "Options.h"
+#include "OstanMain.h"
+#include "PortScanning.h"
+#include "Registry.h"
+#include "Ticks.h"
+#include "VaComm.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace ostan;
+using adapteremu::AdapterEmulator;
+using adapteremu::EmulatorConfig;
+
+namespace {
+
+QByteArray Hex(const char* Text) { return QByteArray::fromHex(QByteArray(Text).replace(' ', "")); }
+
+class MainLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Dir.isValid());
+        qputenv("OSTAN_REGISTRY", Dir.filePath("registry.reg").toUtf8());
+        SetSystemSerialDevicesForTest([] { return QStringList(); });
+        Saved = TMainForm::Wait;
+        // Shortened waits: the same operations, a fraction of the time.
+        TMainForm::Wait.ProbeMs = 60;
+        TMainForm::Wait.ResetMs = 400;
+        TMainForm::Wait.SupervisionMs = 400;
+        SavedClose = TPortScanningForm::CloseIntervalMs;
+        TPortScanningForm::CloseIntervalMs = 10;
+        TPortScanningForm::OnTextForTest = [this](const QString& t, const QColor& c) { Texts.push_back({t, c}); };
+    }
+    void TearDown() override
+    {
+        Form.reset();
+        Emulators.clear();
+        TMainForm::Wait = Saved;
+        TPortScanningForm::CloseIntervalMs = SavedClose;
+        TPortScanningForm::OnTextForTest = {};
+        SetSystemSerialDevicesForTest({});
+    }
+
+    AdapterEmulator& AddEmulator(int Port, int Baud, uint8_t Firmware = 27)
+    {
+        EmulatorConfig c;
+        c.PortNum = Port;
+        c.Baud = Baud;
+        c.Firmware = Firmware;
+        Emulators.push_back(std::make_unique<AdapterEmulator>(c));
+        QString err;
+        EXPECT_TRUE(Emulators.back()->Start(&err)) << err.toStdString();
+        return *Emulators.back();
+    }
+
+    void StoreSettings(int Port, int Speed)
+    {
+        TRegistry r;
+        ASSERT_TRUE(r.OpenKey(TOptionsDlg::SettingsKey, true));
+        r.WriteInteger("Port", Port);
+        r.WriteInteger("PortSpeed", Speed);
+        r.WriteInteger("Sound", 0);
+        r.WriteInteger("AutoSelectPlugin", 0);
+        r.WriteInteger("BLSPinCount", 4);
+    }
+
+    // Start-up steps 4, 5 and 8 of the program.
+    TMainForm& StartUp()
+    {
+        Form = std::make_unique<TMainForm>();
+        Form->DeviceChooseDialog = new TDeviceChooseDialog(Form.get());
+        Form->OptionsDlg = new TOptionsDlg(Form.get());
+        Form->ApplyOptions();
+        Form->show();
+        Form->ConnectOnStart();
+        Form->setEnabled(true);
+        return *Form;
+    }
+
+    QTemporaryDir Dir;
+    MessageBoxRecorder Boxes;
+    TMainForm::Timings Saved;
+    int SavedClose = 0;
+    std::vector<std::pair<QString, QColor>> Texts;
+    std::vector<std::unique_ptr<AdapterEmulator>> Emulators;
+    std::unique_ptr<TMainForm> Form;
+};
+
+} // namespace
+
+TEST_F(MainLinkTest, StoredPortAnsweringConnectsAndResets)
+{
+    AdapterEmulator& emu = AddEmulator(7, 115200);
+    StoreSettings(7, 13);
+    TMainForm& f = StartUp();
+    EXPECT_EQ(emu.RawReceived(), Hex("0D0A0700 0D0A0700 0D0AFFF8"));
+    EXPECT_TRUE(f.Link.LinkUp);
+    EXPECT_EQ(f.Link.AdapterFirmwareVersion, 27);
+    EXPECT_EQ(f.StatusPanels[2]->text(), "COM7");
+    EXPECT_TRUE(f.AdpReset->isEnabled());
+    EXPECT_FALSE(f.AdpReset->isChecked());
+    EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join("|").toStdString();
+    ASSERT_FALSE(Texts.empty());
+    EXPECT_EQ(Texts.front().first, "Подключение...   COM7");
+}
+
+TEST_F(MainLinkTest, SilentStoredPortFallsBackToTheSearch)
+{
+    AdapterEmulator& silent = AddEmulator(5, 115200);
+    silent.SetSilent(true);
+    AdapterEmulator& slow = AddEmulator(6, 57600, 30);
+    StoreSettings(5, 13);
+    TMainForm& f = StartUp();
+
+    // The silent port: the stored probe, then both speeds of the search.
+    EXPECT_EQ(silent.RawReceived(), Hex("0D0A0700 0D0A0700").repeated(3));
+    EXPECT_EQ(slow.RawReceived(), Hex("0D0A0700 0D0A0700 0D0AFFF8"));
+    EXPECT_TRUE(f.Link.LinkUp);
+    EXPECT_EQ(f.VaComm1->PortNum(), 6);
+    EXPECT_EQ(f.VaComm1->Baudrate(), 12);
+    EXPECT_EQ(f.Link.AdapterFirmwareVersion, 30);
+    std::vector<QString> shown;
+    for (const auto& t : Texts)
+        shown.push_back(t.first);
+    const std::vector<QString> expected = {"Подключение...   COM5", "Поиск ...   COM5", "Поиск ...   COM6",
+                                           "Найден на COM6 (57.6)", "Сброс адаптера..."};
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(Texts[3].second, QColor(0, 128, 0));
+    EXPECT_EQ(Texts[4].second, QColor(0, 0, 255));
+    EXPECT_FALSE(f.AutoDetectDevice->isChecked());
+}
+
+TEST_F(MainLinkTest, NoAdapterAnywhereIsReportedInRed)
+{
+    AdapterEmulator& silent = AddEmulator(4, 115200);
+    silent.SetSilent(true);
+    StoreSettings(0, 13);
+    TMainForm& f = StartUp();
+    EXPECT_FALSE(f.Link.LinkUp);
+    EXPECT_EQ(f.VaComm1->PortNum(), 0);
+    EXPECT_FALSE(f.VaComm1->Active());
+    ASSERT_FALSE(Texts.empty());
+    EXPECT_EQ(Texts.back().first, "Адаптер не найден");
+    EXPECT_EQ(Texts.back().second, QColor(255, 0, 0));
+    EXPECT_EQ(f.StatusPanels[2]->text(), "Нет связи");
+}
+
+TEST_F(MainLinkTest, ResetWithoutAnswerAndFirmwareTexts)
+{
+    AdapterEmulator& emu = AddEmulator(7, 115200, 27);
+    StoreSettings(7, 13);
+    TMainForm& f = StartUp();
+    ASSERT_TRUE(f.Link.LinkUp);
+
+    f.FirmwareVersion->trigger();
+    EXPECT_EQ(Boxes.Texts(), QStringList{"Версия прошивки адаптера: 27"});
+
+    Boxes.Clear();
+    emu.SetSilent(true);
+    f.AdpReset->trigger();
+    EXPECT_EQ(Boxes.Texts(), QStringList{"Ошибка инициализации адаптера."});
+    EXPECT_FALSE(f.AdpReset->isChecked());
+    EXPECT_EQ(f.Link.AdapterFirmwareVersion, 0);
+
+    // The link is still shown up until supervision notices; the query finds no version.
+    Boxes.Clear();
+    f.Link.LinkUp = true;
+    f.Link.UpdateLinkState();
+    f.FirmwareVersion->trigger();
+    EXPECT_EQ(Boxes.Texts(), QStringList{"Версия прошивки адаптера: не определена"});
+}
+
+TEST_F(MainLinkTest, RestartAndAutoSwitchFollowTheFirmwareThresholds)
+{
+    AdapterEmulator& emu = AddEmulator(7, 115200, 27);
+    StoreSettings(7, 13);
+    TMainForm& f = StartUp();
+    ASSERT_TRUE(f.Link.LinkUp);
+
+    struct Case { int version; QByteArray restart; QByteArray autoSwitch; };
+    const Case cases[] = {
+        {8, "", ""},
+        {9, Hex("0D0A0601"), ""},
+        {25, Hex("0D0A0601"), ""},
+        {26, Hex("0D0A0601 0D0A0304"), Hex("0D0A080F")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.version);
+        f.Link.AdapterFirmwareVersion = c.version;
+        emu.ClearRecords();
+        f.RestartDevice();
+        PumpUntil([&] { return emu.RawReceived().size() >= c.restart.size(); }, 1000);
+        EXPECT_EQ(emu.RawReceived(), c.restart);
+        emu.ClearRecords();
+        f.DisableAutoSwitch();
+        PumpUntil([&] { return emu.RawReceived().size() >= c.autoSwitch.size(); }, 1000);
+        EXPECT_EQ(emu.RawReceived(), c.autoSwitch);
+    }
+    // Nothing goes out while the link is down.
+    f.Link.LinkUp = false;
+    emu.ClearRecords();
+    f.RestartDevice();
+    EXPECT_FALSE(f.DisableAutoSwitch());
+    ProcessMessages();
+    EXPECT_TRUE(emu.RawReceived().isEmpty());
+    EXPECT_TRUE(Boxes.Boxes.empty());
+}
