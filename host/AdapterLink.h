@@ -119,6 +119,9 @@ public:
     int ProgressPosition = 0; // heartbeat, 0..10
 
 private:
+    void FeedByte(uint8_t B);
+    void LogLabel(const QString& Label);
+
     ISerialPort& Port;
     ILinkTimer& Timer;
     ILinkHost& Host;
