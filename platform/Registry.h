@@ -8,9 +8,21 @@
 // a lock file. A file that cannot be parsed is renamed aside (".corrupt") and
 // the operation that found it raises ERegistryException naming both files.
 //
+// Every operation reads the file afresh, so two processes see each other's
+// writes; a write re-reads it under the lock, so neither loses the other's.
+// A missing file is an empty store.
+//
+// The store counts as not writable when the file or its folder is not
+// writable for this user, or when $OSTAN_REGISTRY_READONLY is set to anything
+// but "" or "0" (the way to test it as root, whom permission bits don't stop).
+//
 // The key HKEY_LOCAL_MACHINE\HARDWARE\DEVICEMAP\SERIALCOMM is live: the
 // system's serial devices (value name = device path, data = "COMn") merged
-// with the entries the file itself holds under that key (file entries win).
+// with the entries the file itself holds under that key (file entries win and
+// come first, then the system's in the order of their COM numbers). Writes to
+// it go to the file. $OSTAN_SYSTEM_SERIAL_DEVICES, when set, replaces the
+// system's list (device paths separated by ":"; empty: none), so that a test
+// of the whole program sees only the ports it maps itself.
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -36,9 +48,16 @@ QString RegistryFilePath();
 // /dev/ttyS<n> -> COM(n+1), /dev/ttyUSB<n> -> COM(101+n), /dev/ttyACM<n> -> COM(201+n).
 QString ComNameForDevice(const QString& DevicePath);
 
+// Whether a write to the store could succeed (see above).
+bool RegistryWritable();
+
 // Test hook: the system's serial device paths (replaces enumeration; an empty
 // function restores it).
 void SetSystemSerialDevicesForTest(std::function<QStringList()> Lister);
+
+// Test hook: the next writes of the store file fail with "no space" after
+// this many bytes of the new file (-1: off), as a full disk would.
+void SetRegistryWriteFailureForTest(long long FailAfterBytes);
 
 // Device path that "COM<n>" names in the live SERIALCOMM key, or an empty
 // string when none does.
@@ -59,19 +78,26 @@ public:
     RegAccess Access() const { return Mode; }
     QString CurrentPath() const { return Current; } // "" while no key is open
 
+    // Every operation raises ERegistryException when the file cannot be read
+    // or parsed (a damaged file is kept aside first, see above).
+
     // False when the key is missing and CanCreate is false, or when the access
     // asked for cannot be had (full access to a store that cannot be written).
+    // Creating needs full access and creates the missing parents too.
     bool OpenKey(const QString& Key, bool CanCreate);
+    // Opens an existing key for reading, whatever the access; writes to it raise.
     bool OpenKeyReadOnly(const QString& Key);
     void CloseKey();
     bool KeyExists(const QString& Key);
+    // False without full access to a writable store; true when the key exists.
     bool CreateKey(const QString& Key);
     bool DeleteKey(const QString& Key); // the key, its values and subkeys
 
+    // With no key open these work on the root key.
     QStringList GetValueNames(); // of the current key, in stored order
     QStringList GetKeyNames();   // direct subkeys of the current key
     bool ValueExists(const QString& Name);
-    bool DeleteValue(const QString& Name);
+    bool DeleteValue(const QString& Name); // false when missing or not writable
 
     // Raise ERegistryException when the value is missing or of another type.
     QString ReadString(const QString& Name);
@@ -79,15 +105,19 @@ public:
     bool ReadBool(const QString& Name); // any non-zero DWORD is true
 
     // Raise ERegistryException when no key is open, the access is read-only or
-    // the store cannot be written.
+    // the store cannot be written. The value "" is the key's default value.
     void WriteString(const QString& Name, const QString& Value);
     void WriteInteger(const QString& Name, int32_t Value);
     void WriteBool(const QString& Name, bool Value);
 
 private:
+    QString FullPath(const QString& Key) const; // with the hive's name
+    void CheckWritable(const QString& Name) const;
+
     HKey Root = HKey::LocalMachine;
     RegAccess Mode;
     QString Current;
+    bool CurrentReadOnly = false;
 };
 
 } // namespace ostan

@@ -10,7 +10,8 @@ public:
     virtual ~ISerialPort() = default;
     virtual int PortNum() const = 0;
     virtual bool Active() const = 0;
-    // Number of bytes really written; less than Count is a write error.
+    // Number of bytes really written, never negative; less than Count is a
+    // write error. A closed port writes nothing.
     virtual int WriteBuf(const void* Buffer, int Count) = 0;
     // Every received byte waiting.
     virtual QByteArray ReadText() = 0;

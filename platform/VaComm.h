@@ -3,6 +3,12 @@
 // key maps "COM<n>" to; raw 8N1, no flow control, DTR/RTS cleared where the
 // device supports it. The receive event is raised on the GUI thread by a
 // socket notifier, also inside nested event loops.
+//
+// The notifier takes the waiting bytes into the component and raises OnRxChar
+// once per arrival, so a handler that leaves them unread does not make it fire
+// again and again. A hang-up (a read of 0 or an error: the adapter pulled out,
+// the other end of a pseudo-terminal closed) closes the port and raises
+// OnHangUp; nothing keeps polling a dead device.
 #include "SerialPort.h"
 
 #include <QObject>
@@ -39,9 +45,15 @@ public:
     bool Active() const override { return Fd >= 0; }
     // Raises EVaCommError (readable message) when the port cannot be opened:
     // port 0, no device mapped, an unknown baud code, or the device refusing.
+    // An open port is closed first. Input waiting from before is dropped.
     void Open();
-    void Close();
+    void Close(); // idempotent; unread bytes are dropped
 
+    // Writes synchronously: waits up to about a second in all for a full
+    // device to take the bytes, then gives up. Returns the bytes really
+    // written, never a negative count; a closed port writes 0 (the caller
+    // reports a short count as a write error). A hang-up during the write
+    // closes the port; OnHangUp follows from the event loop.
     int WriteBuf(const void* Buffer, int Count) override;
     QByteArray ReadText() override;
     int ReadBufUsed() const override;
@@ -55,10 +67,15 @@ signals:
 private:
     void DataReady();
     void HangUp();
+    void LostDuringWrite();
+    // Reads what is waiting into Pending; false when the device hung up.
+    bool Drain();
 
     int Port = 0;
     int Baud = br115200;
     int Fd = -1;
+    unsigned Generation = 0; // counts opens, so late work can tell a new port
+    int NotifierDepth = 0;   // inside the notifier's handler: delete it later
     std::unique_ptr<QSocketNotifier> Notifier;
     QByteArray Pending; // bytes read by the notifier but not yet taken
 };

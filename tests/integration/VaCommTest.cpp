@@ -1,0 +1,236 @@
+#include "Registry.h"
+#include "Ticks.h"
+#include "VaComm.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+using namespace ostan;
+
+namespace {
+
+constexpr int PtyPort = 7;
+
+// A pseudo-terminal whose slave is mapped to COM7 in a store of the test's own.
+class VaCommTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Dir.isValid());
+        qputenv("OSTAN_REGISTRY", Dir.filePath("registry.reg").toUtf8());
+        SetSystemSerialDevicesForTest([] { return QStringList(); });
+        Master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        ASSERT_GE(Master, 0);
+        ASSERT_EQ(::grantpt(Master), 0);
+        ASSERT_EQ(::unlockpt(Master), 0);
+        char name[PATH_MAX];
+        ASSERT_EQ(::ptsname_r(Master, name, sizeof name), 0);
+        SlavePath = QString::fromLocal8Bit(name);
+        Map(SlavePath, PtyPort);
+
+        Comm.SetPortNum(PtyPort);
+        Comm.SetBaudrate(br115200);
+        QObject::connect(&Comm, &TVaComm::OnRxChar, [this](int Count) { RxEvents.push_back(Count); });
+        QObject::connect(&Comm, &TVaComm::OnHangUp, [this] { ++HangUps; });
+    }
+    void TearDown() override
+    {
+        Comm.Close();
+        CloseMaster();
+        SetTickSourceForTest({});
+        SetSystemSerialDevicesForTest({});
+        qunsetenv("OSTAN_REGISTRY");
+    }
+
+    static void Map(const QString& Device, int Port)
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey("\\HARDWARE\\DEVICEMAP\\SERIALCOMM", true));
+        reg.WriteString(Device, QStringLiteral("COM%1").arg(Port));
+    }
+
+    void CloseMaster()
+    {
+        if (Master >= 0)
+            ::close(Master);
+        Master = -1;
+    }
+
+    // Reads from the master until Count bytes came or a generous bound passed
+    // (the bound only keeps a broken build from hanging).
+    QByteArray ReadMaster(int Count)
+    {
+        QByteArray got;
+        for (int rounds = 0; got.size() < Count && rounds < 50; ++rounds) {
+            pollfd p{Master, POLLIN, 0};
+            if (::poll(&p, 1, 100) <= 0)
+                continue;
+            char buf[256];
+            const ssize_t n = ::read(Master, buf, sizeof buf);
+            if (n > 0)
+                got.append(buf, n);
+        }
+        return got;
+    }
+
+    speed_t MasterSpeed() const
+    {
+        termios tio{};
+        EXPECT_EQ(::tcgetattr(Master, &tio), 0);
+        return ::cfgetospeed(&tio);
+    }
+
+    QTemporaryDir Dir;
+    int Master = -1;
+    QString SlavePath;
+    TVaComm Comm;
+    std::vector<int> RxEvents;
+    int HangUps = 0;
+};
+
+std::string OpenError(TVaComm& Comm)
+{
+    try {
+        Comm.Open();
+    } catch (const EVaCommError& e) {
+        return e.what();
+    }
+    return "(opened)";
+}
+
+} // namespace
+
+TEST_F(VaCommTest, MovesBytesBothWaysRawAt115200)
+{
+    ASSERT_NO_THROW(Comm.Open());
+    ASSERT_TRUE(Comm.Active());
+    EXPECT_EQ(Comm.DeviceName(), "COM7");
+
+    // The master reports the slave's settings: the emulator reads the speed there.
+    termios tio{};
+    ASSERT_EQ(::tcgetattr(Master, &tio), 0);
+    EXPECT_EQ(::cfgetospeed(&tio), speed_t(B115200));
+    EXPECT_EQ(tio.c_cflag & CSIZE, tcflag_t(CS8));
+    EXPECT_EQ(tio.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+    EXPECT_EQ(tio.c_cflag & (CLOCAL | CREAD), tcflag_t(CLOCAL | CREAD));
+    EXPECT_EQ(tio.c_iflag & (IXON | IXOFF | ICRNL | INLCR), 0u);
+    EXPECT_EQ(tio.c_oflag & OPOST, 0u);
+    EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0u);
+
+    const char probe[] = {0x0D, 0x0A, 0x07, 0x00};
+    EXPECT_EQ(Comm.WriteBuf(probe, 4), 4);
+    EXPECT_EQ(ReadMaster(4), QByteArray(probe, 4)); // no CR/LF translation
+
+    const QByteArray frame("\x74\x1B\x6F", 3);
+    ASSERT_EQ(::write(Master, frame.constData(), 3), 3);
+    ASSERT_TRUE(PumpUntil([&] { return !RxEvents.empty(); }, 5000));
+    EXPECT_EQ(RxEvents.front(), 3);
+    EXPECT_EQ(Comm.ReadBufUsed(), 3);
+
+    // Bytes left unread raise no stream of events.
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(RxEvents.size(), 1u);
+    EXPECT_EQ(Comm.ReadText(), frame);
+    EXPECT_EQ(Comm.ReadBufUsed(), 0);
+    EXPECT_EQ(Comm.ReadText(), QByteArray());
+    EXPECT_EQ(HangUps, 0);
+}
+
+TEST_F(VaCommTest, EachBaudCodeSetsItsSpeed)
+{
+    struct Case { int Code; int Rate; speed_t Speed; };
+    const Case cases[] = {{9, 19200, B19200}, {10, 38400, B38400}, {12, 57600, B57600}, {13, 115200, B115200}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(BaudRateOfCode(c.Code), c.Rate);
+        Comm.Close();
+        Comm.SetBaudrate(c.Code);
+        EXPECT_FALSE(Comm.Active()); // setting the code opens nothing
+        ASSERT_NO_THROW(Comm.Open()) << c.Code;
+        EXPECT_EQ(MasterSpeed(), c.Speed) << c.Code;
+    }
+    for (int code : {0, 11, 14, -1})
+        EXPECT_EQ(BaudRateOfCode(code), 0);
+}
+
+TEST_F(VaCommTest, OpenRefusesWithAReadableMessage)
+{
+    QFile plain(Dir.filePath("plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    Map(plain.fileName(), 9);
+    Map(Dir.filePath("gone"), 10);
+
+    struct Case { int Port; int Code; std::string Names; };
+    const Case cases[] = {
+        {0, br115200, "номер"},            // no port
+        {PtyPort, 11, "11"},                // unknown baud code
+        {8, br115200, "COM8"},              // nothing mapped to it
+        {9, br115200, "plain"},             // not a terminal
+        {10, br115200, "gone"},             // the device is missing
+    };
+    for (const auto& c : cases) {
+        Comm.SetPortNum(c.Port);
+        Comm.SetBaudrate(c.Code);
+        const std::string m = OpenError(Comm);
+        EXPECT_NE(m, "(opened)") << c.Port;
+        EXPECT_NE(m.find(c.Names), std::string::npos) << m;
+        EXPECT_FALSE(Comm.Active()) << c.Port;
+    }
+    EXPECT_EQ(Comm.WriteBuf("x", 1), 0); // a closed port writes nothing
+}
+
+TEST_F(VaCommTest, ClosedMasterIsAHangUpWithoutSpinning)
+{
+    ASSERT_NO_THROW(Comm.Open());
+    CloseMaster();
+    ASSERT_TRUE(PumpUntil([&] { return HangUps > 0; }, 5000));
+    EXPECT_FALSE(Comm.Active());
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(HangUps, 1);
+    EXPECT_LE(RxEvents.size(), 1u);
+    EXPECT_EQ(Comm.ReadBufUsed(), 0);
+    EXPECT_EQ(Comm.WriteBuf("x", 1), 0);
+    Comm.Close();
+    Comm.Close();
+    EXPECT_FALSE(Comm.Active());
+}
+
+TEST_F(VaCommTest, HangUpDuringAWriteReturnsWhatWasWritten)
+{
+    ASSERT_NO_THROW(Comm.Open());
+    CloseMaster();
+    EXPECT_EQ(Comm.WriteBuf("\x0D\x0A\x07\x00", 4), 0);
+    EXPECT_FALSE(Comm.Active());
+    EXPECT_EQ(HangUps, 0); // raised from the event loop, not inside the write
+    ASSERT_TRUE(PumpUntil([&] { return HangUps > 0; }, 5000));
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(HangUps, 1);
+}
+
+TEST_F(VaCommTest, FullDeviceGivesAShortTrueCount)
+{
+    ASSERT_NO_THROW(Comm.Open());
+    uint32_t now = 0;
+    SetTickSourceForTest([&] { return now += 1000; }); // the wait runs out at once
+    const QByteArray big(1 << 20, 'x');
+    const int written = Comm.WriteBuf(big.constData(), static_cast<int>(big.size()));
+    EXPECT_GT(written, 0);
+    EXPECT_LT(written, big.size());
+    EXPECT_TRUE(Comm.Active());
+    SetTickSourceForTest({});
+
+    qsizetype drained = 0;
+    char buf[65536];
+    for (ssize_t n; (n = ::read(Master, buf, sizeof buf)) > 0;)
+        drained += n;
+    EXPECT_EQ(drained, written);
+}
