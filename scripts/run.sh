@@ -6,9 +6,9 @@ build=${1:-build}
 bin=$build/bin
 state=${OSTAN_RUN_DIR:-$build/run}
 mkdir -p "$state"
-export OSTAN_REGISTRY=${OSTAN_REGISTRY:-$PWD/$state/registry.reg}
+export OSTAN_REGISTRY=${OSTAN_REGISTRY:-$(cd "$state" && pwd)/registry.reg}
 
-"$bin/adapter-emulator" --port 7 --baud 115200 --firmware 27 --status-period 500 \
+"$bin/adapter-emulator" --port 7 --baud 115200 --firmware 27 --status-period 500 --no-stdin \
   >"$state/emulator.log" 2>&1 &
 emu=$!
 trap 'kill $emu 2>/dev/null || true' EXIT

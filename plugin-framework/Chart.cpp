@@ -1,0 +1,142 @@
+#include "Chart.h"
+
+#include <algorithm>
+#include <string>
+
+namespace ostan {
+
+void TChartAxis::SetMinimum(double Value)
+{
+    Min = Value;
+    Owner->Changed();
+}
+
+void TChartAxis::SetMaximum(double Value)
+{
+    Max = Value;
+    Owner->Changed();
+}
+
+void TChartAxis::SetMinMax(double AMin, double AMax)
+{
+    Min = AMin;
+    Max = AMax;
+    Owner->Changed();
+}
+
+void TChartAxis::SetIncrement(double Value)
+{
+    Inc = Value;
+    Owner->Changed();
+}
+
+void TFastLineSeries::SetVertAxis(TVertAxis A)
+{
+    Axis = A;
+    Owner->Changed();
+}
+
+void TFastLineSeries::CheckIndex(int Index) const
+{
+    if (Index < 0 || Index >= Count())
+        throw EChartError("List index out of bounds (" + std::to_string(Index) + ")");
+}
+
+double TFastLineSeries::XValue(int Index) const
+{
+    CheckIndex(Index);
+    return Points[static_cast<size_t>(Index)].X;
+}
+
+double TFastLineSeries::YValue(int Index) const
+{
+    CheckIndex(Index);
+    return Points[static_cast<size_t>(Index)].Y;
+}
+
+void TFastLineSeries::SetYValue(int Index, double Value)
+{
+    CheckIndex(Index);
+    Points[static_cast<size_t>(Index)].Y = Value;
+    Owner->Changed();
+}
+
+bool TFastLineSeries::IsNull(int Index) const
+{
+    CheckIndex(Index);
+    return Points[static_cast<size_t>(Index)].Null;
+}
+
+double TFastLineSeries::XValueLast() const
+{
+    return XValue(Count() - 1);
+}
+
+int TFastLineSeries::Insert(TPoint P)
+{
+    const auto At = std::upper_bound(Points.begin(), Points.end(), P.X,
+                                     [](double X, const TPoint& Q) { return X < Q.X; });
+    const int Index = static_cast<int>(At - Points.begin());
+    Points.insert(At, P);
+    Owner->Changed();
+    return Index;
+}
+
+int TFastLineSeries::AddXY(double X, double Y)
+{
+    return Insert({X, Y, false});
+}
+
+int TFastLineSeries::AddNull()
+{
+    return Insert({Points.empty() ? 0.0 : Points.back().X + 1, 0.0, true});
+}
+
+void TFastLineSeries::Delete(int Index)
+{
+    CheckIndex(Index);
+    Points.erase(Points.begin() + Index);
+    Owner->Changed();
+}
+
+void TFastLineSeries::Clear()
+{
+    Points.clear();
+    Owner->Changed();
+}
+
+TChart::TChart()
+{
+    Bottom.Automatic = true;
+}
+
+TFastLineSeries& TChart::Series(int Index)
+{
+    if (Index < 0 || Index >= SeriesCount())
+        throw EChartError("Series index out of bounds (" + std::to_string(Index) + ")");
+    return *SeriesList[static_cast<size_t>(Index)];
+}
+
+const TFastLineSeries& TChart::Series(int Index) const
+{
+    return const_cast<TChart*>(this)->Series(Index);
+}
+
+TFastLineSeries& TChart::AddSeries(TVertAxis Axis)
+{
+    SeriesList.push_back(std::make_unique<TFastLineSeries>(this, Axis));
+    Changed();
+    return *SeriesList.back();
+}
+
+const TChartAxis* TChart::AxisOf(const TFastLineSeries& S) const
+{
+    switch (S.VertAxis()) {
+    case TVertAxis::Left: return &Left;
+    case TVertAxis::Right: return &Right;
+    case TVertAxis::Custom: break;
+    }
+    return nullptr;
+}
+
+} // namespace ostan

@@ -1,0 +1,29 @@
+#pragma once
+// The widget of a trend chart: owns its TChart and paints it (axes, grid,
+// every series in its colour, gaps at null points). The chart's width is the
+// widget's.
+#include "Chart.h"
+
+#include <QWidget>
+
+namespace ostan {
+
+class TChartView : public QWidget {
+    Q_OBJECT
+public:
+    explicit TChartView(QWidget* Parent = nullptr);
+    ~TChartView() override;
+
+    TChart& Chart() { return Model; }
+    const TChart& Chart() const { return Model; }
+
+    QSize sizeHint() const override { return {400, 200}; }
+
+protected:
+    void paintEvent(QPaintEvent* Event) override;
+
+private:
+    TChart Model;
+};
+
+} // namespace ostan

@@ -1,0 +1,149 @@
+// The adapter emulator's pure parts: the frames it sends and the splitting of
+// the program's command stream.
+#include "AdapterFrames.h"
+#include "CommandParser.h"
+
+#include <QList>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+using namespace adapteremu;
+
+namespace {
+QByteArray H(const char* Hex) { return QByteArray::fromHex(Hex); }
+}
+
+TEST(EmulatorFrames, AdapterFramesCarryTheirChecks)
+{
+    EXPECT_EQ(MakeEchoFrame(27), H("741B6F"));
+    EXPECT_EQ(MakeInitFrame(27), H("731B68"));
+    EXPECT_EQ(MakeStatusFrame(0x21), H("622143"));
+    EXPECT_EQ(MakeStatusFrame(0x08), H("62086A"));
+    // The device-ID check leaves the header out.
+    EXPECT_EQ(MakeDeviceIdFrame(1), H("37010000000001"));
+    EXPECT_EQ(MakeDeviceIdFrame(0x37), H("37370000000037"));
+    EXPECT_EQ(WithBadCheck(MakeStatusFrame(0x21)), H("622142"));
+}
+
+TEST(EmulatorFrames, Karn7PacketsFromReadings)
+{
+    struct Case { Karn7Reading r; const char* packet; };
+    auto methane = [](double c) { Karn7Reading r; r.Concentration = c; return r; };
+    Karn7Reading co;
+    co.GasCode = Karn7Reading::CarbonMonoxide;
+    co.Concentration = 100;
+    Karn7Reading fault = methane(1.0);
+    fault.Faults = 0x03;
+    Karn7Reading range = methane(2.44);
+    range.RangeExceeded = true;
+    Karn7Reading other;
+    other.GasCode = 2;
+    Karn7Reading limits = methane(5.11);
+    limits.Threshold1 = limits.Threshold2 = true;
+    Karn7Reading coTop = co;
+    coTop.Concentration = 900; // clamped to the 9-bit range
+    const Case cases[] = {
+        {methane(2.91), "5F8123A2"}, {co, "5F206444"},    {fault, "5F840387"},
+        {range, "5F82F476"},         {other, "5F400040"}, {limits, "5F99FF66"},
+        {coTop, "5F21FFDE"},         {methane(-1), "5F800080"},
+    };
+    for (const auto& c : cases) {
+        const QByteArray p = MakeKarn7Packet(c.r);
+        EXPECT_EQ(p.toHex().toUpper(), QByteArray(c.packet)) << c.packet;
+        EXPECT_EQ(XorOf(p, 1), 0) << c.packet;
+    }
+}
+
+TEST(EmulatorFrames, HexTextBothWays)
+{
+    EXPECT_EQ(HexText(H("0d0a0700")), QStringLiteral("0D 0A 07 00"));
+    EXPECT_EQ(ParseHexBytes({"62", "8", "6a"}), H("62086A"));
+    EXPECT_EQ(ParseHexBytes({"62086A"}), H("62086A"));
+    for (const QStringList& bad : {QStringList{"6208A"}, QStringList{"zz"}, QStringList{"-1"}, QStringList{"0x"}})
+        EXPECT_FALSE(ParseHexBytes(bad).has_value()) << bad.join(' ').toStdString();
+}
+
+namespace {
+struct Seen {
+    QList<QByteArray> commands; // code then payload, as hex
+    QList<QByteArray> junk;
+    int badTrailers = 0;
+};
+
+Seen FeedAll(CommandParser& P, const QList<QByteArray>& Chunks)
+{
+    Seen s;
+    for (const QByteArray& c : Chunks) {
+        for (const ParserEvent& e : P.Feed(c)) {
+            if (e.Type == ParserEvent::Junk) {
+                s.junk.append(e.Bytes.toHex());
+            } else {
+                s.commands.append((QByteArray(1, static_cast<char>(e.Cmd.Code)) + e.Cmd.Payload).toHex());
+                s.badTrailers += e.Cmd.TrailerOk ? 0 : 1;
+            }
+        }
+    }
+    return s;
+}
+} // namespace
+
+TEST(EmulatorCommandParser, SplitsFramesWhateverTheChunking)
+{
+    // The program's traffic of a session: probe twice, reset, select a device
+    // with 3-byte commands, relay one, short-circuit reset.
+    const QByteArray wire = H("0D0A0700" "0D0A0700" "0D0AFFF8" "0D0A0403" "0303" "0D0A0106" "A501A4" "0D0A0502");
+    const QList<QByteArray> expected = {"07", "07", "ff", "040303", "01a501a4", "05"};
+    for (int chunk : {1, 2, 3, 5, 64}) {
+        CommandParser p;
+        QList<QByteArray> chunks;
+        for (int i = 0; i < wire.size(); i += chunk)
+            chunks.append(wire.mid(i, chunk));
+        const Seen s = FeedAll(p, chunks);
+        EXPECT_EQ(s.commands, expected) << "chunk " << chunk;
+        EXPECT_TRUE(s.junk.isEmpty());
+        EXPECT_FALSE(p.Pending());
+    }
+}
+
+TEST(EmulatorCommandParser, RelayLengthFollowsTheSelectedDevice)
+{
+    struct Case { const char* name; QByteArray wire; QList<QByteArray> commands; int bad; };
+    const Case cases[] = {
+        {"default 3 before any select", H("0D0A0106" "102030"), {"01102030"}, 0},
+        {"4-byte device", H("0D0A0403" "0404" "0D0A0106" "AA0501AE"), {"040404", "01aa0501ae"}, 0},
+        {"5-byte device", H("0D0A0403" "0505" "0D0A0106" "0102030404"), {"040505", "010102030404"}, 0},
+        // 0D 0A in a payload is data, not a header
+        {"header bytes inside a payload", H("0D0A0106" "0D0A07"), {"010d0a07"}, 0},
+        {"wrong trailer kept, flagged", H("0D0A0106" "A501FF"), {"01a501ff"}, 1},
+        {"one-byte device sends no payload", H("0D0A0403" "0101" "0D0A0106" "0D0A0700"), {"040101", "01", "07"}, 0},
+        {"a reset keeps the learned length", H("0D0A0403" "0404" "0D0AFFF8" "0D0A0106" "01020300"), {"040404", "ff", "0101020300"}, 0},
+    };
+    for (const auto& c : cases) {
+        CommandParser p;
+        const Seen s = FeedAll(p, {c.wire});
+        EXPECT_EQ(s.commands, c.commands) << c.name;
+        EXPECT_EQ(s.badTrailers, c.bad) << c.name;
+    }
+}
+
+TEST(EmulatorCommandParser, FixedRelayLengthIgnoresTheSelect)
+{
+    CommandParser p;
+    p.SetRelayLengthFromSelect(false);
+    p.SetDefaultRelayLength(4);
+    const Seen s = FeedAll(p, {H("0D0A0403" "0303" "0D0A0106" "AA0501AE")});
+    EXPECT_EQ(s.commands, (QList<QByteArray>{"040303", "01aa0501ae"}));
+}
+
+TEST(EmulatorCommandParser, ResynchronisesAfterJunk)
+{
+    CommandParser p;
+    // stray bytes, a lone CR, a header with a wrong check, then a probe
+    const Seen s = FeedAll(p, {H("00FF0D"), H("0D0A0701"), H("0D0A0700")});
+    EXPECT_EQ(s.commands, (QList<QByteArray>{"07"}));
+    EXPECT_EQ(s.junk, (QList<QByteArray>{"00ff0d0d0a0701"}));
+    // a partial header is held back, not reported as junk
+    const Seen t = FeedAll(p, {H("0D0A")});
+    EXPECT_TRUE(t.junk.isEmpty());
+    EXPECT_TRUE(p.Pending());
+}
