@@ -711,10 +711,11 @@ void TMainForm::ShowHelpFor(QObject* Watched)
         if (QAction* a = menu->activeAction())
             context = a->property("helpContext").toInt();
     }
+    // Key events reach the focused control first: its context, else its parents'.
     if (context == 0)
-        context = HelpContextOf(QApplication::focusWidget());
+        context = HelpContextOf(qobject_cast<QWidget*>(Watched));
     if (context == 0)
-        context = HelpContextOf(QApplication::activeWindow());
+        context = HelpContextOf(this);
     if (context != 0)
         WinHelp(ApplicationHelpFile(), HELP_CONTEXT, unsigned(context));
 }

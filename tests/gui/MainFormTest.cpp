@@ -8,6 +8,8 @@
 #include "Registry.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
