@@ -21,8 +21,14 @@ if [ ! -x "$bin/ostan" ]; then
   exit 0
 fi
 
+# What the program sends the adapter, as the emulator hears it.
+tail -n +1 -f "$state/emulator.log" &
+tailer=$!
+trap 'kill $emu $tailer 2>/dev/null || true' EXIT
+
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "no display: running under Xvfb"
-  exec xvfb-run -a "$bin/ostan"
+  echo "no display: running under Xvfb (Ctrl+C ends it)"
+  xvfb-run -a "$bin/ostan" || true
+else
+  "$bin/ostan" || true
 fi
-"$bin/ostan"
