@@ -1,5 +1,6 @@
 #include "OstanMain.h"
 
+#include "BackInterface.h"
 #include "Beep.h"
 #include "DeviceChooseDlg.h"
 #include "Guard.h"
@@ -139,6 +140,17 @@ struct SilentAbort {};
 
 } // namespace
 
+class TMainBackSink : public IOstanBackSink {
+public:
+    explicit TMainBackSink(TMainForm& F) : Form(F) {}
+    void SendPluginPacket(const TDynamicByteArray& Data) override { Form.SendPluginPacket(Data); }
+    void RestartDevice() override { Form.RestartDevice(); }
+    void DisableAutoSwitch() override { Form.DisableAutoSwitch(); }
+
+private:
+    TMainForm& Form;
+};
+
 int PortNumberFromName(const QString& Name)
 {
     if (Name.left(3).toUpper() != QLatin1String("COM"))
@@ -199,6 +211,9 @@ TMainForm::TMainForm(QWidget* Parent)
         move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     qApp->installEventFilter(this); // key preview: F1 anywhere
 
+    BackSink = std::make_unique<TMainBackSink>(*this);
+    SetOstanBackSink(BackSink.get());
+
     // FormCreate
     SetAppExceptionHandler([this](std::exception_ptr e) { AppException(e); });
     SetApplicationHelpFile(QCoreApplication::applicationDirPath() + QStringLiteral("/Ostan.hlp"));
@@ -213,6 +228,8 @@ TMainForm::~TMainForm()
 {
     qApp->removeEventFilter(this);
     SetAppExceptionHandler({});
+    if (OstanBackSink() == BackSink.get())
+        SetOstanBackSink(nullptr);
 }
 
 QIcon TMainForm::ImageList1(int Index) const

@@ -127,6 +127,8 @@ private:
     void ShowHelpFor(QObject* Watched);
 
     std::vector<QIcon> Images;
+    // The callback class relays the plug-ins' requests here.
+    std::unique_ptr<class TMainBackSink> BackSink;
 };
 
 // Port number of a name from the port list ("COM7", "com12"); 0 when none.

@@ -1,10 +1,13 @@
-// The program's start-up sequence.
-#include "DeviceChooseDlg.h"
+// The program: the COM server switches, the start-up sequence, the message loop.
+#include "BackInterface.h"
 #include "Guard.h"
-#include "Options.h"
+#include "MessageBox.h"
 #include "OstanApplication.h"
 #include "OstanMain.h"
+#include "Startup.h"
 #include "TermSignal.h"
+
+#include <cstdio>
 
 using namespace ostan;
 
@@ -13,8 +16,17 @@ int main(int argc, char** argv)
     TOstanApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostan"));
 
-    // A request to end that comes during start-up is kept until the message
-    // loop runs; start-up's waits are not cut short in the middle.
+    // "REGSERVER" / "UNREGSERVER": register or unregister and stop, no window.
+    try {
+        if (StartOstanBackServer(app.arguments()))
+            return 0;
+    } catch (const std::exception& e) {
+        ShowMessageBox(MsgType::Error, QString::fromUtf8(e.what()));
+        return 1;
+    }
+
+    // The system asking the program to end closes the main window the normal
+    // way; a request during start-up is kept until the message loop runs.
     bool started = false;
     bool endRequested = false;
     TMainForm* MainForm = nullptr;
@@ -25,21 +37,13 @@ int main(int argc, char** argv)
             endRequested = true;
     });
 
-    MainForm = new TMainForm;
-    // Windows created after the main window; an exception in a creation
-    // handler reaches the exception handler and start-up goes on.
-    Guarded([&] { MainForm->DeviceChooseDialog = new TDeviceChooseDialog(MainForm); });
-    Guarded([&] { MainForm->OptionsDlg = new TOptionsDlg(MainForm); });
-
-    Guarded([&] { MainForm->ApplyOptions(); });
-    MainForm->show();
-    Guarded([&] { MainForm->ConnectOnStart(); });
-    MainForm->setEnabled(true);
-    if (!endRequested && MainForm->OptionsDlg && MainForm->OptionsDlg->BLSPinCount != 4 &&
-        MainForm->OptionsDlg->BLSPinCount != 5)
-        MainForm->Options->trigger();
-
+    MainForm = StartUp();
     started = true;
+    if (qEnvironmentVariableIsSet("OSTAN_TRACE_STARTUP"))
+        std::fprintf(stderr, "startup: main window enabled after %lld ms (splash wait %lld ms)\n",
+                     static_cast<long long>(LastStartupTimes().ToEnabledMs),
+                     static_cast<long long>(LastStartupTimes().SplashWaitMs));
+
     int rc = 1;
     if (ApplicationTerminated()) {
         // ended by the exception handler during start-up
@@ -50,5 +54,6 @@ int main(int argc, char** argv)
         rc = app.exec();
     }
     delete MainForm;
+    StopOstanBackServer();
     return rc;
 }

@@ -1,6 +1,8 @@
 // The main window without an adapter: initial state, the sound action, the
 // settings dialog's paths and the shutdown order.
 #include "DeviceChooseDlg.h"
+#include "Guard.h"
+#include "VaComm.h"
 #include "Help.h"
 #include "MessageBox.h"
 #include "Options.h"
@@ -240,4 +242,27 @@ TEST(MainFormHelp, F1OpensTheFocusedItemsContext)
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0], std::make_pair(HELP_CONTEXT, 10u));
     EXPECT_EQ(calls[1], std::make_pair(HELP_FINDER, 0u));
+}
+
+TEST_F(MainFormTest, AppExceptionShowsSerialErrorsByTheirTextAloneAndEnds)
+{
+    struct Case { std::function<void()> raise; MsgType type; const char* text; };
+    const Case cases[] = {
+        {[] { throw EVaCommError("Порт COM3 недоступен"); }, MsgType::Plain, "Порт COM3 недоступен"},
+        {[] { throw std::runtime_error("boom"); }, MsgType::Error, "boom"},
+    };
+    for (const Case& c : cases) {
+        Boxes.Clear();
+        SetApplicationTerminated(false);
+        TMainForm f;
+        Guarded(c.raise);
+        ASSERT_EQ(Boxes.Boxes.size(), 1u);
+        EXPECT_EQ(Boxes.Boxes[0].Type, c.type);
+        EXPECT_EQ(Boxes.Boxes[0].Text, QString::fromUtf8(c.text));
+        EXPECT_TRUE(ApplicationTerminated());
+        // A dialog opened after that closes at once as cancelled.
+        f.OptionsDlg = new TOptionsDlg(&f);
+        EXPECT_EQ(f.OptionsDlg->exec(), int(QDialog::Rejected));
+    }
+    SetApplicationTerminated(false);
 }

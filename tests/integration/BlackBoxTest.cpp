@@ -89,3 +89,35 @@ TEST(BlackBox, ProgramConnectsResetsAndClosesCleanly)
     emu.terminate();
     emu.waitForFinished(5000);
 }
+
+TEST(BlackBox, ServerSwitchesRegisterAndUnregisterWithoutAWindow)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString store = dir.filePath("registry.reg");
+    qputenv("OSTAN_REGISTRY", store.toUtf8());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("OSTAN_REGISTRY", store);
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    const QString key = "\\CLSID\\{7992746B-D464-484E-86D2-83516A28EB77}";
+    auto run = [&](const QString& sw) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(OSTAN_BIN, {sw});
+        // No window and no message loop: it ends by itself at once.
+        EXPECT_TRUE(p.waitForFinished(10000)) << sw.toStdString();
+        EXPECT_EQ(p.exitCode(), 0);
+    };
+    run("REGSERVER");
+    {
+        TRegistry r(RegAccess::Read);
+        r.SetRootKey(HKey::ClassesRoot);
+        EXPECT_TRUE(r.KeyExists(key));
+    }
+    run("UNREGSERVER");
+    {
+        TRegistry r(RegAccess::Read);
+        r.SetRootKey(HKey::ClassesRoot);
+        EXPECT_FALSE(r.KeyExists(key));
+    }
+}

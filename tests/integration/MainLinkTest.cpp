@@ -7,10 +7,13 @@
 #include "OstanMain.h"
 #include "PortScanning.h"
 #include "Registry.h"
+#include "Startup.h"
 #include "Ticks.h"
 #include "VaComm.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QTimer>
 #include <QLabel>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -213,4 +216,31 @@ TEST_F(MainLinkTest, RestartAndAutoSwitchFollowTheFirmwareThresholds)
     ProcessMessages();
     EXPECT_TRUE(emu.RawReceived().isEmpty());
     EXPECT_TRUE(Boxes.Boxes.empty());
+}
+
+TEST_F(MainLinkTest, FirstStartShowsTheReadErrorThenSearchesThenOpensTheSettings)
+{
+    AddEmulator(7, 115200); // maps itself into the empty store
+    bool dialogSeen = false;
+    QTimer::singleShot(0, [] {}); // keep the loop primed
+    Boxes.OnShow = [](const MessageBoxRequest&) {};
+    auto check = std::make_shared<std::function<void()>>();
+    *check = [&, check] {
+        if (auto* d = qobject_cast<TOptionsDlg*>(QApplication::activeModalWidget())) {
+            dialogSeen = true;
+            // The search and the reset have run by now.
+            EXPECT_TRUE(static_cast<TMainForm*>(d->parentWidget())->Link.LinkUp);
+            EXPECT_TRUE(d->ImageBLS4->isHidden() && d->ImageBLS5->isHidden());
+            d->reject();
+            return;
+        }
+        QTimer::singleShot(20, *check);
+    };
+    QTimer::singleShot(0, *check);
+    Form.reset(ostan::StartUp());
+    EXPECT_TRUE(dialogSeen);
+    ASSERT_FALSE(Boxes.Boxes.empty());
+    EXPECT_EQ(Boxes.Boxes[0].Text, "Ошибка чтения реестра.\rПроверьте настройки программы и перезапустите ее.");
+    EXPECT_EQ(Form->VaComm1->PortNum(), 7);
+    EXPECT_TRUE(Form->isEnabled());
 }
