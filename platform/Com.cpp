@@ -381,7 +381,10 @@ QString ProgramFileName()
 bool FindCmdLineSwitch(const QStringList& Args, const QString& Name)
 {
     for (qsizetype I = 1; I < Args.size(); ++I) {
+        // "-X", "/X" and, as a Linux command line is written, plain "X".
         const QString& A = Args[I];
+        if (A.compare(Name, Qt::CaseInsensitive) == 0)
+            return true;
         if (A.size() > 1 && (A[0] == QLatin1Char('-') || A[0] == QLatin1Char('/'))
             && A.mid(1).compare(Name, Qt::CaseInsensitive) == 0)
             return true;

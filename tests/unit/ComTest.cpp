@@ -383,7 +383,8 @@ TEST(ComSwitches, RegisterUnregisterAndStop)
         {{P, QStringLiteral("/REGSERVER")}, false, {true}, true, false},
         {{P, QStringLiteral("-regserver")}, false, {true}, true, false},
         {{P, QStringLiteral("/UnRegServer")}, false, {false}, true, false},
-        {{P, QStringLiteral("REGSERVER")}, false, {true}, false, false}, // no switch without "-" or "/"
+        {{P, QStringLiteral("REGSERVER")}, false, {true}, true, false}, // the plain word, as typed on Linux
+        {{P, QStringLiteral("REGSERVERX")}, false, {true}, false, false},
         {{QStringLiteral("/REGSERVER")}, false, {true}, false, false},   // the program itself is not a switch
         {{P, QStringLiteral("/EMBEDDING"), QStringLiteral("/REGSERVER")}, false, {true}, false, false},
         {{P, QStringLiteral("-Automation"), QStringLiteral("/UNREGSERVER")}, false, {true}, false, false},
