@@ -1,7 +1,9 @@
 #include "OstanMain.h"
 
 #include "BackInterface.h"
+#include "About.h"
 #include "Beep.h"
+#include "Debug.h"
 #include "DeviceChooseDlg.h"
 #include "Guard.h"
 #include "Help.h"
@@ -230,6 +232,7 @@ TMainForm::~TMainForm()
     SetAppExceptionHandler({});
     if (OstanBackSink() == BackSink.get())
         SetOstanBackSink(nullptr);
+    delete DebugForm;
 }
 
 QIcon TMainForm::ImageList1(int Index) const
@@ -420,8 +423,12 @@ bool TMainForm::ReceivePacket(const TDynamicByteArray&) { return false; }
 void TMainForm::AutoSelectByDeviceId() {}
 bool TMainForm::SoundOn() const { return SoundOnOff->isChecked(); }
 bool TMainForm::AutoSelectOn() const { return AutoSelectPlugin->isChecked(); }
-bool TMainForm::LogExists() const { return false; }
-void TMainForm::AddLogText(const QString&, bool) {}
+bool TMainForm::LogExists() const { return DebugForm != nullptr; }
+void TMainForm::AddLogText(const QString& Text, bool SameLine)
+{
+    if (DebugForm)
+        DebugForm->AddText(Text, SameLine);
+}
 
 void TMainForm::UnloadPlugin() { FileSave1->setEnabled(false); }
 
@@ -673,9 +680,13 @@ void TMainForm::HelpExecute() { WinHelp(ApplicationHelpFile(), HELP_FINDER, 0); 
 
 void TMainForm::FileExit1Execute() { close(); }
 
-void TMainForm::DebugModeExecute() {}
+void TMainForm::DebugModeExecute()
+{
+    if (DebugForm)
+        DebugForm->ShowBeside(this, PlugInPlaceholder);
+}
 
-void TMainForm::AboutBox1Execute() {}
+void TMainForm::AboutBox1Execute() { TAboutBox::Execute(this); }
 
 void TMainForm::SelectPluginExecute() { PlugInPlaceholder->setFocus(); }
 

@@ -21,6 +21,7 @@ namespace ostan {
 class TVaComm;
 class TOptionsDlg;
 class TDeviceChooseDialog;
+class TDebugForm;
 
 class TMainForm : public QMainWindow, public ILinkHost {
     Q_OBJECT
@@ -31,6 +32,7 @@ public:
     // Windows created after the main window (start-up step 4).
     TOptionsDlg* OptionsDlg = nullptr;
     TDeviceChooseDialog* DeviceChooseDialog = nullptr;
+    TDebugForm* DebugForm = nullptr; // a top-level window; the main window deletes it
 
     // Components.
     TVaComm* VaComm1 = nullptr;

@@ -1,12 +1,16 @@
 #include "Startup.h"
 
+#include "Debug.h"
 #include "DeviceChooseDlg.h"
+#include "Logo.h"
 #include "Guard.h"
 #include "Options.h"
 #include "OstanMain.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QPointer>
 
 namespace ostan {
 
@@ -20,7 +24,13 @@ TMainForm* StartUp()
 {
     QElapsedTimer clock;
     clock.start();
+    QPointer<TLogoForm> LogoForm = new TLogoForm;
+    LogoForm->ShowNow();
+    QApplication::setApplicationDisplayName(QString());
+    QApplication::setApplicationName(QStringLiteral("Ostan"));
+
     auto* MainForm = new TMainForm;
+    Guarded([&] { MainForm->DebugForm = new TDebugForm; });
     // An exception in a window's creation reaches the exception handler and
     // the remaining steps still run.
     Guarded([&] { MainForm->DeviceChooseDialog = new TDeviceChooseDialog(MainForm); });
@@ -28,6 +38,13 @@ TMainForm* StartUp()
 
     Guarded([&] { MainForm->ApplyOptions(); });
     MainForm->show();
+    if (LogoForm) {
+        QElapsedTimer wait;
+        wait.start();
+        LogoForm->raise();
+        LogoForm->close(); // stays until 2500 ms after its creation
+        Times.SplashWaitMs = wait.elapsed();
+    }
     Guarded([&] { MainForm->ConnectOnStart(); });
     MainForm->setEnabled(true);
     Times.ToEnabledMs = clock.elapsed();

@@ -1,6 +1,7 @@
 // The main window's adapter operations against the emulator on a
 // pseudo-terminal, in one process and on one thread, as in the program.
 #include "AdapterEmulator.h"
+#include "Debug.h"
 #include "DeviceChooseDlg.h"
 #include "MessageBox.h"
 #include "Options.h"
@@ -80,6 +81,7 @@ protected:
     TMainForm& StartUp()
     {
         Form = std::make_unique<TMainForm>();
+        Form->DebugForm = new TDebugForm;
         Form->DeviceChooseDialog = new TDeviceChooseDialog(Form.get());
         Form->OptionsDlg = new TOptionsDlg(Form.get());
         Form->ApplyOptions();
@@ -114,6 +116,10 @@ TEST_F(MainLinkTest, StoredPortAnsweringConnectsAndResets)
     EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join("|").toStdString();
     ASSERT_FALSE(Texts.empty());
     EXPECT_EQ(Texts.front().first, "Подключение...   COM7");
+    // The traffic log shows the answers byte by byte with their labels.
+    const QString log = f.DebugForm->Log().Text();
+    EXPECT_TRUE(log.contains("74.1B.6F.(Echo)")) << log.toStdString();
+    EXPECT_TRUE(log.contains("73.1B.68.(Init)")) << log.toStdString();
 }
 
 TEST_F(MainLinkTest, SilentStoredPortFallsBackToTheSearch)
