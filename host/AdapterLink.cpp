@@ -4,17 +4,74 @@
 #include "MessageBox.h"
 #include "Ticks.h"
 
+#include <algorithm>
+
 namespace ostan {
 
 namespace {
 
-constexpr uint8_t HdrInit = 's';
-constexpr uint8_t HdrEcho = 't';
-constexpr uint8_t HdrStatus = 'b';
-constexpr uint8_t HdrDeviceId = '7';
-constexpr uint8_t HdrData = '_';
+constexpr uint8_t HeaderInit = 's';
+constexpr uint8_t HeaderEcho = 't';
+constexpr uint8_t HeaderStatus = 'b';
+constexpr uint8_t HeaderDeviceId = '7';
+constexpr uint8_t HeaderData = '_';
 
-const char HexDigits[] = "0123456789ABCDEF";
+constexpr int TxStart = 251;
+constexpr int TxCheckIndex = 254;
+constexpr int ProgressMax = 10;
+
+constexpr uint8_t StatusNoReception = 0x01;
+constexpr uint8_t StatusShortCircuit = 0x04;
+constexpr uint8_t StatusPower = 0x08;
+constexpr uint8_t StatusSensorBlock = 0x20;
+constexpr uint8_t StatusOverflow = 0x40;
+
+constexpr int PowerLossMinFirmware = 25;
+constexpr uint32_t PowerLossGraceMs = 50;
+
+const QString& TextNotActive()
+{
+    static const QString t = QStringLiteral(
+        "Адаптер не активен.\rДля отображеня данных необходимо подключить и\rинициализировать адаптер, а затем выбрать прибор.");
+    return t;
+}
+
+const QString& TextPortNotOpen()
+{
+    static const QString t = QStringLiteral("Попытка записи в неоткрытый порт!\rОбратитесь к разработчику.");
+    return t;
+}
+
+const QString& TextWriteError()
+{
+    static const QString t = QStringLiteral("Ошибка записи в порт.\rОбратитесь к разработчику.");
+    return t;
+}
+
+const QString& TextPowerLost()
+{
+    static const QString t = QStringLiteral("Питание адатпера было отключено.\rНеобходимо заново выбрать прибор.");
+    return t;
+}
+
+QString HexByte(uint8_t B)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    const QChar text[3] = {QLatin1Char(digits[B >> 4]), QLatin1Char(digits[B & 0x0F]), QLatin1Char('.')};
+    return QString(text, 3);
+}
+
+// Sets a flag for the lifetime of the guard, also when an exception leaves.
+class FlagGuard {
+public:
+    explicit FlagGuard(bool& F) : Flag(F) { Flag = true; }
+    ~FlagGuard() { Flag = false; }
+    FlagGuard(const FlagGuard&) = delete;
+    FlagGuard& operator=(const FlagGuard&) = delete;
+
+private:
+    bool& Flag;
+};
 
 } // namespace
 
@@ -23,51 +80,57 @@ TAdapterLink::TAdapterLink(ISerialPort& P, ILinkTimer& T, ILinkHost& H) : Port(P
     Timer.OnTimer = [this] { DeviceActiveTimerTimer(); };
 }
 
+TAdapterLink::~TAdapterLink() { Timer.OnTimer = nullptr; }
+
 uint8_t TAdapterLink::FrameBuffer(int Index) const
 {
-    return Index >= 1 && Index <= FrameBufferSize ? Buffer[size_t(Index)] : 0;
+    return Index >= 1 && Index <= FrameBufferSize ? Buffer[static_cast<size_t>(Index)] : 0;
 }
 
 void TAdapterLink::SetFrameBuffer(int Index, uint8_t Value)
 {
     if (Index >= 1 && Index <= FrameBufferSize)
-        Buffer[size_t(Index)] = Value;
+        Buffer[static_cast<size_t>(Index)] = Value;
 }
 
 // ---- transmit ----
 
+bool TAdapterLink::ShowSendError(const QString& Text)
+{
+    // A plug-in timer may send again while the box is open; one box is enough.
+    if (!WriteErrorBoxOpen) {
+        FlagGuard open(WriteErrorBoxOpen);
+        ShowMessageBox(MsgType::Error, Text);
+    }
+    return false;
+}
+
 bool TAdapterLink::SendAdapterCommand(uint8_t PayloadLength, bool CheckAlive)
 {
+    const int n = PayloadLength;
+    if (n > MaxPayload)
+        return false;
     if (CheckAlive && !LinkUp) {
-        ShowMessageBox(MsgType::Information,
-                       QStringLiteral("Адаптер не активен.\rДля отображеня данных необходимо подключить и\r"
-                                      "инициализировать адаптер, а затем выбрать прибор."));
+        ShowMessageBox(MsgType::Information, TextNotActive());
         return false;
     }
-    if (!Port.Active()) {
-        ShowMessageBox(MsgType::Error, QStringLiteral("Попытка записи в неоткрытый порт!\rОбратитесь к разработчику."));
-        return false;
-    }
-    const int n = PayloadLength > MaxPayload ? MaxPayload : PayloadLength;
-    Buffer[251] = 0x0D;
-    Buffer[252] = 0x0A;
-    Buffer[254] = uint8_t(Buffer[251] ^ Buffer[252] ^ Buffer[TxCodeIndex]);
-    bool ok = Port.WriteBuf(&Buffer[251], 4) == 4;
+    if (!Port.Active())
+        return ShowSendError(TextPortNotOpen());
+
+    Buffer[TxStart] = 0x0D;
+    Buffer[TxStart + 1] = 0x0A;
+    Buffer[TxCheckIndex] = Buffer[TxStart] ^ Buffer[TxStart + 1] ^ Buffer[TxCodeIndex];
+    bool ok = Port.WriteBuf(&Buffer[TxStart], 4) == 4;
     if (n >= 2 && ok) {
         uint8_t check = 0;
-        for (int i = 0; i < n - 1; ++i)
-            check ^= Buffer[size_t(TxPayloadIndex + i)];
-        Buffer[size_t(TxPayloadIndex + n - 1)] = check;
+        for (int i = 1; i < n; ++i)
+            check ^= Buffer[static_cast<size_t>(TxCheckIndex + i)];
+        Buffer[static_cast<size_t>(TxCheckIndex + n)] = check;
         ok = Port.WriteBuf(&Buffer[TxPayloadIndex], n) == n;
     }
-    if (!ok && !WriteErrorBoxOpen) {
-        // A failure repeated while the box is open (a plug-in timer, say)
-        // must not stack a second box.
-        WriteErrorBoxOpen = true;
-        ShowMessageBox(MsgType::Error, QStringLiteral("Ошибка записи в порт.\rОбратитесь к разработчику."));
-        WriteErrorBoxOpen = false;
-    }
-    return ok;
+    if (!ok)
+        return ShowSendError(TextWriteError());
+    return true;
 }
 
 bool TAdapterLink::SendCommand(uint8_t Code, bool CheckAlive)
@@ -78,36 +141,41 @@ bool TAdapterLink::SendCommand(uint8_t Code, bool CheckAlive)
 
 bool TAdapterLink::SendPluginPacket(const TDynamicByteArray& Data)
 {
-    if (Data.Length() > MaxPayload)
-        return false; // would run past the transmit half: nothing is sent
+    const int n = Data.Length();
+    if (n > MaxPayload)
+        return false;
     Buffer[TxCodeIndex] = 0x01;
-    for (int i = 0; i < Data.Length(); ++i)
-        Buffer[size_t(TxPayloadIndex + i)] = Data[i];
-    return SendAdapterCommand(uint8_t(Data.Length()), true);
+    if (n > 0)
+        std::copy_n(Data.Bytes(), n, &Buffer[TxPayloadIndex]);
+    return SendAdapterCommand(static_cast<uint8_t>(n), true);
 }
 
 // ---- receive ----
 
 void TAdapterLink::VaComm1RxChar()
 {
-    const QByteArray text = Port.ReadText();
+    QByteArray text = Port.ReadText();
     if (text.isEmpty())
         return;
-    // One queue for all calls: a call nested inside a box opened from here
-    // appends its bytes behind the ones still waiting and goes on from the
-    // head, so the bytes are always handled in the order they arrived.
+    // One queue for all calls: a call entered again from a box opened below
+    // appends its read and goes on from the head, so no byte overtakes an
+    // earlier one; the outer call then finds what is left, maybe nothing.
     if (RxQueueHead >= RxQueue.size()) {
-        RxQueue.clear();
+        RxQueue = std::move(text);
         RxQueueHead = 0;
+    } else {
+        RxQueue.append(text);
     }
-    RxQueue.append(text);
     try {
         while (RxQueueHead < RxQueue.size()) {
-            const uint8_t b = uint8_t(RxQueue[RxQueueHead++]);
-            FeedByte(b);
+            const uint8_t b = static_cast<uint8_t>(RxQueue.at(RxQueueHead));
+            ++RxQueueHead;
+            RxByte(b);
         }
     } catch (...) {
-        RxQueue.clear(); // the bytes not handled yet are lost with the program
+        // The program is on its way to the exception handler, which ends it;
+        // the bytes not handled are dropped.
+        RxQueue.clear();
         RxQueueHead = 0;
         throw;
     }
@@ -115,100 +183,113 @@ void TAdapterLink::VaComm1RxChar()
     RxQueueHead = 0;
 }
 
-void TAdapterLink::FeedByte(uint8_t b)
+void TAdapterLink::RxByte(uint8_t B)
 {
-    if (Host.LogExists()) {
-        const char hex[4] = {HexDigits[b >> 4], HexDigits[b & 0x0F], '.', 0};
-        Host.AddLogText(QString::fromLatin1(hex, 3), true);
-    }
-    if (RxCount >= RxFrameSize) {
-        // Never store past the receive half, whatever the packet length says.
+    if (Host.LogExists())
+        Host.AddLogText(HexByte(B), true);
+
+    if (RxCount < 0 || RxCount >= RxFrameSize) {
+        // A frame longer than RxFrame can hold (PacketLength above 250) is
+        // dropped; this byte is a header candidate again.
         RxCount = 0;
         Synced = false;
     }
     ++RxCount;
-    Buffer[size_t(RxCount)] = b;
+    Buffer[static_cast<size_t>(RxCount)] = B;
+
     if (RxCount == 1) {
-        const bool always = b == HdrStatus || b == HdrInit || b == HdrEcho;
-        const bool synced = Synced && (b == HdrDeviceId || b == HdrData);
-        if (!always && !synced) {
+        const bool always = B == HeaderStatus || B == HeaderInit || B == HeaderEcho;
+        const bool whenSynced = B == HeaderDeviceId || B == HeaderData;
+        if (!(always || (Synced && whenSynced))) {
             RxCount = 0;
             return;
         }
     }
-    const uint8_t header = Buffer[1];
-    auto xor3 = [this] { return uint8_t(Buffer[1] ^ Buffer[2] ^ Buffer[3]); };
 
-    if (RxCount == 3 && (header == HdrInit || header == HdrEcho)) {
+    const uint8_t header = Buffer[1];
+    if (RxCount == 3 && (header == HeaderInit || header == HeaderEcho)) {
         RxCount = 0;
         Synced = false;
-        if (xor3() == 0) {
+        if ((Buffer[1] ^ Buffer[2] ^ Buffer[3]) == 0) {
             Synced = true;
-            LogLabel(header == HdrInit ? QStringLiteral("(Init)") : QStringLiteral("(Echo)"));
-            AdapterFirmwareVersion = Buffer[2];
+            const uint8_t version = Buffer[2];
+            if (Host.LogExists())
+                Host.AddLogText(header == HeaderInit ? QStringLiteral("(Init)") : QStringLiteral("(Echo)"), false);
+            AdapterFirmwareVersion = version;
             MarkLinkActive();
         }
+        return;
     }
-    if (RxCount == 3 && header == HdrStatus) {
+    if (RxCount == 3 && header == HeaderStatus) {
         RxCount = 0;
         Synced = false;
-        if (xor3() == 0) {
+        if ((Buffer[1] ^ Buffer[2] ^ Buffer[3]) == 0) {
             Synced = true;
-            LogLabel(QStringLiteral("(Status)"));
-            ShowAdapterStatus(Buffer[2]);
+            const uint8_t status = Buffer[2];
+            if (Host.LogExists())
+                Host.AddLogText(QStringLiteral("(Status)"), false);
+            ShowAdapterStatus(status);
         }
         MarkLinkActive();
+        return;
     }
-    if (RxCount == 7 && header == HdrDeviceId) {
+    if (RxCount == 7 && header == HeaderDeviceId) {
         RxCount = 0;
         Synced = false;
-        uint8_t x = 0;
-        for (int i = 2; i <= 7; ++i)
-            x ^= Buffer[size_t(i)];
-        if (x == 0) {
+        if ((Buffer[2] ^ Buffer[3] ^ Buffer[4] ^ Buffer[5] ^ Buffer[6] ^ Buffer[7]) == 0) {
             Synced = true;
-            LogLabel(QStringLiteral("(Device ID)"));
+            if (Host.LogExists())
+                Host.AddLogText(QStringLiteral("(Device ID)"), false);
             if (Host.AutoSelectOn())
                 Host.AutoSelectByDeviceId();
         }
+        return;
     }
-    if (RxCount >= 1 && RxCount >= PacketLength && header == HdrData) {
-        const int length = RxCount; // PacketLength, or 1 when it is below 1
-        RxCount = 0;
-        Synced = false;
-        if (Host.PluginActive()) {
-            RxPacket.SetLength(length);
-            for (int i = 0; i < length; ++i)
-                RxPacket[i] = Buffer[size_t(i + 1)];
-            Synced = Host.ReceivePacket(RxPacket);
-        }
-        SetIndicator(0, Synced ? 1 : 0, Label2, IndicatorColor::Yellow);
-        Host.LinkViewChanged();
-        if (Synced) {
-            MarkLinkActive();
-            LogLabel(QStringLiteral("(Data)"));
-            if (Host.SoundOn())
-                DataBeep(400, 20);
-        }
-    }
+    if (header == HeaderData && RxCount >= PacketLength)
+        DataFrameComplete();
 }
 
-void TAdapterLink::LogLabel(const QString& Label)
+void TAdapterLink::DataFrameComplete()
 {
-    if (Host.LogExists())
-        Host.AddLogText(Label, false);
+    // PacketLength <= RxCount <= 250 here.
+    const int length = std::max(PacketLength, 0);
+    RxCount = 0;
+    Synced = false;
+    if (Host.PluginActive()) {
+        // A data frame that completes inside a nested call while the outer
+        // plug-in call still reads RxPacket gets its own copy.
+        TDynamicByteArray own;
+        TDynamicByteArray& packet = RxPacketLent ? own : RxPacket;
+        packet.SetLength(length);
+        if (length > 0)
+            std::copy_n(&Buffer[1], length, packet.Bytes());
+        if (&packet == &RxPacket) {
+            FlagGuard lent(RxPacketLent);
+            Synced = Host.ReceivePacket(packet);
+        } else {
+            Synced = Host.ReceivePacket(packet);
+        }
+    }
+    SetIndicator(0, Synced ? 1 : 0, Label2, IndicatorColor::Yellow);
+    if (Synced) {
+        MarkLinkActive();
+        if (Host.LogExists())
+            Host.AddLogText(QStringLiteral("(Data)"), false);
+        if (Host.SoundOn())
+            DataBeep(400, 20);
+    }
 }
 
 // ---- supervision ----
 
 void TAdapterLink::MarkLinkActive()
 {
-    ProgressPosition = ProgressPosition >= 10 ? 0 : ProgressPosition + 1;
+    ProgressPosition = (ProgressPosition + 1) % (ProgressMax + 1);
     NoActivity = false;
     Timer.Restart();
     if (!LinkUp) {
         LinkUp = true;
-        UpdateLinkState();
+        UpdateLinkState(); // tells the host
     } else {
         Host.LinkViewChanged();
     }
@@ -224,13 +305,13 @@ void TAdapterLink::DeviceActiveTimerTimer()
     }
     NoActivity = true;
     Timer.Restart();
-    RxCount = 0; // drops a partly received frame
+    RxCount = 0;
 }
 
 void TAdapterLink::UpdateLinkState()
 {
     if (LinkUp) {
-        StatusPanelText = QStringLiteral("COM%1").arg(Port.PortNum());
+        StatusPanelText = QStringLiteral("COM") + QString::number(Port.PortNum());
     } else {
         StatusPanelText = QStringLiteral("Нет связи");
         ResetIndicators();
@@ -241,41 +322,48 @@ void TAdapterLink::UpdateLinkState()
     Host.LinkViewChanged();
 }
 
-void TAdapterLink::SetIndicator(uint8_t Value, uint8_t Mask, Indicator Lbl, IndicatorColor Color)
+void TAdapterLink::ShowAdapterStatus(uint8_t Status)
 {
-    IndicatorState& s = Indicators[size_t(Lbl)];
+    Light(static_cast<uint8_t>(~Status), StatusNoReception, Label9, IndicatorColor::Lime);
+    if (Indicators[Label9].Color != IndicatorColor::Lime)
+        Light(0, 0x01, Label2, IndicatorColor::Yellow);
+    Light(Status, StatusShortCircuit, labKZ, IndicatorColor::Red);
+    KZResetEnabled = Indicators[labKZ].Enabled;
+    Light(Status, StatusSensorBlock, Label5, IndicatorColor::Lime);
+    Light(Status ^ StatusSensorBlock, StatusSensorBlock, Label6, IndicatorColor::Lime);
+    Light(Status, StatusOverflow, Label7, IndicatorColor::Red);
+    PowerOn = (Status & StatusPower) == StatusPower;
+    Host.LinkViewChanged();
+
+    if (!PowerOn && AdapterFirmwareVersion >= PowerLossMinFirmware && Host.PluginActive()
+        && TicksSince(PluginSelectTime, GetTickCount()) > PowerLossGraceMs) {
+        Host.UnloadPlugin();
+        if (Port.ReadBufUsed() > 0)
+            MessageBeep(0);
+        ShowMessageBox(MsgType::Information, TextPowerLost());
+    }
+}
+
+void TAdapterLink::Light(uint8_t Value, uint8_t Mask, Indicator Lbl, IndicatorColor Color)
+{
+    IndicatorState& s = Indicators[static_cast<size_t>(Lbl)];
     if ((Value & Mask) == Mask)
         s = {true, Color};
     else
         s = {false, IndicatorColor::ButtonFace};
 }
 
-void TAdapterLink::ShowAdapterStatus(uint8_t Status)
+void TAdapterLink::SetIndicator(uint8_t Value, uint8_t Mask, Indicator Lbl, IndicatorColor Color)
 {
-    SetIndicator(uint8_t(~Status), 0x01, Label9, IndicatorColor::Lime);
-    if (Indicators[Label9].Color != IndicatorColor::Lime)
-        SetIndicator(0, 0x01, Label2, IndicatorColor::Yellow);
-    SetIndicator(Status, 0x04, labKZ, IndicatorColor::Red);
-    KZResetEnabled = Indicators[labKZ].Enabled;
-    SetIndicator(Status, 0x20, Label5, IndicatorColor::Lime);
-    SetIndicator(uint8_t(Status ^ 0x20), 0x20, Label6, IndicatorColor::Lime);
-    SetIndicator(Status, 0x40, Label7, IndicatorColor::Red);
-    PowerOn = (Status & 0x08) == 0x08;
+    Light(Value, Mask, Lbl, Color);
     Host.LinkViewChanged();
-    if (!PowerOn && AdapterFirmwareVersion >= 25 && Host.PluginActive() && TicksSince(PluginSelectTime) > 50) {
-        Host.UnloadPlugin();
-        if (Port.ReadBufUsed() > 0)
-            MessageBeep(0);
-        ShowMessageBox(MsgType::Information,
-                       QStringLiteral("Питание адатпера было отключено.\rНеобходимо заново выбрать прибор."));
-    }
 }
 
 void TAdapterLink::ResetIndicators()
 {
-    ShowAdapterStatus(0x09);
-    SetIndicator(0, 0x01, Label5, IndicatorColor::Lime);
-    SetIndicator(0, 0x01, Label6, IndicatorColor::Lime);
+    ShowAdapterStatus(StatusNoReception | StatusPower);
+    Light(0, 0x01, Label5, IndicatorColor::Lime);
+    Light(0, 0x01, Label6, IndicatorColor::Lime);
     Host.LinkViewChanged();
 }
 

@@ -71,6 +71,9 @@ public:
     static constexpr int MaxPayload = 246;      // indices 255..500
 
     TAdapterLink(ISerialPort& Port, ILinkTimer& Timer, ILinkHost& Host);
+    ~TAdapterLink();
+    TAdapterLink(const TAdapterLink&) = delete;
+    TAdapterLink& operator=(const TAdapterLink&) = delete;
 
     // FrameBuffer, indices 1..500 (RxFrame 1..250, TxFrame 251..500). An index
     // outside reads 0 and writes nowhere.
@@ -80,6 +83,7 @@ public:
 
     // Sends the frame whose code (index 253) and payload bytes 1..n-1 (from
     // index 255) the caller wrote. True when all that was due went out in full.
+    // n above 246 would run past index 500: nothing is sent, false.
     bool SendAdapterCommand(uint8_t PayloadLength, bool CheckAlive);
     // Writes Code to index 253, then SendAdapterCommand(0, CheckAlive).
     bool SendCommand(uint8_t Code, bool CheckAlive);
@@ -87,7 +91,10 @@ public:
     // sent and the result is false.
     bool SendPluginPacket(const TDynamicByteArray& Data);
 
-    // The serial component's receive event.
+    // The serial component's receive event. Safe to enter again from a
+    // routine it calls (a modal box pumps events): bytes are still handled in
+    // the order they arrived. An exception from the host drops the bytes not
+    // handled yet and passes on.
     void VaComm1RxChar();
 
     void MarkLinkActive();
@@ -119,16 +126,19 @@ public:
     int ProgressPosition = 0; // heartbeat, 0..10
 
 private:
-    void FeedByte(uint8_t B);
-    void LogLabel(const QString& Label);
-
     ISerialPort& Port;
     ILinkTimer& Timer;
     ILinkHost& Host;
+    void RxByte(uint8_t B);
+    void DataFrameComplete();
+    void Light(uint8_t Value, uint8_t Mask, Indicator Lbl, IndicatorColor Color);
+    bool ShowSendError(const QString& Text);
+
     std::array<uint8_t, FrameBufferSize + 1> Buffer{}; // [0] unused
     QByteArray RxQueue;   // received bytes not yet fed through the machine
     int RxQueueHead = 0;  // consumed from the head by whichever call runs
     bool WriteErrorBoxOpen = false;
+    bool RxPacketLent = false; // RxPacket is inside ReceivePacket
 };
 
 } // namespace ostan

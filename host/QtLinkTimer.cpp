@@ -13,9 +13,11 @@ TQtLinkTimer::TQtLinkTimer(int IntervalMs)
 
 void TQtLinkTimer::SetEnabled(bool On)
 {
-    if (On)
+    // Enabling a running timer leaves its period alone, as the toolkit's
+    // timer component does; Restart() disables first.
+    if (On && !Timer.isActive())
         Timer.start();
-    else
+    else if (!On)
         Timer.stop();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// The supervision timer on a QTimer.
+// The supervision timer of the main window on a QTimer: repeating, fires on
+// the GUI thread, also inside nested event loops.
 #include "AdapterLink.h"
 
 #include <QTimer>
@@ -8,10 +9,12 @@ namespace ostan {
 
 class TQtLinkTimer : public ILinkTimer {
 public:
-    explicit TQtLinkTimer(int IntervalMs);
+    explicit TQtLinkTimer(int IntervalMs = 1600);
+
     void SetEnabled(bool On) override;
     bool Enabled() const override { return Timer.isActive(); }
     int Interval() const override { return Timer.interval(); }
+    void SetInterval(int Ms) { Timer.setInterval(Ms); }
 
 private:
     QTimer Timer;

@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libjpeg62-turbo-dev libzip-dev libpugixml-dev libasound2-dev
   xvfb xauth fonts-dejavu-core
+  clang libclang-rt-dev
 )
 
 missing=()
