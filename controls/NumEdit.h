@@ -1,0 +1,137 @@
+#pragma once
+// TNumEdit: a single-line edit for one number. Its text is its only store:
+// Value reads the text, writing Value reformats it. Every way of changing
+// the text (keys, clipboard, input methods, middle-click, the context menu)
+// goes through the editing rules; drops and undo are closed.
+#include "NumEditModel.h"
+#include "NumFormat.h"
+#include "NumRange.h"
+
+#include <QColor>
+#include <QLineEdit>
+#include <functional>
+
+class QMenu;
+
+namespace ostan {
+
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+
+class TNumEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    using TNotifyEvent = std::function<void(TNumEdit* Sender)>;
+    using TKeyPressEvent = std::function<void(TNumEdit* Sender, QChar& Key)>;
+    using TKeyEvent = std::function<void(TNumEdit* Sender, int& Key, Qt::KeyboardModifiers Shift)>;
+
+    explicit TNumEdit(QWidget* Parent = nullptr);
+
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment A);
+    bool AutoSelect() const { return FAutoSelect; }
+    void SetAutoSelect(bool B) { FAutoSelect = B; }
+    QColor Color() const { return FColor; }
+    void SetColor(const QColor& C);
+    QColor DisabledColor() const { return FDisabledColor; }
+    void SetDisabledColor(const QColor& C);
+    bool ParentColor() const { return FParentColor; }
+    void SetParentColor(bool B);
+    bool Enabled() const { return isEnabled(); }
+    void SetEnabled(bool B);
+    int Decimals() const { return FFormat.Decimals; }
+    void SetDecimals(int D);
+    int MaxLength() const { return FMaxLength; }
+    void SetMaxLength(int N) { FMaxLength = N > 0 ? N : 0; }
+    TNumValue MaxValue() const { return FRange.MaxValue(); }
+    void SetMaxValue(TNumValue X) { FRange.SetMaxValue(X); }
+    TNumValue MinValue() const { return FRange.MinValue(); }
+    void SetMinValue(TNumValue X) { FRange.SetMinValue(X); }
+    TNumberFormat NumberFormat() const { return FFormat.NumberFormat; }
+    void SetNumberFormat(TNumberFormat F);
+    bool ReadOnly() const { return isReadOnly(); }
+    void SetReadOnly(bool B);
+    TNumValue Value() const { return GetValue(); }
+    void SetValue(TNumValue X);
+    QString Version() const { return QStringLiteral("8.00.00.00"); }
+    void SetVersion(const QString&) {}
+    bool SelectOnClick() const { return FSelectOnClick; }
+
+    QString FormatValue(TNumValue X) const { return FFormat.FormatValue(X); }
+    static QString StripThousands(const QString& S) { return TNumFormatter::StripThousands(S); }
+    TNumValue GetValue() const { return TNumFormatter::GetValue(text()); }
+
+    // Reaction to an out-of-range value: OnInvalidEntry when assigned;
+    // otherwise clamp to the nearer bound, beep and take the focus back.
+    void InvalidEntry();
+
+    void DeleteChar(int Key);
+    void DeleteSelection();
+    void CopyToClipboard() { WMCopy(); }
+    void CutToClipboard() { WMCut(); }
+    void PasteFromClipboard();
+
+    // The control's own context menu (Cut, Copy, Paste, Delete, Select all);
+    // its items take the same routes as the keys. The caller owns it.
+    QMenu* CreateContextMenu(QWidget* Parent);
+
+    TNotifyEvent OnChange;
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+    TNotifyEvent OnInvalidEntry;
+    TKeyPressEvent OnKeyPress;
+    TKeyEvent OnKeyDown;
+    TKeyEvent OnKeyUp;
+
+protected:
+    virtual void DoEnter(bool LeftButtonDown);
+    virtual void DoExit();
+    virtual void KeyDown(int& Key, Qt::KeyboardModifiers Shift);
+    virtual void KeyPress(QChar& Key);
+    virtual void KeyUp(int& Key, Qt::KeyboardModifiers Shift);
+    virtual void WMCopy();
+    virtual void WMCut();
+    virtual void WMPaste(const QString& Clip);
+    // Whether cut and paste may change the text.
+    virtual bool ClipboardEditable() const { return !isReadOnly(); }
+
+    const TNumRange& Range() const { return FRange; }
+    TNumEditModel Model() const { return TNumEditModel(FFormat, FMaxLength); }
+    TNumEditState EditState() const;
+    void SetEditState(const TNumEditState& S);
+    void SetTextIfChanged(const QString& T);
+    static void Beep(int Count);
+    bool CanFocus() const;
+
+    void keyPressEvent(QKeyEvent* E) override;
+    void keyReleaseEvent(QKeyEvent* E) override;
+    void focusInEvent(QFocusEvent* E) override;
+    void focusOutEvent(QFocusEvent* E) override;
+    void mousePressEvent(QMouseEvent* E) override;
+    void mouseReleaseEvent(QMouseEvent* E) override;
+    void inputMethodEvent(QInputMethodEvent* E) override;
+    void contextMenuEvent(QContextMenuEvent* E) override;
+    void dragEnterEvent(QDragEnterEvent* E) override;
+    void dragMoveEvent(QDragMoveEvent* E) override;
+    void dropEvent(QDropEvent* E) override;
+    void changeEvent(QEvent* E) override;
+
+private:
+    void ApplyPaintedColor();
+    QColor ParentBrush() const;
+    void TypeText(const QString& Chars);
+
+    TAlignment FAlignment = TAlignment::taRightJustify;
+    TNumFormatter FFormat;
+    TNumRange FRange;
+    int FMaxLength = 0;
+    bool FAutoSelect = true;
+    bool FSelectOnClick = false;
+    bool FParentColor = false;
+    bool FEntered = false;   // between an entry and its exit
+    bool FTextInput = false; // characters come from a text, not from keys
+    bool FPainting = false;
+    QColor FColor;
+    QColor FDisabledColor;
+};
+
+} // namespace ostan
