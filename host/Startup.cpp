@@ -16,14 +16,21 @@ namespace ostan {
 
 namespace {
 StartupTimes Times;
+QElapsedTimer& ProcessClock()
+{
+    static QElapsedTimer c;
+    return c;
 }
+} // namespace
+
+void MarkProcessStart() { ProcessClock().start(); }
 
 const StartupTimes& LastStartupTimes() { return Times; }
 
 TMainForm* StartUp()
 {
-    QElapsedTimer clock;
-    clock.start();
+    if (!ProcessClock().isValid())
+        MarkProcessStart();
     QPointer<TLogoForm> LogoForm = new TLogoForm;
     LogoForm->ShowNow();
     QApplication::setApplicationDisplayName(QString());
@@ -47,7 +54,7 @@ TMainForm* StartUp()
     }
     Guarded([&] { MainForm->ConnectOnStart(); });
     MainForm->setEnabled(true);
-    Times.ToEnabledMs = clock.elapsed();
+    Times.ToEnabledMs = ProcessClock().elapsed();
     if (MainForm->OptionsDlg && MainForm->OptionsDlg->BLSPinCount != 4 && MainForm->OptionsDlg->BLSPinCount != 5)
         MainForm->Options->trigger();
     return MainForm;

@@ -20,5 +20,7 @@ struct StartupTimes {
     qint64 SplashWaitMs = 0;
 };
 const StartupTimes& LastStartupTimes();
+// Called first thing in main(): the start of the start-up clock.
+void MarkProcessStart();
 
 } // namespace ostan

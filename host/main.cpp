@@ -13,6 +13,7 @@ using namespace ostan;
 
 int main(int argc, char** argv)
 {
+    MarkProcessStart();
     TOstanApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostan"));
 
@@ -40,7 +41,7 @@ int main(int argc, char** argv)
     MainForm = StartUp();
     started = true;
     if (qEnvironmentVariableIsSet("OSTAN_TRACE_STARTUP"))
-        std::fprintf(stderr, "startup: main window enabled after %lld ms (splash wait %lld ms)\n",
+        std::fprintf(stderr, "startup: main window enabled %lld ms after process start, %lld ms of it the splash wait\n",
                      static_cast<long long>(LastStartupTimes().ToEnabledMs),
                      static_cast<long long>(LastStartupTimes().SplashWaitMs));
 
