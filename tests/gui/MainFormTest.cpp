@@ -46,6 +46,14 @@ protected:
         r.WriteInteger("AutoSelectPlugin", Auto);
         r.WriteInteger("BLSPinCount", Pins);
     }
+    // The windows the start-up creates after the main window, settings applied.
+    static void Equip(TMainForm& F)
+    {
+        F.DeviceChooseDialog = new TDeviceChooseDialog(&F);
+        F.OptionsDlg = new TOptionsDlg(&F);
+        F.ApplyOptions();
+        F.setEnabled(true);
+    }
     int Stored(const char* Name)
     {
         TRegistry r(RegAccess::Read);
@@ -162,10 +170,7 @@ TEST_F(MainFormTest, SettingsDialogOkWritesBeforeApplyCancelWritesNothing)
 {
     StoreSettings(0, 13, 0, 0, 4);
     TMainForm f;
-    f.DeviceChooseDialog = new TDeviceChooseDialog(&f);
-    f.OptionsDlg = new TOptionsDlg(&f);
-    f.ApplyOptions();
-    f.setEnabled(true);
+    Equip(f);
     ASSERT_EQ(f.DeviceChooseDialog->BLSPinCount, 4);
 
     // Cancel: choosing DAR-5 changes nothing stored or applied.
@@ -213,10 +218,7 @@ TEST_F(MainFormTest, ClosingWritesTheLiveSettings)
 {
     StoreSettings(3, 12, 0, 1, 5);
     TMainForm f;
-    f.DeviceChooseDialog = new TDeviceChooseDialog(&f);
-    f.OptionsDlg = new TOptionsDlg(&f);
-    f.ApplyOptions();
-    f.setEnabled(true);
+    Equip(f);
     f.SoundOnOff->trigger(); // on
     f.close();
     EXPECT_EQ(Stored("Port"), 3);
