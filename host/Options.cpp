@@ -3,13 +3,14 @@
 #include "Guard.h"
 #include "Help.h"
 #include "MessageBox.h"
+#include "Picture.h"
 #include "Registry.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPainter>
+#include <QFile>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -20,28 +21,15 @@ const QString TOptionsDlg::SettingsKey = QStringLiteral("\\SOFTWARE\\Vantrel\\Os
 
 namespace {
 
-// A drawing of the adapter cable: the plug with its pin count.
-QPixmap CablePicture(int Pins)
+// A cable picture from the program's resources, decoded as a form picture is.
+QPixmap CablePicture(const char* Name)
 {
-    QPixmap pm(129, 65);
-    pm.fill(Qt::white);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(Qt::black, 2));
-    p.setBrush(QColor(60, 60, 60));
-    p.drawRoundedRect(6, 20, 34, 26, 4, 4);          // adapter plug
-    p.setBrush(Qt::NoBrush);
-    p.drawLine(40, 33, 88, 33);                        // cable
-    p.setBrush(QColor(200, 170, 60));
-    p.drawEllipse(88, 15, 34, 34);                     // round sensor plug
-    p.setBrush(Qt::black);
-    for (int i = 0; i < Pins; ++i) {
-        const double a = 2 * 3.14159265 * i / Pins;
-        p.drawEllipse(QPointF(105 + 9 * std::cos(a), 32 + 9 * std::sin(a)), 2.2, 2.2);
-    }
-    p.setPen(Qt::black);
-    p.drawText(QRect(0, 48, 129, 16), Qt::AlignCenter, Pins == 4 ? QStringLiteral("ROD-4") : QStringLiteral("DAR-5"));
-    return pm;
+    QFile f(QStringLiteral(":/ostan/host/%1").arg(QLatin1String(Name)));
+    if (!f.open(QIODevice::ReadOnly))
+        return QPixmap();
+    TPicture picture;
+    picture.LoadFromJpeg(f.readAll());
+    return QPixmap::fromImage(picture.Graphic());
 }
 
 } // namespace
@@ -79,8 +67,8 @@ TOptionsDlg::TOptionsDlg(QWidget* Parent) : QDialog(Parent)
         img->setScaledContents(true);
         img->hide();
     }
-    ImageBLS4->setPixmap(CablePicture(4));
-    ImageBLS5->setPixmap(CablePicture(5));
+    ImageBLS4->setPixmap(CablePicture("CableROD4.jpg"));
+    ImageBLS5->setPixmap(CablePicture("CableDAR5.jpg"));
 
     SoundCheckBox = new QCheckBox(QStringLiteral("Звук"), this);
     SoundCheckBox->setObjectName(QStringLiteral("SoundCheckBox"));

@@ -212,6 +212,9 @@ TEST_F(MainFormTest, NoCableTypeHidesBothPictures)
     EXPECT_FALSE(d.BLSItem5->isChecked());
     EXPECT_TRUE(d.ImageBLS4->isHidden());
     EXPECT_TRUE(d.ImageBLS5->isHidden());
+    // Both cable pictures decode from their JPEG resources.
+    EXPECT_EQ(d.ImageBLS4->pixmap().size(), QSize(129, 65));
+    EXPECT_EQ(d.ImageBLS5->pixmap().size(), QSize(129, 65));
 }
 
 TEST_F(MainFormTest, ClosingWritesTheLiveSettings)
