@@ -722,6 +722,16 @@ void TMainForm::AppException(std::exception_ptr E)
     QCoreApplication::exit(1);
 }
 
+void TMainForm::keyPressEvent(QKeyEvent* E)
+{
+    // Enter that no control took presses the default button.
+    if ((E->key() == Qt::Key_Return || E->key() == Qt::Key_Enter) && E->modifiers() == Qt::NoModifier) {
+        DevChooseBut->click();
+        return;
+    }
+    QMainWindow::keyPressEvent(E);
+}
+
 bool TMainForm::event(QEvent* E)
 {
     if (E->type() == QEvent::StatusTip) {

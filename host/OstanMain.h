@@ -109,6 +109,7 @@ protected:
     bool event(QEvent* E) override;
     bool eventFilter(QObject* Watched, QEvent* E) override;
     void closeEvent(QCloseEvent* E) override; // FormCloseQuery
+    void keyPressEvent(QKeyEvent* E) override;
 
 private:
     // ILinkHost

@@ -123,6 +123,17 @@ TEST_F(MainFormTest, InitialStateMatchesTheActionTable)
     EXPECT_NE(f.findChild<QToolButton*>("ToolButton8"), nullptr);
 }
 
+TEST_F(MainFormTest, EnterPressesTheDeviceChoiceButton)
+{
+    TMainForm f;
+    f.setEnabled(true);
+    int selected = 0;
+    QObject::connect(f.SelectPlugin, &QAction::triggered, [&] { ++selected; });
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(&f, &enter);
+    EXPECT_EQ(selected, 1);
+}
+
 TEST_F(MainFormTest, SoundActionSwitchesItsImage)
 {
     TMainForm f;
