@@ -12,6 +12,43 @@ std::unique_ptr<IHostCallback> HostCallback;
 std::unique_ptr<TPluginPacket> PluginPacket;
 std::unique_ptr<TPluginChart> PluginChart;
 
+// ---------------------------------------------------------------- the program's callback
+
+namespace {
+
+// Holds the callback reference; each call holds it once more, so a call that
+// ends with the plug-in released (and this link freed) still returns into a
+// live object.
+class TOstanBackLink final : public IHostCallback {
+public:
+    explicit TOstanBackLink(ComPtr<IOstanBack> Back) : Back(std::move(Back)) {}
+    void SendPacket(const TDynamicByteArray& Packet) override
+    {
+        const ComPtr<IOstanBack> Keep = Back;
+        Keep->SendPacket(Packet);
+    }
+    void RestartDevice() override
+    {
+        const ComPtr<IOstanBack> Keep = Back;
+        Keep->RestartDevice();
+    }
+    void DisableAutoSwitch() override
+    {
+        const ComPtr<IOstanBack> Keep = Back;
+        Keep->DisableAutoSwitch();
+    }
+
+private:
+    ComPtr<IOstanBack> Back;
+};
+
+} // namespace
+
+std::unique_ptr<IHostCallback> ConnectOstanBack()
+{
+    return std::make_unique<TOstanBackLink>(ComCast<IOstanBack>(CreateComObject(CLSID_OstanBack)));
+}
+
 // ---------------------------------------------------------------- buffers
 
 TPluginData::TPluginData(int InLen, int OutLen)

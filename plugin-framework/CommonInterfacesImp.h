@@ -35,6 +35,11 @@ public:
 // does not offer the callback interface.
 using HostCallbackFactory = std::function<std::unique_ptr<IHostCallback>()>;
 
+// The factory of a real plug-in: creates the program's callback object by
+// CLSID_OstanBack and asks it for IOstanBack. Raises EOleSysError when the
+// class is not available or lacks the interface.
+std::unique_ptr<IHostCallback> ConnectOstanBack();
+
 // Received-packet buffer (In) and command buffer (Out), both numbered from 1.
 // Reads outside a buffer give 0 and writes there are ignored.
 class TPluginData {
