@@ -25,7 +25,8 @@ run: build
 bench: build
 	@bash scripts/bench.sh $(BUILD)
 
-fuzz: bootstrap
+fuzz:
+	@bash scripts/bootstrap.sh fuzz
 	@bash scripts/fuzz.sh
 
 clean:

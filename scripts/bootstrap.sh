@@ -9,8 +9,11 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libjpeg62-turbo-dev libzip-dev libpugixml-dev libasound2-dev
   xvfb xauth fonts-dejavu-core
-  clang libclang-rt-dev
 )
+# `bootstrap.sh fuzz`: also the compiler and runtimes of `make fuzz`.
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang libclang-rt-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
