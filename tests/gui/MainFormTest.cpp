@@ -177,6 +177,23 @@ TEST_F(MainFormTest, LoadSettingsReadsPortMapAndValues)
     EXPECT_EQ(Stored("Sound"), 1); // written back as 1
 }
 
+TEST_F(MainFormTest, AReadOnlyStoreStillGivesPortsAndSettings)
+{
+    StoreSettings(7, 12, 1, 0, 4);
+    {
+        TRegistry r;
+        ASSERT_TRUE(r.OpenKey("\\HARDWARE\\DEVICEMAP\\SERIALCOMM", true));
+        r.WriteString("/dev/pts/9", "COM7");
+    }
+    qputenv("OSTAN_REGISTRY_READONLY", "1");
+    TOptionsDlg d;
+    qunsetenv("OSTAN_REGISTRY_READONLY");
+    EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join("|").toStdString();
+    EXPECT_EQ(d.ComPorts, QStringList{"COM7"});
+    EXPECT_EQ(d.Port, 7);
+    EXPECT_EQ(d.BLSPinCount, 4);
+}
+
 TEST_F(MainFormTest, SettingsDialogOkWritesBeforeApplyCancelWritesNothing)
 {
     StoreSettings(0, 13, 0, 0, 4);
