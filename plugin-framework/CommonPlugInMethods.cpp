@@ -39,7 +39,7 @@ void CopyPicture(const QWidget* Panel, const char* Name, std::unique_ptr<TPictur
 void LayOutNow(QWidget* W)
 {
     if (QLayout* L = W->layout())
-        L->setGeometry(W->rect());
+        L->setGeometry(W->testAttribute(Qt::WA_LayoutOnEntireRect) ? W->rect() : W->contentsRect()); // below a group box title
     for (QWidget* Child : W->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (!Child->isWindow())
             LayOutNow(Child);
