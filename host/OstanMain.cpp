@@ -30,6 +30,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <functional>
+#include <stdexcept>
 
 namespace ostan {
 
@@ -140,6 +142,44 @@ QColor ColorOf(IndicatorColor C, const QPalette& P)
 // The silent abort of one port's attempt in the search.
 struct SilentAbort {};
 
+// Frame lengths the receive machine can collect: the header and at least one
+// byte, at most the receive frame.
+constexpr int MinPacketLength = 2;
+constexpr int MaxPacketLength = TAdapterLink::RxFrameSize;
+
+// Runs a handler on every resize of the watched widget.
+class TResizeWatcher : public QObject {
+public:
+    TResizeWatcher(QWidget* Watched, std::function<void()> OnResize)
+        : QObject(Watched), Handler(std::move(OnResize))
+    {
+        Watched->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* E) override
+    {
+        if (E->type() == QEvent::Resize)
+            Handler();
+        return false;
+    }
+
+private:
+    std::function<void()> Handler;
+};
+
+// Counts a call in progress for its lifetime, also when an exception leaves.
+class TDepthScope {
+public:
+    explicit TDepthScope(int& D) : Depth(D) { ++Depth; }
+    ~TDepthScope() { --Depth; }
+    TDepthScope(const TDepthScope&) = delete;
+    TDepthScope& operator=(const TDepthScope&) = delete;
+
+private:
+    int& Depth;
+};
+
 } // namespace
 
 class TMainBackSink : public IOstanBackSink {
@@ -200,6 +240,7 @@ TMainForm::TMainForm(QWidget* Parent)
     PlugInPlaceholder->setObjectName(QStringLiteral("PlugInPlaceholder"));
     PlugInPlaceholder->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     SetHelpContext(PlugInPlaceholder, 10);
+    new TResizeWatcher(PlugInPlaceholder, [this] { Guarded([this] { PlugInPlaceholderResize(); }); });
     auto* central = new QWidget(this);
     auto* row = new QHBoxLayout(central);
     row->setContentsMargins(0, 0, 0, 0);
@@ -228,6 +269,9 @@ TMainForm::TMainForm(QWidget* Parent)
 
 TMainForm::~TMainForm()
 {
+    // The plug-in's panel lives inside PlugInPlaceholder: the plug-in goes first.
+    Link.RxPacket = TDynamicByteArray();
+    CurrentPlugin = nullptr;
     qApp->removeEventFilter(this);
     SetAppExceptionHandler({});
     if (OstanBackSink() == BackSink.get())
@@ -418,9 +462,15 @@ void TMainForm::LinkViewChanged()
 
 void TMainForm::VaComm1RxChar(int) { Guarded([this] { Link.VaComm1RxChar(); }); }
 
-bool TMainForm::PluginActive() const { return false; }
-bool TMainForm::ReceivePacket(const TDynamicByteArray&) { return false; }
-void TMainForm::AutoSelectByDeviceId() {}
+bool TMainForm::PluginActive() const { return bool(CurrentPlugin); }
+
+bool TMainForm::ReceivePacket(const TDynamicByteArray& Packet)
+{
+    // Our own reference for the call: the plug-in may be unloaded from an
+    // event it pumps.
+    const ComPtr<IOstanPlugin> Plugin = CurrentPlugin;
+    return Plugin && Plugin->ReceivePacket(Packet);
+}
 bool TMainForm::SoundOn() const { return SoundOnOff->isChecked(); }
 bool TMainForm::AutoSelectOn() const { return AutoSelectPlugin->isChecked(); }
 bool TMainForm::LogExists() const { return DebugForm != nullptr; }
@@ -430,7 +480,109 @@ void TMainForm::AddLogText(const QString& Text, bool SameLine)
         DebugForm->AddText(Text, SameLine);
 }
 
-void TMainForm::UnloadPlugin() { FileSave1->setEnabled(false); }
+// ---- plug-in host ----
+
+void TMainForm::UnloadPlugin()
+{
+    PendingAutoSelect.clear(); // a device identifier seen before the unload is out of date
+    CurrentPlugin = nullptr;
+    FileSave1->setEnabled(false);
+}
+
+void TMainForm::ActivatePlugin(const QString& ModuleName)
+{
+    try {
+        const TDepthScope InProgress(Activations);
+        ActivationSteps(ModuleName);
+    } catch (...) {
+        PendingAutoSelect.clear();
+        throw;
+    }
+    RunPendingAutoSelect();
+}
+
+void TMainForm::ActivationSteps(const QString& ModuleName)
+{
+    // The activation works on a reference of its own: whatever runs inside
+    // the calls below may unload the plug-in or choose another one, and then
+    // this activation stops.
+    const ComPtr<IOstanPlugin> Plugin =
+        ComCast<IOstanPlugin>(CreateComObject(ProgIDToClassID(ModuleName + QLatin1String(".OstanPlugin"))));
+    CurrentPlugin = Plugin; // the previous plug-in is destroyed here
+    if (CurrentPlugin != Plugin)
+        return;
+    int32_t Length = 0;
+    int32_t Code = 0;
+    Plugin->Init(PlugInPlaceholder, Length, Code);
+    if (CurrentPlugin != Plugin)
+        return;
+    // A longer frame would not fit the receive buffer, a shorter one is no frame.
+    if (Length < MinPacketLength || Length > MaxPacketLength)
+        throw std::runtime_error(QStringLiteral("Модуль %1 сообщил недопустимую длину пакета данных: %2.\r"
+                                                "Допустимая длина: от %3 до %4 байт.")
+                                     .arg(ModuleName)
+                                     .arg(Length)
+                                     .arg(MinPacketLength)
+                                     .arg(MaxPacketLength)
+                                     .toStdString());
+    FitPlugin();
+    Plugin->ShowPanel();
+    if (CurrentPlugin != Plugin)
+        return;
+    Link.PacketLength = Length;
+    Link.SetFrameBuffer(TAdapterLink::TxCodeIndex, 0x04);
+    Link.SetFrameBuffer(TAdapterLink::TxPayloadIndex, static_cast<uint8_t>(Code & 0xFF));
+    Link.SendAdapterCommand(2, true);
+    Link.PluginSelectTime = GetTickCount();
+    FileSave1->setEnabled(ExcelAvailable);
+}
+
+void TMainForm::FitPlugin()
+{
+    if (const ComPtr<IOstanPlugin> Plugin = CurrentPlugin)
+        Plugin->SetBounds(1, 1, PlugInPlaceholder->width() - 2, PlugInPlaceholder->height() - 2);
+}
+
+QString TMainForm::ModuleOfDeviceId(uint8_t Id)
+{
+    switch (Id) {
+    case 1: return QStringLiteral("TIRA5");
+    case 2: return QStringLiteral("TIRA6");
+    case 3: return QStringLiteral("TIRA4");
+    default: return QString();
+    }
+}
+
+void TMainForm::AutoSelectByDeviceId()
+{
+    const QString ModuleName = ModuleOfDeviceId(Link.RxFrame(2));
+    if (ModuleName.isEmpty())
+        return;
+    if (Activations > 0) {
+        PendingAutoSelect = ModuleName;
+        return;
+    }
+    AutoSelectModule(ModuleName);
+}
+
+void TMainForm::AutoSelectModule(const QString& ModuleName)
+{
+    if (!DeviceChooseDialog)
+        return;
+    if (PluginActive() && ModuleName == DeviceChooseDialog->SelectedModule)
+        return;
+    if (DeviceChooseDialog->SelectByModuleName(ModuleName))
+        ActivatePlugin(ModuleName);
+}
+
+void TMainForm::RunPendingAutoSelect()
+{
+    while (Activations == 0 && !PendingAutoSelect.isEmpty()) {
+        const QString ModuleName = std::exchange(PendingAutoSelect, QString());
+        if (AutoSelectOn())
+            AutoSelectModule(ModuleName);
+    }
+}
 
 // ---- adapter operations ----
 
@@ -688,7 +840,14 @@ void TMainForm::DebugModeExecute()
 
 void TMainForm::AboutBox1Execute() { TAboutBox::Execute(this); }
 
-void TMainForm::SelectPluginExecute() { PlugInPlaceholder->setFocus(); }
+void TMainForm::SelectPluginExecute()
+{
+    if (!DeviceChooseDialog)
+        return;
+    if (DeviceChooseDialog->exec() == QDialog::Accepted)
+        ActivatePlugin(DeviceChooseDialog->SelectedModule);
+    PlugInPlaceholder->setFocus();
+}
 
 void TMainForm::closeEvent(QCloseEvent* E)
 {

@@ -68,6 +68,16 @@ public:
 
     bool ExcelAvailable = false;
 
+    // The plug-in host. CurrentPlugin is the program's only reference to the
+    // active plug-in.
+    ComPtr<IOstanPlugin> CurrentPlugin;
+    void ActivatePlugin(const QString& ModuleName);
+    void FitPlugin();
+    void PlugInPlaceholderResize() { FitPlugin(); }
+    // The library the automatic selection takes for a device identifier;
+    // empty for an identifier it ignores.
+    static QString ModuleOfDeviceId(uint8_t Id);
+
     // Adapter operations.
     bool ProbeAdapter(int BaudCode);
     void ScanPorts();
@@ -128,6 +138,14 @@ private:
     void CreateAdapterStatus();
     void ClickToolButton(QAction* Action);
     void ShowHelpFor(QObject* Watched);
+    void ActivationSteps(const QString& ModuleName);
+    void AutoSelectModule(const QString& ModuleName);
+    void RunPendingAutoSelect();
+
+    // Activations in progress; a device identifier that arrives meanwhile
+    // (the old plug-in's destruction pumps messages) waits for their end.
+    int Activations = 0;
+    QString PendingAutoSelect;
 
     std::vector<QIcon> Images;
     // The callback class relays the plug-ins' requests here.

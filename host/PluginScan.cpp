@@ -1,0 +1,91 @@
+#include "PluginScan.h"
+
+#include "CommonInterfaces.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+
+namespace ostan {
+
+namespace {
+
+// A text of the library, or nothing when it cannot be read.
+void ReadText(QString& Target, const char* (IOstanPlugin::*Get)(), IOstanPlugin& Plugin)
+{
+    try {
+        if (const char* Text = (Plugin.*Get)())
+            Target = QString::fromUtf8(Text);
+    } catch (...) {
+        // that one item keeps its default
+    }
+}
+
+// Our own copy of a picture of the library: the library's goes with its object.
+void ReadPicture(std::unique_ptr<TPicture>& Target, intptr_t (IOstanPlugin::*Get)(), IOstanPlugin& Plugin)
+{
+    try {
+        const intptr_t Ref = (Plugin.*Get)();
+        if (Ref == NoPicture)
+            return;
+        Target = std::make_unique<TPicture>();
+        Target->Assign(reinterpret_cast<const TPicture*>(Ref));
+    } catch (...) {
+        // a picture made here stays, possibly empty
+    }
+}
+
+} // namespace
+
+TPluginScan::TPluginScan(const QString& FolderName, const QString& ProgramFolder)
+    : Folder((ProgramFolder.isEmpty() ? QCoreApplication::applicationDirPath() : ProgramFolder) + QLatin1Char('/')
+             + FolderName)
+{}
+
+void TPluginScan::Scan()
+{
+    // "." stands for the folder itself; hidden folders are left out.
+    QStringList Subfolders;
+    QDirIterator Entries(Folder, QDir::Dirs | QDir::Hidden | QDir::System);
+    while (Entries.hasNext()) {
+        Entries.next();
+        const QString Name = Entries.fileName();
+        if (Name == QLatin1String(".") || !Name.startsWith(QLatin1Char('.')))
+            Subfolders << Name;
+    }
+    for (const QString& Name : Subfolders) {
+        const QString Directory = QDir::cleanPath(Folder + QLatin1Char('/') + Name) + QLatin1Char('/');
+        QDirIterator Libraries(Directory, {QStringLiteral("*.so")},
+                               QDir::Files | QDir::Hidden | QDir::System | QDir::CaseSensitive);
+        while (Libraries.hasNext()) {
+            Libraries.next();
+            AddModule(Directory, Libraries.fileName());
+        }
+    }
+}
+
+void TPluginScan::AddModule(const QString& Directory, const QString& FileName)
+{
+    Modules.push_back(std::make_unique<TDLLInfo>());
+    TDLLInfo& Info = *Modules.back();
+    const qsizetype Point = FileName.lastIndexOf(QLatin1Char('.'));
+    Info.ModuleName = Point < 0 ? FileName : FileName.left(Point);
+
+    RegisterComServer(Directory + FileName); // not guarded: its failure ends the scan
+
+    ComPtr<IOstanPlugin> Plugin;
+    try {
+        Plugin = ComCast<IOstanPlugin>(CreateComObject(ProgIDToClassID(Info.ModuleName + QLatin1String(".OstanPlugin"))));
+        Plugin->LoadPictures();
+    } catch (...) {
+        Info.Description = QStringLiteral("Невозможно запустить модуль");
+        return;
+    }
+    ReadText(Info.Caption, &IOstanPlugin::GetCaption, *Plugin.Get());
+    ReadText(Info.Description, &IOstanPlugin::GetDescription, *Plugin.Get());
+    ReadPicture(Info.DevicePicture, &IOstanPlugin::GetDevicePicture, *Plugin.Get());
+    ReadPicture(Info.ConnectionPictureBLS4, &IOstanPlugin::GetConnectionPictureBLS4, *Plugin.Get());
+    ReadPicture(Info.ConnectionPictureBLS5, &IOstanPlugin::GetConnectionPictureBLS5, *Plugin.Get());
+}
+
+} // namespace ostan

@@ -1,0 +1,10 @@
+# The plug-in scan of the start-up (run by scripts/bench.sh, never by ctest).
+find_package(benchmark QUIET)
+if(benchmark_FOUND)
+  add_executable(bench_pluginscan ${CMAKE_CURRENT_LIST_DIR}/PluginScanBench.cpp)
+  target_link_libraries(bench_pluginscan PRIVATE ostanhost benchmark::benchmark)
+  target_include_directories(bench_pluginscan PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_definitions(bench_pluginscan PRIVATE OSTAN_FIXTURE_DIR="${CMAKE_BINARY_DIR}/tests/fixtures")
+  add_dependencies(bench_pluginscan FakeDevice1 FakeDevice2 FakeDevice3)
+  set_target_properties(bench_pluginscan PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+endif()
