@@ -33,6 +33,7 @@ QFrame* MakePanel(QWidget* Parent, const char* Name, const QColor& Color, const 
     Panel->setPalette(P);
     Panel->setGeometry(Geometry);
     Image = new TImage(Panel);
+    Image->Stretch = Image->Proportional = Image->Center = true;
     Image->setObjectName(QString::fromLatin1(ImageName));
     auto* Fill = new QVBoxLayout(Panel);
     Fill->setContentsMargins(2, 2, 2, 2);

@@ -15,6 +15,14 @@ void TImage::SetPicture(const TPicture& P)
     update();
 }
 
+void TImage::SetPicture(const TPicture* P)
+{
+    if (P)
+        SetPicture(*P);
+    else
+        SetPicture(TPicture());
+}
+
 void TImage::LoadFromJpeg(const QByteArray& Data)
 {
     FPicture.LoadFromJpeg(Data);
@@ -39,8 +47,17 @@ void TImage::paintEvent(QPaintEvent*)
 {
     if (FPicture.Empty())
         return;
+    const QImage& G = FPicture.Graphic();
     QPainter P(this);
-    P.drawImage(0, 0, FPicture.Graphic());
+    if (!Stretch) {
+        const QPoint At = Center ? QPoint((width() - G.width()) / 2, (height() - G.height()) / 2) : QPoint();
+        P.drawImage(At, G);
+        return;
+    }
+    const QSize Size = Proportional ? G.size().scaled(size(), Qt::KeepAspectRatio) : size();
+    const QPoint At = Center ? QPoint((width() - Size.width()) / 2, (height() - Size.height()) / 2) : QPoint();
+    P.setRenderHint(QPainter::SmoothPixmapTransform);
+    P.drawImage(QRect(At, Size), G);
 }
 
 } // namespace ostan

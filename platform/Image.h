@@ -1,7 +1,9 @@
 #pragma once
-// A panel's picture component: holds a TPicture and paints it at its top
-// left corner, unscaled. The scan copies the pictures of the images named
-// "MainImage", "ConnectionBLD4" and "ConnectionBLD5" out of a panel.
+// The picture component of the windows and panels: holds its own copy of a
+// TPicture and paints it at its top left corner, unscaled, or, with Stretch,
+// scaled to fit (Proportional keeps its proportions, Center centres it).
+// The scan copies the pictures of the images named "MainImage",
+// "ConnectionBLD4" and "ConnectionBLD5" out of a panel.
 #include "Picture.h"
 
 #include <QWidget>
@@ -15,6 +17,7 @@ public:
 
     const TPicture& Picture() const { return FPicture; }
     void SetPicture(const TPicture& P);
+    void SetPicture(const TPicture* P); // nullptr: no picture
     // Decodes JPEG data (raises EJpegError, keeping the old picture).
     void LoadFromJpeg(const QByteArray& Data);
     // The same from a file, a resource path (":/<Library>/...") included;
@@ -22,6 +25,10 @@ public:
     void LoadFromJpegFile(const QString& Path);
 
     QSize sizeHint() const override;
+
+    bool Stretch = false;
+    bool Proportional = false;
+    bool Center = false;
 
 protected:
     void paintEvent(QPaintEvent* Event) override;
