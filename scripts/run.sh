@@ -23,7 +23,7 @@ Windows Registry Editor Version 5.00
 REG
 fi
 
-"$bin/adapter-emulator" --port 7 --baud 115200 --firmware 27 --status-period 500 --no-stdin \
+"$bin/adapter-emulator" --port 7 --baud 115200 --firmware 27 --status-period 500 --stream-on-select 500 --no-stdin \
   >"$state/emulator.log" 2>&1 &
 emu=$!
 trap 'kill $emu 2>/dev/null || true' EXIT
