@@ -4,10 +4,10 @@
 #include "EmulatorConsole.h"
 #include "PortMapping.h"
 #include "Registry.h"
+#include "TempStore.h"
 #include "Ticks.h"
 
 #include <QProcess>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -94,16 +94,13 @@ class EmulatorTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(Dir.isValid());
-        StorePath = Dir.filePath(QStringLiteral("registry.reg"));
-        qputenv("OSTAN_REGISTRY", StorePath.toLocal8Bit());
+        ASSERT_TRUE(Store.IsValid());
         ostan::SetSystemSerialDevicesForTest([] { return QStringList(); });
     }
     void TearDown() override
     {
         Emu.reset();
         ostan::SetSystemSerialDevicesForTest({});
-        qunsetenv("OSTAN_REGISTRY");
     }
     AdapterEmulator& Make(EmulatorConfig Cfg = {})
     {
@@ -128,8 +125,8 @@ protected:
         return reg.ReadString(Device);
     }
 
-    QTemporaryDir Dir;
-    QString StorePath;
+    ostan::test::TTempStore Store;
+    const QString StorePath = Store.FilePath();
     std::unique_ptr<AdapterEmulator> Emu;
 };
 
