@@ -3,6 +3,7 @@
 #include "AdapterEmulator.h"
 #include "EmulatorConsole.h"
 #include "PortMapping.h"
+#include "QStringPrinting.h"
 #include "Registry.h"
 #include "TempStore.h"
 #include "Ticks.h"
@@ -16,9 +17,6 @@
 #include <unistd.h>
 
 using namespace adapteremu;
-
-// Readable failures.
-inline void PrintTo(const QString& S, std::ostream* Os) { *Os << '"' << S.toStdString() << '"'; }
 
 namespace {
 
