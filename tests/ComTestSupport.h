@@ -1,6 +1,8 @@
 #pragma once
-// Helpers of the component-model tests: a temporary store and reads of
-// HKEY_CLASSES_ROOT.
+// Helpers of the component-model tests: a temporary store, reads of
+// HKEY_CLASSES_ROOT and plug-in objects made by ProgID.
+#include "Com.h"
+#include "CommonInterfaces.h"
 #include "Registry.h"
 #include "TempStore.h"
 
@@ -24,6 +26,12 @@ inline bool ClassesRootKeyExists(const QString& Key)
     TRegistry Reg(RegAccess::Read);
     Reg.SetRootKey(HKey::ClassesRoot);
     return Reg.KeyExists(Key);
+}
+
+// A plug-in object made by ProgID, as the program makes them.
+inline ComPtr<IOstanPlugin> CreatePlugin(const QString& ProgID)
+{
+    return ComCast<IOstanPlugin>(CreateComObject(ProgIDToClassID(ProgID)));
 }
 
 } // namespace ostan::test
