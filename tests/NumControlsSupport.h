@@ -4,9 +4,9 @@
 // selection of "23".
 #include "NumEditModel.h"
 #include "NumberSeparators.h"
+#include "QStringPrinting.h"
 
 #include <QString>
-#include <ostream>
 
 namespace ostan::test {
 
@@ -41,7 +41,3 @@ inline QString Show(const TNumEditState& s)
 }
 
 } // namespace ostan::test
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-QT_END_NAMESPACE

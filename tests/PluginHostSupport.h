@@ -1,12 +1,11 @@
 #pragma once
 // Helpers of the plug-in host tests: folder trees of copied fake libraries.
+#include "QStringPrinting.h"
+
 #include <QDir>
 #include <QFile>
 #include <QString>
 #include <gtest/gtest.h>
-#include <ostream>
-
-inline void PrintTo(const QString& S, std::ostream* Os) { *Os << '"' << S.toStdString() << '"'; }
 
 namespace ostan::test {
 

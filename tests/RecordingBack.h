@@ -5,12 +5,9 @@
 #include "CommonInterfaces.h"
 #include "ComServer.h"
 #include "FixtureEvents.h"
+#include "QStringPrinting.h"
 
 #include <functional>
-#include <ostream>
-
-// Readable texts in the test messages.
-inline void PrintTo(const QString& S, std::ostream* Os) { *Os << '"' << S.toStdString() << '"'; }
 
 namespace ostan::test {
 

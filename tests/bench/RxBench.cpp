@@ -12,6 +12,7 @@ using namespace ostan;
 namespace {
 
 using fakes::Bytes;
+using fakes::NullTimer;
 
 class ChunkPort : public ISerialPort {
 public:
@@ -32,14 +33,6 @@ public:
         return t;
     }
     int ReadBufUsed() const override { return 0; }
-};
-
-class NullTimer : public ILinkTimer {
-public:
-    void SetEnabled(bool E) override { On = E; }
-    bool Enabled() const override { return On; }
-    int Interval() const override { return 1600; }
-    bool On = false;
 };
 
 class AcceptingHost : public ILinkHost {

@@ -37,14 +37,6 @@ namespace {
         }                                                                             \
     } while (0)
 
-class NullTimer : public ILinkTimer {
-public:
-    void SetEnabled(bool E) override { On = E; }
-    bool Enabled() const override { return On; }
-    int Interval() const override { return 1600; }
-    bool On = false;
-};
-
 struct Options {
     uint8_t Flags = 0;
     int PacketLength = 3;

@@ -8,6 +8,7 @@
 #include "Options.h"
 #include "OstanMain.h"
 #include "Registry.h"
+#include "TempStore.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,7 +17,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -30,8 +30,7 @@ class StoreFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(Dir.isValid());
-        qputenv("OSTAN_REGISTRY", Dir.filePath("registry.reg").toUtf8());
+        ASSERT_TRUE(Store.IsValid());
         SetSystemSerialDevicesForTest([] { return QStringList(); });
     }
     void TearDown() override { SetSystemSerialDevicesForTest({}); }
@@ -62,7 +61,7 @@ protected:
         return r.ReadInteger(Name);
     }
 
-    QTemporaryDir Dir;
+    test::TTempStore Store;
     MessageBoxRecorder Boxes;
 };
 

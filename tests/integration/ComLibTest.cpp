@@ -5,8 +5,8 @@
 #include "BackInterface.h"
 #include "ComTestSupport.h"
 #include "FakePluginIds.h"
+#include "PluginHostSupport.h"
 
-#include <QDir>
 #include <QFile>
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -18,23 +18,7 @@ using namespace ostan::test;
 
 namespace {
 
-QString FixtureFile(const char* Name) { return QStringLiteral(OSTAN_FIXTURE_DIR "/") + QLatin1String(Name); }
-
-// Copies a fixture library to Dir/Name (folders made as needed).
-QString CopyFixture(const char* Fixture, const QString& Dir, const QString& Name)
-{
-    QDir().mkpath(Dir);
-    const QString Target = Dir + QLatin1Char('/') + Name;
-    EXPECT_TRUE(QFile::copy(FixtureFile(Fixture), Target)) << Target.toStdString();
-    return Target;
-}
-
 QString ClassKey(const TGUID& ClassID) { return QLatin1String("\\CLSID\\") + ClassID.ToString(); }
-
-ComPtr<IOstanPlugin> CreatePlugin(const QString& ProgID)
-{
-    return ComCast<IOstanPlugin>(CreateComObject(ProgIDToClassID(ProgID)));
-}
 
 struct TRaised {
     HRESULT Code = S_OK;
@@ -79,7 +63,7 @@ protected:
 
 TEST_F(ComLibrary, RegistersCreatesByProgIDAndUnregisters)
 {
-    const QString Path = CopyFixture("FakePlugin.so", Dir + QLatin1String("/Plugins"), QStringLiteral("TIRA9.so"));
+    const QString Path = PlaceLibrary(QStringLiteral("FakePlugin"), Dir + QLatin1String("/Plugins"), QStringLiteral("TIRA9.so"));
     RegisterComServer(Path);
     // Loaded for the call, unloaded again.
     EXPECT_FALSE(IsLoaded(Path));
@@ -111,7 +95,7 @@ TEST_F(ComLibrary, RegistersCreatesByProgIDAndUnregisters)
 // errors cross from the plug-in to the program as exceptions.
 TEST_F(ComLibrary, PluginCallsBackIntoTheProgram)
 {
-    const QString Path = CopyFixture("FakePlugin.so", Dir, QStringLiteral("Callback.so"));
+    const QString Path = PlaceLibrary(QStringLiteral("FakePlugin"), Dir, QStringLiteral("Callback.so"));
     RegisterComServer(Path);
     ComPtr<IOstanPlugin> Plugin = CreatePlugin(QStringLiteral("Callback.OstanPlugin"));
     int32_t PacketLength = 0;
@@ -144,7 +128,7 @@ TEST_F(ComLibrary, PluginCallsBackIntoTheProgram)
 
 TEST_F(ComLibrary, LoadsEachPathOnce)
 {
-    const QString Path = CopyFixture("FakePlugin.so", Dir, QStringLiteral("Once.so"));
+    const QString Path = PlaceLibrary(QStringLiteral("FakePlugin"), Dir, QStringLiteral("Once.so"));
     const QString ProgID = QStringLiteral("Once.OstanPlugin");
     RegisterComServer(Path);
     ComPtr<IOstanPlugin> First = CreatePlugin(ProgID);
@@ -161,8 +145,8 @@ TEST_F(ComLibrary, LoadsEachPathOnce)
 // decides which file serves it, under every ProgID registered.
 TEST_F(ComLibrary, LastRegistrationOfACopyDecides)
 {
-    const QString Alpha = CopyFixture("FakePlugin.so", Dir, QStringLiteral("Alpha.so"));
-    const QString Beta = CopyFixture("FakePlugin.so", Dir, QStringLiteral("Beta.so"));
+    const QString Alpha = PlaceLibrary(QStringLiteral("FakePlugin"), Dir, QStringLiteral("Alpha.so"));
+    const QString Beta = PlaceLibrary(QStringLiteral("FakePlugin"), Dir, QStringLiteral("Beta.so"));
     RegisterComServer(Alpha);
     RegisterComServer(Beta);
     EXPECT_EQ(ProgIDToClassID(QStringLiteral("Alpha.OstanPlugin")), CLSID_FakePlugin);
@@ -172,8 +156,8 @@ TEST_F(ComLibrary, LastRegistrationOfACopyDecides)
     EXPECT_EQ(QString::fromUtf8(CreatePlugin(QStringLiteral("Beta.OstanPlugin"))->GetDescription()), Alpha);
 
     // The same file name in two folders: one ProgID, the later file.
-    const QString First = CopyFixture("FakePlugin.so", Dir + QLatin1String("/one"), QStringLiteral("Gamma.so"));
-    const QString Second = CopyFixture("FakePlugin.so", Dir + QLatin1String("/two"), QStringLiteral("Gamma.so"));
+    const QString First = PlaceLibrary(QStringLiteral("FakePlugin"), Dir + QLatin1String("/one"), QStringLiteral("Gamma.so"));
+    const QString Second = PlaceLibrary(QStringLiteral("FakePlugin"), Dir + QLatin1String("/two"), QStringLiteral("Gamma.so"));
     RegisterComServer(First);
     RegisterComServer(Second);
     EXPECT_EQ(QString::fromUtf8(CreatePlugin(QStringLiteral("Gamma.OstanPlugin"))->GetDescription()), Second);
@@ -192,9 +176,9 @@ TEST_F(ComLibrary, RegistrationFailuresNameTheFile)
         QString Says;
     };
     const Case Cases[] = {
-        {CopyFixture("FakePluginNoEntry.so", Dir, QStringLiteral("NoEntry.so")), CO_E_ERRORINDLL,
+        {PlaceLibrary(QStringLiteral("FakePluginNoEntry"), Dir, QStringLiteral("NoEntry.so")), CO_E_ERRORINDLL,
          QStringLiteral("no registration entry point")},
-        {CopyFixture("FakePluginRegFails.so", Dir, QStringLiteral("Refuses.so")), SELFREG_E_CLASS,
+        {PlaceLibrary(QStringLiteral("FakePluginRegFails"), Dir, QStringLiteral("Refuses.so")), SELFREG_E_CLASS,
          QString::fromUtf8(FakeRegistrationError)},
         {Text.fileName(), CO_E_ERRORINDLL, QString()},
         {Dir + QLatin1String("/Missing.so"), CO_E_DLLNOTFOUND, QString()},
@@ -212,7 +196,7 @@ TEST_F(ComLibrary, RegistrationFailuresNameTheFile)
 TEST_F(ComLibrary, CreationFailures)
 {
     // An object without IOstanPlugin: refused, and released again.
-    const QString Plain = CopyFixture("FakePluginNoInterface.so", Dir, QStringLiteral("Plain.so"));
+    const QString Plain = PlaceLibrary(QStringLiteral("FakePluginNoInterface"), Dir, QStringLiteral("Plain.so"));
     RegisterComServer(Plain);
     EXPECT_EQ(Raised([] { CreatePlugin(QStringLiteral("Plain.OstanPlugin")); }).Code, E_NOINTERFACE);
     void* H = dlopen(QFile::encodeName(Plain).constData(), RTLD_NOW | RTLD_NOLOAD);
@@ -223,7 +207,7 @@ TEST_F(ComLibrary, CreationFailures)
     dlclose(H);
 
     // A class registered at a library without DllGetClassObject.
-    const QString NoEntry = CopyFixture("FakePluginNoEntry.so", Dir, QStringLiteral("Bare.so"));
+    const QString NoEntry = PlaceLibrary(QStringLiteral("FakePluginNoEntry"), Dir, QStringLiteral("Bare.so"));
     constexpr TGUID Stray = MakeGUID("{3C6F1E2A-9B7D-4C58-A1E4-5D2B7F90C3FF}");
     RegisterInprocServer(Stray, QStringLiteral("Bare.OstanPlugin"), NoEntry, tmSingle);
     TRaised R = Raised([] { CreatePlugin(QStringLiteral("Bare.OstanPlugin")); });

@@ -3,11 +3,12 @@
 #include "AdapterEmulator.h"
 #include "EmulatorConsole.h"
 #include "PortMapping.h"
+#include "QStringPrinting.h"
 #include "Registry.h"
+#include "TempStore.h"
 #include "Ticks.h"
 
 #include <QProcess>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -16,9 +17,6 @@
 #include <unistd.h>
 
 using namespace adapteremu;
-
-// Readable failures.
-inline void PrintTo(const QString& S, std::ostream* Os) { *Os << '"' << S.toStdString() << '"'; }
 
 namespace {
 
@@ -94,16 +92,13 @@ class EmulatorTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(Dir.isValid());
-        StorePath = Dir.filePath(QStringLiteral("registry.reg"));
-        qputenv("OSTAN_REGISTRY", StorePath.toLocal8Bit());
+        ASSERT_TRUE(Store.IsValid());
         ostan::SetSystemSerialDevicesForTest([] { return QStringList(); });
     }
     void TearDown() override
     {
         Emu.reset();
         ostan::SetSystemSerialDevicesForTest({});
-        qunsetenv("OSTAN_REGISTRY");
     }
     AdapterEmulator& Make(EmulatorConfig Cfg = {})
     {
@@ -128,8 +123,8 @@ protected:
         return reg.ReadString(Device);
     }
 
-    QTemporaryDir Dir;
-    QString StorePath;
+    ostan::test::TTempStore Store;
+    const QString StorePath = Store.FilePath();
     std::unique_ptr<AdapterEmulator> Emu;
 };
 

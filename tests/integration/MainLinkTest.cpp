@@ -9,6 +9,7 @@
 #include "PortScanning.h"
 #include "Registry.h"
 #include "Startup.h"
+#include "TempStore.h"
 #include "Ticks.h"
 #include "VaComm.h"
 
@@ -16,7 +17,6 @@
 #include <QApplication>
 #include <QTimer>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -32,8 +32,7 @@ class MainLinkTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(Dir.isValid());
-        qputenv("OSTAN_REGISTRY", Dir.filePath("registry.reg").toUtf8());
+        ASSERT_TRUE(Store.IsValid());
         SetSystemSerialDevicesForTest([] { return QStringList(); });
         Saved = TMainForm::Wait;
         // Shortened waits: the same operations, a fraction of the time.
@@ -91,7 +90,7 @@ protected:
         return *Form;
     }
 
-    QTemporaryDir Dir;
+    test::TTempStore Store;
     MessageBoxRecorder Boxes;
     TMainForm::Timings Saved;
     int SavedClose = 0;

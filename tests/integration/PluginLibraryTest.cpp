@@ -6,9 +6,9 @@
 #include "ComTestSupport.h"
 #include "FakePluginIds.h"
 #include "Picture.h"
+#include "PluginHostSupport.h"
 #include "RecordingBack.h"
 
-#include <QDir>
 #include <QFile>
 #include <QPointer>
 #include <QWidget>
@@ -19,19 +19,6 @@ using namespace ostan;
 using namespace ostan::test;
 
 namespace {
-
-QString CopyFixture(const char* Fixture, const QString& Dir, const QString& Name)
-{
-    QDir().mkpath(Dir);
-    const QString Target = Dir + QLatin1Char('/') + Name;
-    EXPECT_TRUE(QFile::copy(QStringLiteral(OSTAN_FIXTURE_DIR "/") + QLatin1String(Fixture), Target));
-    return Target;
-}
-
-ComPtr<IOstanPlugin> CreatePlugin(const QString& ProgID)
-{
-    return ComCast<IOstanPlugin>(CreateComObject(ProgIDToClassID(ProgID)));
-}
 
 HRESULT CanUnloadNow(const QString& Path)
 {
@@ -75,7 +62,7 @@ protected:
 
 TEST_F(PluginLibrary, RegistersTheProfileClassUnderItsFileName)
 {
-    const QString Path = CopyFixture("FakeFramework.so", Dir + QLatin1String("/Plugins"), QStringLiteral("DEV7.so"));
+    const QString Path = PlaceLibrary(QStringLiteral("FakeFramework"), Dir + QLatin1String("/Plugins"), QStringLiteral("DEV7.so"));
     RegisterComServer(Path);
     const QString Key = QLatin1String("\\CLSID\\") + CLSID_FakeFramework.ToString();
     EXPECT_EQ(ReadClassesRoot(Key + QLatin1String("\\InprocServer32")), Path);
@@ -87,7 +74,7 @@ TEST_F(PluginLibrary, RegistersTheProfileClassUnderItsFileName)
 
 TEST_F(PluginLibrary, ScanNeverMakesTheCallback)
 {
-    const QString Path = CopyFixture("FakeFramework.so", Dir, QStringLiteral("Scan.so"));
+    const QString Path = PlaceLibrary(QStringLiteral("FakeFramework"), Dir, QStringLiteral("Scan.so"));
     RegisterComServer(Path);
 
     TPicture Copies[3];
@@ -119,7 +106,7 @@ TEST_F(PluginLibrary, ScanNeverMakesTheCallback)
 
 TEST_F(PluginLibrary, ActivationInTheProgramsOrder)
 {
-    const QString Path = CopyFixture("FakeFramework.so", Dir, QStringLiteral("Active.so"));
+    const QString Path = PlaceLibrary(QStringLiteral("FakeFramework"), Dir, QStringLiteral("Active.so"));
     RegisterComServer(Path);
     ComPtr<IOstanPlugin> Plugin = CreatePlugin(QStringLiteral("Active.OstanPlugin"));
     int32_t PacketLength = 0;
@@ -166,7 +153,7 @@ TEST_F(PluginLibrary, ActivationInTheProgramsOrder)
 // LoadPictures (the scan's problem) and out of Init (before the callback).
 TEST_F(PluginLibrary, APanelThatCannotBeBuilt)
 {
-    const QString Path = CopyFixture("FakeFrameworkBadPicture.so", Dir, QStringLiteral("Broken.so"));
+    const QString Path = PlaceLibrary(QStringLiteral("FakeFrameworkBadPicture"), Dir, QStringLiteral("Broken.so"));
     RegisterComServer(Path);
     ComPtr<IOstanPlugin> Plugin = CreatePlugin(QStringLiteral("Broken.OstanPlugin"));
     const auto RaisedText = [](const std::function<void()>& Call) {
@@ -195,7 +182,7 @@ TEST_F(PluginLibrary, APanelThatCannotBeBuilt)
 
 TEST_F(PluginLibrary, ARegistrationThatCannotBeWrittenNamesTheFile)
 {
-    const QString Path = CopyFixture("FakeFramework.so", Dir, QStringLiteral("Unwritten.so"));
+    const QString Path = PlaceLibrary(QStringLiteral("FakeFramework"), Dir, QStringLiteral("Unwritten.so"));
     // A store whose folder is a file: nothing can be written there.
     QFile Blocker(Dir + QLatin1String("/blocker"));
     ASSERT_TRUE(Blocker.open(QIODevice::WriteOnly));
@@ -212,7 +199,7 @@ TEST_F(PluginLibrary, ARegistrationThatCannotBeWrittenNamesTheFile)
 
 TEST_F(PluginLibrary, InitFailsWhenTheCallbackClassIsNotOffered)
 {
-    const QString Path = CopyFixture("FakeFramework.so", Dir, QStringLiteral("Alone.so"));
+    const QString Path = PlaceLibrary(QStringLiteral("FakeFramework"), Dir, QStringLiteral("Alone.so"));
     RegisterComServer(Path);
     ComPtr<IOstanPlugin> Plugin = CreatePlugin(QStringLiteral("Alone.OstanPlugin"));
     Back.Withdraw();

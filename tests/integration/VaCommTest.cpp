@@ -1,9 +1,9 @@
 #include "Registry.h"
+#include "TempStore.h"
 #include "Ticks.h"
 #include "VaComm.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -25,8 +25,7 @@ class VaCommTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(Dir.isValid());
-        qputenv("OSTAN_REGISTRY", Dir.filePath("registry.reg").toUtf8());
+        ASSERT_TRUE(Store.IsValid());
         SetSystemSerialDevicesForTest([] { return QStringList(); });
         Master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
         ASSERT_GE(Master, 0);
@@ -48,7 +47,6 @@ protected:
         CloseMaster();
         SetTickSourceForTest({});
         SetSystemSerialDevicesForTest({});
-        qunsetenv("OSTAN_REGISTRY");
     }
 
     static void Map(const QString& Device, int Port)
@@ -89,7 +87,7 @@ protected:
         return ::cfgetospeed(&tio);
     }
 
-    QTemporaryDir Dir;
+    test::TTempStore Store;
     int Master = -1;
     QString SlavePath;
     TVaComm Comm;
@@ -163,11 +161,11 @@ TEST_F(VaCommTest, EachBaudCodeSetsItsSpeed)
 
 TEST_F(VaCommTest, OpenRefusesWithAReadableMessage)
 {
-    QFile plain(Dir.filePath("plain"));
+    QFile plain(Store.DirPath() + "/plain");
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
     plain.close();
     Map(plain.fileName(), 9);
-    Map(Dir.filePath("gone"), 10);
+    Map(Store.DirPath() + "/gone", 10);
 
     struct Case { int Port; int Code; std::string Names; };
     const Case cases[] = {

@@ -1,7 +1,8 @@
 #pragma once
 // Fakes around TAdapterLink: a port that records its writes, a timer on a
-// fake clock and a host that records what the link tells it. Used by the unit
-// tests, the benchmark and the fuzzer (no test framework here).
+// fake clock (or one that never fires) and a host that records what the link
+// tells it. Used by the unit tests, the benchmark and the fuzzer (no test
+// framework here).
 #include "AdapterLink.h"
 #include "Ticks.h"
 
@@ -113,6 +114,15 @@ private:
     int IntervalMs;
     bool On = false;
     uint32_t Since = 0;
+};
+
+// A timer that never fires, for runs where no timeout may interfere.
+class NullTimer : public ILinkTimer {
+public:
+    void SetEnabled(bool E) override { On = E; }
+    bool Enabled() const override { return On; }
+    int Interval() const override { return 1600; }
+    bool On = false;
 };
 
 class FakeHost : public ILinkHost {

@@ -6,6 +6,7 @@
 #include "CommonPlugInMethods.h"
 #include "Image.h"
 #include "RecordingBack.h"
+#include "RecordingPanel.h"
 
 #include <QLabel>
 #include <QPointer>
@@ -19,21 +20,12 @@ using namespace ostan::test;
 
 namespace {
 
-QString Hex(int From, int To)
-{
-    QStringList Bytes;
-    for (int i = From; i <= To; ++i)
-        Bytes << QStringLiteral("%1").arg(PluginPacket ? PluginPacket->GetIn(i) : 0, 2, 16, QLatin1Char('0')).toUpper();
-    return Bytes.join(QLatin1Char(' '));
-}
-
 // Two charts (the first is the trend's), the three picture components in
 // their three kinds, a value label, a button that calls the program, a timer.
-class TTestPanel : public TPluginForm {
+class TTestPanel : public TRecordingPanel {
 public:
     TTestPanel()
     {
-        RecordEvent(QStringLiteral("panel created"));
         auto* Layout = new QVBoxLayout(this);
         LValue = new QLabel(this);
         Layout->addWidget(LValue);
@@ -64,17 +56,10 @@ public:
     }
     ~TTestPanel() override { RecordEvent(QStringLiteral("panel destroyed")); }
 
-    bool CheckPacket() override
-    {
-        RecordEvent(QStringLiteral("CheckPacket"));
-        return TPluginForm::CheckPacket();
-    }
     void ProcessPacket() override
     {
-        LValue->setText(Hex(1, PluginPacket->InLen()));
-        RecordEvent(QStringLiteral("ProcessPacket ") + LValue->text());
-        if (PluginChart)
-            PluginChart->AddValues(PluginPacket->GetIn(2), PluginPacket->GetIn(3));
+        LValue->setText(PacketHex(1, PluginPacket->InLen()));
+        TRecordingPanel::ProcessPacket();
     }
     QString GetColumnCaption(int Index) override
     {
@@ -90,15 +75,6 @@ public:
     TChartView* Other;
     QPushButton* BReset;
     QTimer* Timer;
-
-protected:
-    // As the sensor-block panels do when shown.
-    void showEvent(QShowEvent*) override
-    {
-        RecordEvent(QStringLiteral("shown"));
-        if (HostCallback)
-            HostCallback->RestartDevice();
-    }
 
 private:
     void BResetClick()
@@ -273,7 +249,7 @@ TEST_F(PluginObject, ReceivePacketCopiesChecksAndDecodes)
         SCOPED_TRACE(C.Buffer.toStdString());
         EXPECT_EQ(O.Ref->ReceivePacket(C.Packet), C.Accepted);
         EXPECT_EQ(TakeEvents(), C.Events);
-        EXPECT_EQ(Hex(1, 6), C.Buffer);
+        EXPECT_EQ(PacketHex(1, 6), C.Buffer);
         EXPECT_EQ(O.Panel()->LValue->text(), C.Shown);
     }
     // The accepted packets went to the trend: byte 2 on the left, byte 3 on the right.

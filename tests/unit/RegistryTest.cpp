@@ -1,8 +1,8 @@
 #include "Registry.h"
+#include "TempStore.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -21,15 +21,12 @@ class RegistryTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(Dir.isValid());
-        Path = Dir.filePath(QStringLiteral("registry.reg"));
-        qputenv("OSTAN_REGISTRY", Path.toUtf8());
+        ASSERT_TRUE(Store.IsValid());
         qunsetenv("OSTAN_REGISTRY_READONLY");
         SetSystemSerialDevicesForTest([] { return QStringList(); });
     }
     void TearDown() override
     {
-        qunsetenv("OSTAN_REGISTRY");
         qunsetenv("OSTAN_REGISTRY_READONLY");
         SetSystemSerialDevicesForTest({});
         SetRegistryWriteFailureForTest(-1);
@@ -46,10 +43,10 @@ protected:
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(Bytes);
     }
-    QStringList FilesInDir() const { return QDir(Dir.path()).entryList(QDir::Files, QDir::Name); }
+    QStringList FilesInDir() const { return QDir(Store.DirPath()).entryList(QDir::Files, QDir::Name); }
 
-    QTemporaryDir Dir;
-    QString Path;
+    test::TTempStore Store;
+    const QString Path = Store.FilePath();
 };
 
 std::string MessageOf(const std::function<void()>& Op)
@@ -446,7 +443,7 @@ TEST_F(RegistryTest, StoreFileLocation)
         qputenv("XDG_CONFIG_HOME", xdg);
 
     // Missing folders are created by the first write.
-    const QString deep = Dir.filePath("a/b/registry.reg");
+    const QString deep = Store.DirPath() + "/a/b/registry.reg";
     qputenv("OSTAN_REGISTRY", deep.toUtf8());
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey(Settings, true));
