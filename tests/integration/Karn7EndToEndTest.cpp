@@ -34,9 +34,21 @@ QByteArray Hex(const char* Text) { return QByteArray::fromHex(QByteArray(Text).r
 TEST(Karn7EndToEnd, ChosenInTheDialogShowsTheAdaptersPackets)
 {
     ostan::test::TTempStore store;
-    SetSystemSerialDevicesForTest([] { return QStringList(); });
+    // Everything changed for the test is put back however it ends.
+    struct Restore {
+        TMainForm::Timings Wait = TMainForm::Wait;
+        int Close = TPortScanningForm::CloseIntervalMs;
+        ~Restore()
+        {
+            StopOstanBackServer();
+            TMainForm::Wait = Wait;
+            TPortScanningForm::CloseIntervalMs = Close;
+            SetSystemSerialDevicesForTest({});
+            ResetSeparatorsForTest();
+        }
+    } restore;
     SetSeparatorsForTest(QLatin1Char('.'), QLatin1Char(','));
-    const auto saved = TMainForm::Wait;
+    SetSystemSerialDevicesForTest([] { return QStringList(); });
     TMainForm::Wait.ProbeMs = 60;
     TMainForm::Wait.ResetMs = 400;
     TMainForm::Wait.SupervisionMs = 10000; // the link stays up however slow the machine
@@ -111,9 +123,4 @@ TEST(Karn7EndToEnd, ChosenInTheDialogShowsTheAdaptersPackets)
         EXPECT_GE(emu.RawReceived().count(Hex("0D0A080F")), 2);
         f.close();
     }
-    StopOstanBackServer();
-    TMainForm::Wait = saved;
-    TPortScanningForm::CloseIntervalMs = 2000;
-    ResetSeparatorsForTest();
-    SetSystemSerialDevicesForTest({});
 }
