@@ -230,7 +230,8 @@ TEST_F(MainLinkTest, FirstStartShowsTheReadErrorThenSearchesThenOpensTheSettings
     QTimer::singleShot(0, [] {}); // keep the loop primed
     Boxes.OnShow = [](const MessageBoxRequest&) {};
     auto check = std::make_shared<std::function<void()>>();
-    *check = [&, check] {
+    // The copies the timers hold reach the check only while the test runs.
+    *check = [&, weak = std::weak_ptr(check)] {
         if (auto* d = qobject_cast<TOptionsDlg*>(QApplication::activeModalWidget())) {
             dialogSeen = true;
             // The search and the reset have run by now.
@@ -239,7 +240,8 @@ TEST_F(MainLinkTest, FirstStartShowsTheReadErrorThenSearchesThenOpensTheSettings
             d->reject();
             return;
         }
-        QTimer::singleShot(20, *check);
+        if (auto again = weak.lock())
+            QTimer::singleShot(20, *again);
     };
     QTimer::singleShot(0, *check);
     Form.reset(ostan::StartUp());
