@@ -264,7 +264,7 @@ TParsedValue ParseValue(const QString& Text)
         if (day.isValid() && time.isValid() && day >= QDate(1900, 3, 1)) {
             out.Serial = double(epoch.daysTo(day)) + time.msecsSinceStartOfDay() / 86400000.0;
             out.Kind = TCellKind::DateTime;
-            out.Format = !hasTime ? "dd.mm.yyyy" : hasSeconds ? "dd.mm.yyyy h:mm:ss" : "dd.mm.yyyy h:mm";
+            out.Format = !hasTime ? R"(dd\.mm\.yyyy)" : hasSeconds ? R"(dd\.mm\.yyyy h:mm:ss)" : R"(dd\.mm\.yyyy h:mm)";
             return out;
         }
     }
