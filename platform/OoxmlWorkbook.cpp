@@ -451,8 +451,11 @@ struct TOoxmlWorkbook::TData {
         MaxColumn = std::max(MaxColumn, Column);
     }
 
-    // The cell node, or an empty node; its column through Column.
-    pugi::xml_node FindCell(const pugi::xml_node& Row, int Column) const
+    // Visit(cell, column) for each cell of a row in order, its column from
+    // its "r" or, without one, the one after the previous cell's; Visit
+    // returns false to stop.
+    template <class F>
+    static void ForEachCell(const pugi::xml_node& Row, F&& Visit)
     {
         int column = 0;
         for (pugi::xml_node c = Row.first_child(); c; c = c.next_sibling()) {
@@ -462,19 +465,21 @@ struct TOoxmlWorkbook::TData {
             if (const pugi::xml_attribute a = c.attribute("r"))
                 ParseRef(a.value(), r, cc);
             column = cc;
-            if (column == Column)
-                return c;
-            if (column > Column)
-                break;
+            if (!Visit(c, column))
+                return;
         }
-        return {};
     }
 
-    int ColumnOf(const pugi::xml_node& Cell) const
+    // The cell node, or an empty node.
+    static pugi::xml_node FindCell(const pugi::xml_node& Row, int Column)
     {
-        int r = 0, c = 0;
-        ParseRef(Cell.attribute("r").value(), r, c);
-        return c;
+        pugi::xml_node found;
+        ForEachCell(Row, [&](const pugi::xml_node& C, int CellColumn) {
+            if (CellColumn == Column)
+                found = C;
+            return CellColumn < Column;
+        });
+        return found;
     }
 
     QString CellText(const pugi::xml_node& C) const
@@ -503,17 +508,11 @@ struct TOoxmlWorkbook::TData {
         for (auto& [number, r] : Rows) {
             if (!r.attribute("r"))
                 r.append_attribute("r").set_value(number);
-            int column = 0;
-            for (pugi::xml_node c = r.first_child(); c; c = c.next_sibling()) {
-                if (c.type() != pugi::node_element || Local(c) != "c")
-                    continue;
-                int rr = 0, cc = column + 1;
-                if (const pugi::xml_attribute a = c.attribute("r"))
-                    ParseRef(a.value(), rr, cc);
-                else
-                    c.append_attribute("r").set_value(RefOf(number, cc).c_str());
-                column = cc;
-            }
+            ForEachCell(r, [Row = number](pugi::xml_node C, int Column) {
+                if (!C.attribute("r"))
+                    C.append_attribute("r").set_value(RefOf(Row, Column).c_str());
+                return true;
+            });
         }
         ImplicitRefs = false;
     }
@@ -535,18 +534,16 @@ struct TOoxmlWorkbook::TData {
     {
         // "spans" is a reader's hint that our new cell could make wrong.
         Row.remove_attribute("spans");
-        pugi::xml_node before;
-        for (pugi::xml_node c = Row.first_child(); c; c = c.next_sibling()) {
-            if (c.type() != pugi::node_element || Local(c) != "c")
-                continue;
-            const int column = ColumnOf(c);
-            if (column == Column)
-                return c;
-            if (column > Column) {
-                before = c;
-                break;
-            }
-        }
+        pugi::xml_node same, before;
+        ForEachCell(Row, [&](const pugi::xml_node& C, int CellColumn) {
+            if (CellColumn == Column)
+                same = C;
+            else if (CellColumn > Column)
+                before = C;
+            return CellColumn < Column;
+        });
+        if (same)
+            return same;
         const std::string name = NameLike(Row, "c");
         pugi::xml_node c = before ? Row.insert_child_before(name.c_str(), before) : Row.append_child(name.c_str());
         c.append_attribute("r").set_value(RefOf(RowNumber, Column).c_str());
@@ -903,7 +900,7 @@ QString TOoxmlWorkbook::CellText(int Row, int Column) const
     const auto it = D->Rows.find(Row);
     if (it == D->Rows.end())
         return {};
-    const pugi::xml_node c = D->FindCell(it->second, Column);
+    const pugi::xml_node c = TData::FindCell(it->second, Column);
     return c ? D->CellText(c) : QString();
 }
 
@@ -958,17 +955,15 @@ void TOoxmlWorkbook::AutoFormat(int Row1, int Column1, int Row2, int Column2)
     d.MakeRefsExplicit();
     std::vector<int> widest(size_t(Column2 - Column1 + 1), 0);
     for (auto it = d.Rows.lower_bound(Row1); it != d.Rows.end() && it->first <= Row2; ++it) {
-        for (pugi::xml_node c = it->second.first_child(); c; c = c.next_sibling()) {
-            if (c.type() != pugi::node_element || Local(c) != "c")
-                continue;
-            const int column = d.ColumnOf(c);
-            if (column < Column1 || column > Column2)
-                continue;
-            const bool date = d.DateXfIndexes.count(IntAttr(c, "s", -1)) != 0;
-            const int length = date ? 19 : int(d.CellText(c).size());
-            int& w = widest[size_t(column - Column1)];
-            w = std::max(w, length);
-        }
+        TData::ForEachCell(it->second, [&](const pugi::xml_node& C, int Column) {
+            if (Column >= Column1 && Column <= Column2) {
+                const bool date = d.DateXfIndexes.count(IntAttr(C, "s", -1)) != 0;
+                const int length = date ? 19 : int(d.CellText(C).size());
+                int& w = widest[size_t(Column - Column1)];
+                w = std::max(w, length);
+            }
+            return Column < Column2;
+        });
     }
     for (int column = Column1; column <= Column2; ++column) {
         const int w = widest[size_t(column - Column1)];
@@ -976,17 +971,15 @@ void TOoxmlWorkbook::AutoFormat(int Row1, int Column1, int Row2, int Column2)
             d.Widen(column, std::min(255, w + 2));
     }
     if (const auto header = d.Rows.find(Row1); header != d.Rows.end()) {
-        for (pugi::xml_node c = header->second.first_child(); c; c = c.next_sibling()) {
-            if (c.type() != pugi::node_element || Local(c) != "c")
-                continue;
-            const int column = d.ColumnOf(c);
-            if (column < Column1 || column > Column2)
-                continue;
-            const int bold = d.BoldXf(IntAttr(c, "s"));
-            if (!c.attribute("s"))
-                c.append_attribute("s");
-            c.attribute("s").set_value(bold);
-        }
+        TData::ForEachCell(header->second, [&](pugi::xml_node C, int Column) {
+            if (Column >= Column1 && Column <= Column2) {
+                const int bold = d.BoldXf(IntAttr(C, "s"));
+                if (!C.attribute("s"))
+                    C.append_attribute("s");
+                C.attribute("s").set_value(bold);
+            }
+            return Column < Column2;
+        });
     }
     d.Changed.insert(d.SheetPart);
 }

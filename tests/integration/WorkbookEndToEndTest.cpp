@@ -12,6 +12,7 @@
 #include "Options.h"
 #include "OstanMain.h"
 #include "PortScanning.h"
+#include "ProgramStart.h"
 #include "Registry.h"
 #include "Ticks.h"
 #include "WorkbookSupport.h"
@@ -63,25 +64,10 @@ bool AnswerFileDialog(QAction* Action, const QString& Folder, const QString& Nam
 TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
 {
     TTempStore store;
+    TQuickStart quick;
     struct Restore {
-        TMainForm::Timings Wait = TMainForm::Wait;
-        int Close = TPortScanningForm::CloseIntervalMs;
-        ~Restore()
-        {
-            StopOstanBackServer();
-            TMainForm::Wait = Wait;
-            TPortScanningForm::CloseIntervalMs = Close;
-            SetSystemSerialDevicesForTest({});
-            SetWorkbookViewerForTest({});
-            ResetSeparatorsForTest();
-        }
+        ~Restore() { SetWorkbookViewerForTest({}); }
     } restore;
-    SetSeparatorsForTest(QLatin1Char('.'), QLatin1Char(','));
-    SetSystemSerialDevicesForTest([] { return QStringList(); });
-    TMainForm::Wait.ProbeMs = 60;
-    TMainForm::Wait.ResetMs = 400;
-    TMainForm::Wait.SupervisionMs = 10000;
-    TPortScanningForm::CloseIntervalMs = 10;
     MessageBoxRecorder boxes;
     QTemporaryDir dir;
 
@@ -99,25 +85,10 @@ TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
     AdapterEmulator emu(cfg);
     QString err;
     ASSERT_TRUE(emu.Start(&err)) << err.toStdString();
-    {
-        TRegistry r;
-        ASSERT_TRUE(r.OpenKey(TOptionsDlg::SettingsKey, true));
-        r.WriteInteger("Port", 7);
-        r.WriteInteger("PortSpeed", 13);
-        r.WriteInteger("Sound", 0);
-        r.WriteInteger("AutoSelectPlugin", 0);
-        r.WriteInteger("BLSPinCount", 4);
-    }
+    StoreLinkSettings(7);
 
     TMainForm f;
-    f.DebugForm = new TDebugForm;
-    f.DeviceChooseDialog = new TDeviceChooseDialog(&f, QStringLiteral(PROGRAM_DIR));
-    f.OptionsDlg = new TOptionsDlg(&f);
-    f.ApplyOptions();
-    f.show();
-    f.ConnectOnStart();
-    f.setEnabled(true);
-    ASSERT_TRUE(f.Link.LinkUp);
+    StartMainForm(f, QStringLiteral(PROGRAM_DIR));
     EXPECT_TRUE(f.FileOpen1->isEnabled());
     EXPECT_FALSE(f.FileSave1->isEnabled()); // no device yet
 
