@@ -5,6 +5,7 @@
 #include "Beep.h"
 #include "Debug.h"
 #include "DeviceChooseDlg.h"
+#include "ExcelWork.h"
 #include "Guard.h"
 #include "Help.h"
 #include "MessageBox.h"
@@ -261,7 +262,9 @@ TMainForm::TMainForm(QWidget* Parent)
     SetAppExceptionHandler([this](std::exception_ptr e) { AppException(e); });
     SetApplicationHelpFile(QCoreApplication::applicationDirPath() + QStringLiteral("/Ostan.hlp"));
     Link.PacketLength = 3;
-    ExcelAvailable = false;
+    OpenDialog1 = CreateWorkbookDialog(this, false);
+    SaveDialog1 = CreateWorkbookDialog(this, true);
+    ExcelAvailable = IsExcelInstalled();
     FileOpen1->setEnabled(ExcelAvailable);
     FileSave1->setEnabled(false);
     Link.UpdateLinkState();
@@ -320,6 +323,8 @@ void TMainForm::CreateActions()
     bind(DebugMode, &TMainForm::DebugModeExecute);
     bind(AboutBox1, &TMainForm::AboutBox1Execute);
     bind(SelectPlugin, &TMainForm::SelectPluginExecute);
+    bind(FileOpen1, &TMainForm::FileOpen1Execute);
+    bind(FileSave1, &TMainForm::FileSave1Execute);
 
     // The standard clipboard actions work on the focused edit and follow its state.
     auto edit = [](const char* slot) {
@@ -853,6 +858,7 @@ void TMainForm::closeEvent(QCloseEvent* E)
 {
     // FormCloseQuery: never refuses.
     Guarded([this] {
+        ExcelWork.reset();
         UnloadPlugin();
         StoreOptions();
         if (OptionsDlg)

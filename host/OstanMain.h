@@ -9,6 +9,7 @@
 #include <memory>
 
 class QAction;
+class QFileDialog;
 class QFrame;
 class QLabel;
 class QProgressBar;
@@ -22,6 +23,7 @@ class TVaComm;
 class TOptionsDlg;
 class TDeviceChooseDialog;
 class TDebugForm;
+class TExcelWork;
 
 class TMainForm : public QMainWindow, public ILinkHost {
     Q_OBJECT
@@ -67,6 +69,10 @@ public:
     QIcon ImageList1(int Index) const;
 
     bool ExcelAvailable = false;
+    // The workbook kept by the last "&Открыть" (ExcelWork.cpp).
+    std::unique_ptr<TExcelWork> ExcelWork;
+    QFileDialog* OpenDialog1 = nullptr;
+    QFileDialog* SaveDialog1 = nullptr;
 
     // The plug-in host. CurrentPlugin is the program's only reference to the
     // active plug-in.
@@ -113,6 +119,8 @@ public slots:
     void DebugModeExecute();
     void AboutBox1Execute();
     void SelectPluginExecute();
+    void FileOpen1Execute();
+    void FileSave1Execute();
     void VaComm1RxChar(int Count);
 
 protected:

@@ -6,6 +6,7 @@
 #include "OstanMain.h"
 #include "Startup.h"
 #include "TermSignal.h"
+#include "WorkbookApplication.h"
 
 #include <cstdio>
 
@@ -24,6 +25,13 @@ int main(int argc, char** argv)
     } catch (const std::exception& e) {
         ShowMessageBox(MsgType::Error, QString::fromUtf8(e.what()));
         return 1;
+    }
+
+    // The workbook engine's class, so that the file actions find it.
+    try {
+        RegisterWorkbookClass(ProgramFileName());
+    } catch (const std::exception&) {
+        // Without it the file actions stay disabled.
     }
 
     // The system asking the program to end closes the main window the normal
