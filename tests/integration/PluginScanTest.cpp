@@ -325,3 +325,41 @@ TEST_F(PluginScanTest, OkNeedsASelection)
     EXPECT_FALSE(Empty.isVisible());
     EXPECT_TRUE(Boxes.Boxes.empty());
 }
+
+TEST_F(PluginScanTest, TheKeyboardSelectsAsAListBoxDoes)
+{
+    // One entry: the list shows it as current before anything is selected.
+    Place(Plugins(), "Only", "Only");
+    TDeviceChooseDialog D(nullptr, Root.path());
+    D.show();
+    D.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&D));
+    D.DeviceListBox->setFocus();
+    QTest::keyClick(D.DeviceListBox, Qt::Key_Down);
+    QTest::keyClick(D.DeviceListBox, Qt::Key_Return);
+    EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join(" | ").toStdString();
+    EXPECT_FALSE(D.isVisible());
+    EXPECT_EQ(D.result(), int(QDialog::Accepted));
+    EXPECT_EQ(D.SelectedModule, "Only");
+
+    // Several entries: each key moves the selection, and the description follows.
+    for (const char* Module : {"A", "B", "C"})
+        Place(Plugins() + "/more", Module, Module);
+    TDeviceChooseDialog More(nullptr, Root.path());
+    More.show();
+    More.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&More));
+    More.DeviceListBox->setFocus();
+    struct Step { Qt::Key Key; const char* Selected; };
+    const Step Steps[] = {{Qt::Key_Up, "A"}, {Qt::Key_Down, "B"}, {Qt::Key_End, "Only"},
+                          {Qt::Key_Down, "Only"}, {Qt::Key_Home, "A"}, {Qt::Key_Up, "A"}, {Qt::Key_Down, "B"}};
+    for (const Step& S : Steps) {
+        SCOPED_TRACE(testing::Message() << S.Key << " " << S.Selected);
+        QTest::keyClick(More.DeviceListBox, S.Key);
+        ASSERT_NE(More.SelectedItem(), nullptr);
+        EXPECT_EQ(TDeviceChooseDialog::EntryOf(More.SelectedItem())->ModuleName, S.Selected);
+        EXPECT_EQ(More.SelectedModule, S.Selected);
+        EXPECT_EQ(More.FullDescriptionMemo->toPlainText(), Plugins() + (S.Selected == std::string("Only") ? "/" : "/more/") + S.Selected + ".so");
+    }
+    More.hide();
+}
