@@ -3,12 +3,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QRegularExpression>
 #include <QSerialPortInfo>
 #include <QStringDecoder>
 #include <QtDebug>
 
 #include <algorithm>
+#include <unordered_map>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -30,10 +32,23 @@ std::function<QStringList()>& SystemLister()
     return lister;
 }
 
+std::function<void(const QString&)>& ValueHook()
+{
+    static std::function<void(const QString&)> hook;
+    return hook;
+}
+
 long long& WriteFailAfter()
 {
     static long long bytes = -1;
     return bytes;
+}
+
+// The last report of a damaged store, until someone shows it.
+QString& DamageReport()
+{
+    static QString report;
+    return report;
 }
 
 [[noreturn]] void Raise(const QString& Message)
@@ -245,8 +260,13 @@ bool Parse(const QByteArray& Data, Store& Out, QString& Error)
         QStringLiteral("^hex(?:\\(([0-9a-fA-F]{1,8})\\))?:((?:[0-9a-fA-F]{2}(?:,[0-9a-fA-F]{2})*)?)$"));
     static const QRegularExpression dwordData(QStringLiteral("^dword:([0-9a-fA-F]{1,8})$"));
 
+    // Indexes by case-folded name, so that loading stays linear in the size
+    // of the file.
+    std::unordered_map<QString, size_t> keyIndex;
+    std::vector<std::unordered_map<QString, size_t>> valueIndex;
     bool headerSeen = false;
     RegKey* section = nullptr;
+    std::unordered_map<QString, size_t>* sectionValues = nullptr;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const qsizetype lineNo = i + 1;
         const QString line = lines[i].trimmed();
@@ -271,11 +291,13 @@ bool Parse(const QByteArray& Data, Store& Out, QString& Error)
                 return fail(QStringLiteral("неверный путь раздела"));
             parts[0] = parts[0].toUpper();
             const QString path = parts.join(u'\\');
-            section = Out.Find(path);
-            if (!section) {
+            const auto [at, added] = keyIndex.try_emplace(path.toCaseFolded(), Out.Keys.size());
+            if (added) {
                 Out.Keys.push_back(RegKey{path, {}});
-                section = &Out.Keys.back();
+                valueIndex.emplace_back();
             }
+            section = &Out.Keys[at->second];
+            sectionValues = &valueIndex[at->second];
             continue;
         }
         if (!section)
@@ -326,11 +348,13 @@ bool Parse(const QByteArray& Data, Store& Out, QString& Error)
         } else {
             return fail(QStringLiteral("неизвестный тип данных"));
         }
-        if (RegValue* old = section->Find(v.Name)) {
-            v.Name = old->Name;
-            *old = v;
+        const auto [at, added] = sectionValues->try_emplace(v.Name.toCaseFolded(), section->Values.size());
+        if (added) {
+            section->Values.push_back(std::move(v));
         } else {
-            section->Values.push_back(v);
+            RegValue& old = section->Values[at->second];
+            v.Name = old.Name;
+            old = std::move(v);
         }
     }
     if (!headerSeen) {
@@ -457,6 +481,7 @@ private:
                 QStringLiteral("Файл настроек %1 повреждён (%2). Он сохранён как %3; настройки начаты заново.")
                     .arg(Path, Why, kept);
             qWarning().noquote() << message;
+            DamageReport() = message;
             Raise(message);
         }
         if (errno != EEXIST)
@@ -473,9 +498,12 @@ Store LoadStore(const QString& Path, bool Locked)
     QString why;
     if (!file.Exists || file.Bytes.isEmpty() || Parse(file.Bytes, store, why))
         return store;
-    if (!WritableFor(Path))
-        Raise(QStringLiteral("Файл настроек %1 повреждён (%2); он оставлен как есть, так как недоступен для записи")
-                  .arg(Path, why));
+    if (!WritableFor(Path)) {
+        DamageReport() =
+            QStringLiteral("Файл настроек %1 повреждён (%2); он оставлен как есть, так как недоступен для записи")
+                .arg(Path, why);
+        Raise(DamageReport());
+    }
     if (!Locked) {
         // Look again under the lock: another process may have dealt with it.
         StoreLock lock(Path);
@@ -531,17 +559,35 @@ void WriteAtomically(const QString& Path, const QByteArray& Bytes)
     SyncFolder(FolderOf(Path));
 }
 
+// Temporary files of writers that were killed before their rename. Every
+// writer holds the lock while its temporary file exists, so under the lock
+// any one found is a leftover.
+void RemoveLeftovers(const QString& Path)
+{
+    const QFileInfo store(Path);
+    const QString prefix = store.fileName() + QStringLiteral(".tmp.");
+    const QDir folder = store.absoluteDir();
+    for (const QString& name : folder.entryList({prefix + u'*'}, QDir::Files | QDir::Hidden | QDir::System))
+        ::unlink(Native(folder.filePath(name)).constData());
+}
+
 // One write: lock, re-read, change, replace. Change returns false when it
 // changed nothing, and then nothing is written. Returns what Change returned.
 bool Mutate(const std::function<bool(Store&)>& Change)
 {
     const QString path = RegistryFilePath();
-    if (!WritableFor(path))
+    if (!WritableFor(path)) {
+        // A write that changes nothing needs no write access.
+        Store store = LoadStore(path, false);
+        if (!Change(store))
+            return false;
         Raise(QStringLiteral("Файл настроек %1 недоступен для записи").arg(path));
+    }
     StoreLock lock(path);
     Store store = LoadStore(path, true);
     if (!Change(store))
         return false;
+    RemoveLeftovers(path);
     WriteAtomically(path, Serialise(store));
     return true;
 }
@@ -659,6 +705,10 @@ void SetSystemSerialDevicesForTest(std::function<QStringList()> Lister)
 }
 
 void SetRegistryWriteFailureForTest(long long FailAfterBytes) { WriteFailAfter() = FailAfterBytes; }
+
+QString TakeStoreDamageReport() { return std::exchange(DamageReport(), QString()); }
+
+void SetRegistryValueHookForTest(std::function<void(const QString& Name)> Hook) { ValueHook() = std::move(Hook); }
 
 QString SerialDevicePathForPort(int PortNum)
 {
@@ -784,12 +834,15 @@ QStringList TRegistry::GetKeyNames()
     const QString full = FullPath(QString());
     Store view = LoadView(full);
     QStringList names;
+    QSet<QString> seen;
     for (const auto& key : view.Keys) {
         if (key.Path.size() <= full.size() || !IsUnder(key.Path, full))
             continue;
         const QString child = key.Path.mid(full.size() + 1).section(u'\\', 0, 0);
-        if (!names.contains(child, Qt::CaseInsensitive))
+        if (!seen.contains(child.toCaseFolded())) {
+            seen.insert(child.toCaseFolded());
             names << child;
+        }
     }
     return names;
 }
@@ -841,35 +894,70 @@ void TRegistry::CheckWritable(const QString& Name) const
 }
 
 namespace {
-void WriteValue(const QString& KeyPath, const RegValue& Value)
+// Puts one value into the store; true when that changed anything.
+bool ApplyValue(Store& S, const QString& KeyPath, const RegValue& Value)
 {
-    Mutate([&](Store& S) {
-        const bool created = S.Ensure(KeyPath);
-        RegKey& key = *S.Find(KeyPath);
-        if (RegValue* old = key.Find(Value.Name)) {
-            if (old->Type == Value.Type && old->Dword == Value.Dword && old->Text == Value.Text)
-                return created;
-            old->Type = Value.Type;
-            old->Dword = Value.Dword;
-            old->Text = Value.Text;
-            return true;
-        }
-        key.Values.push_back(Value);
+    const bool created = S.Ensure(KeyPath);
+    RegKey& key = *S.Find(KeyPath);
+    if (RegValue* old = key.Find(Value.Name)) {
+        if (old->Type == Value.Type && old->Dword == Value.Dword && old->Text == Value.Text)
+            return created;
+        old->Type = Value.Type;
+        old->Dword = Value.Dword;
+        old->Text = Value.Text;
         return true;
-    });
+    }
+    key.Values.push_back(Value);
+    return true;
 }
 } // namespace
 
-void TRegistry::WriteString(const QString& Name, const QString& Value)
+struct TRegistry::PendingWrites {
+    std::vector<std::pair<QString, RegValue>> Writes; // key path, value
+};
+
+void TRegistry::BeginUpdate()
+{
+    if (!Pending)
+        Pending = std::make_unique<PendingWrites>();
+}
+
+void TRegistry::EndUpdate()
+{
+    if (!Pending)
+        return;
+    const std::unique_ptr<PendingWrites> writes = std::move(Pending);
+    if (writes->Writes.empty())
+        return;
+    Mutate([&](Store& S) {
+        bool changed = false;
+        for (const auto& [keyPath, value] : writes->Writes)
+            changed = ApplyValue(S, keyPath, value) || changed;
+        return changed;
+    });
+}
+
+void TRegistry::WriteValue(const QString& Name, bool IsDword, uint32_t Dword, const QString& Text)
 {
     CheckWritable(Name);
-    WriteValue(FullPath(QString()), RegValue{Name, VType::String, 0, Value});
+    const QString keyPath = FullPath(QString());
+    const RegValue value{Name, IsDword ? VType::Dword : VType::String, Dword, Text};
+    if (Pending)
+        Pending->Writes.emplace_back(keyPath, value);
+    else
+        Mutate([&](Store& S) { return ApplyValue(S, keyPath, value); });
+    if (ValueHook())
+        ValueHook()(Name);
+}
+
+void TRegistry::WriteString(const QString& Name, const QString& Value)
+{
+    WriteValue(Name, false, 0, Value);
 }
 
 void TRegistry::WriteInteger(const QString& Name, int32_t Value)
 {
-    CheckWritable(Name);
-    WriteValue(FullPath(QString()), RegValue{Name, VType::Dword, static_cast<uint32_t>(Value), QString()});
+    WriteValue(Name, true, static_cast<uint32_t>(Value), QString());
 }
 
 void TRegistry::WriteBool(const QString& Name, bool Value) { WriteInteger(Name, Value ? 1 : 0); }

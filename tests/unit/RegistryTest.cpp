@@ -450,3 +450,33 @@ TEST_F(RegistryTest, StoreFileLocation)
     reg.WriteInteger("Port", 1);
     EXPECT_TRUE(QFile::exists(deep));
 }
+
+TEST_F(RegistryTest, AHundredThousandValuesLoad)
+{
+    // Half in one key, half spread over keys of two values each; a later
+    // line for a name already there (in another case) replaces it.
+    constexpr int InOneKey = 50000, Keys = 25000;
+    QByteArray file = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Big]\n";
+    for (int i = 0; i < InOneKey; ++i)
+        file += "\"Value" + QByteArray::number(i) + "\"=dword:" + QByteArray::number(i, 16) + "\n";
+    file += "\"VALUE7\"=\"replaced\"\n";
+    for (int k = 0; k < Keys; ++k) {
+        file += "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Many\\Key" + QByteArray::number(k) + "]\n";
+        file += "@=\"key " + QByteArray::number(k) + "\"\n\"N\"=dword:00000001\n";
+    }
+    PutFile(file);
+
+    TRegistry reg(RegAccess::Read);
+    ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Big", false));
+    const QStringList names = reg.GetValueNames();
+    ASSERT_EQ(names.size(), InOneKey);
+    EXPECT_EQ(names.first(), "Value0");
+    EXPECT_EQ(names.last(), QStringLiteral("Value%1").arg(InOneKey - 1));
+    EXPECT_EQ(reg.ReadString("value7"), "replaced");
+    EXPECT_EQ(reg.ReadInteger("Value49999"), 49999);
+    ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Many", false));
+    EXPECT_EQ(reg.GetKeyNames().size(), Keys);
+    ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Many\\key24999", false));
+    EXPECT_EQ(reg.ReadString(""), "key 24999");
+    EXPECT_EQ(reg.ReadInteger("N"), 1);
+}
