@@ -1,6 +1,7 @@
 // The plug-in scan over temporary folder trees of fake libraries, and the
 // device choice dialog that shows its result. A loaded library stays loaded,
 // so every test scans copies with paths of its own.
+#include "BackInterface.h"
 #include "ComTestSupport.h"
 #include "DeviceChooseDlg.h"
 #include "FakeDeviceKnobs.h"
@@ -362,4 +363,26 @@ TEST_F(PluginScanTest, TheKeyboardSelectsAsAListBoxDoes)
         EXPECT_EQ(More.FullDescriptionMemo->toPlainText(), Plugins() + (S.Selected == std::string("Only") ? "/" : "/more/") + S.Selected + ".so");
     }
     More.hide();
+}
+
+TEST_F(PluginScanTest, AReadOnlyStoreServesTheLibrariesRegisteredBefore)
+{
+    Place(Plugins(), "Dev", "Прибор");
+    StartOstanBackServer({}); // the program's own class, registered at every start
+    { TDeviceChooseDialog First(nullptr, Root.path()); }
+    QFile File(RegistryFilePath());
+    ASSERT_TRUE(File.open(QIODevice::ReadOnly));
+    const QByteArray Before = File.readAll();
+    File.close();
+
+    qputenv("OSTAN_REGISTRY_READONLY", "1");
+    EXPECT_NO_THROW(OstanBackFactory().UpdateRegistry(true));
+    TDeviceChooseDialog Again(nullptr, Root.path());
+    qunsetenv("OSTAN_REGISTRY_READONLY");
+    StopOstanBackServer();
+    EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join(" | ").toStdString();
+    ASSERT_EQ(Again.DeviceListBox->count(), 1);
+    EXPECT_EQ(Again.DeviceListBox->item(0)->text(), "Прибор");
+    ASSERT_TRUE(File.open(QIODevice::ReadOnly));
+    EXPECT_EQ(File.readAll(), Before);
 }
