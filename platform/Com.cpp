@@ -76,12 +76,12 @@ bool AlreadyStored(const TClassEntry& E)
 {
     TRegistry Reg(RegAccess::Read);
     Reg.SetRootKey(HKey::ClassesRoot);
-    if (!Reg.OpenKeyReadOnly(E.Key) || !Reg.ValueExists(E.Name))
+    if (!Reg.OpenKeyReadOnly(E.Key))
         return false;
     try {
         return Reg.ReadString(E.Name) == E.Value;
     } catch (const ERegistryException&) {
-        return false; // another type: to be written
+        return false; // missing or of another type: to be written
     }
 }
 
