@@ -728,7 +728,11 @@ QString SerialDevicePathForPort(int PortNum)
 
 TRegistry::TRegistry(RegAccess Access) : Mode(Access) {}
 
-TRegistry::~TRegistry() = default;
+struct TRegistry::PendingWrites {
+    std::vector<std::pair<QString, RegValue>> Writes; // key path, value
+};
+
+TRegistry::~TRegistry() = default; // pending writes of an unfinished update go with it
 
 QString TRegistry::FullPath(const QString& Key) const
 {
@@ -911,10 +915,6 @@ bool ApplyValue(Store& S, const QString& KeyPath, const RegValue& Value)
     return true;
 }
 } // namespace
-
-struct TRegistry::PendingWrites {
-    std::vector<std::pair<QString, RegValue>> Writes; // key path, value
-};
 
 void TRegistry::BeginUpdate()
 {

@@ -480,3 +480,28 @@ TEST_F(RegistryTest, AHundredThousandValuesLoad)
     EXPECT_EQ(reg.ReadString(""), "key 24999");
     EXPECT_EQ(reg.ReadInteger("N"), 1);
 }
+
+TEST_F(RegistryTest, AnUpdateWritesItsValuesTogetherOrNotAtAll)
+{
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(Settings, true));
+    reg.WriteInteger("Port", 3);
+    const QByteArray before = FileBytes();
+    {
+        TRegistry cut;
+        ASSERT_TRUE(cut.OpenKey(Settings, false));
+        cut.BeginUpdate();
+        cut.WriteInteger("Port", 4);
+        cut.WriteString("Name", "x");
+        EXPECT_EQ(reg.ReadInteger("Port"), 3); // not before the end
+    } // gone without EndUpdate
+    EXPECT_EQ(FileBytes(), before);
+
+    reg.BeginUpdate();
+    reg.WriteInteger("Port", 4);
+    reg.WriteString("Name", "x");
+    EXPECT_EQ(FileBytes(), before);
+    reg.EndUpdate();
+    EXPECT_EQ(reg.ReadInteger("Port"), 4);
+    EXPECT_EQ(reg.ReadString("Name"), "x");
+}
