@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <ctime>
 #include <unistd.h>
 
 namespace ostan {
@@ -366,12 +367,30 @@ bool Parse(const QByteArray& Data, Store& Out, QString& Error)
 
 // ---------------------------------------------------------------- the file
 
+// Which file, and which version of it: a writer replaces the file by a new
+// one, and an edit in place changes its size or time.
+struct FileIdentity {
+    dev_t Dev = 0;
+    ino_t Ino = 0;
+    off_t Size = 0;
+    timespec MTime{};
+    timespec CTime{};
+
+    bool operator==(const FileIdentity& O) const
+    {
+        auto same = [](const timespec& A, const timespec& B) { return A.tv_sec == B.tv_sec && A.tv_nsec == B.tv_nsec; };
+        return Dev == O.Dev && Ino == O.Ino && Size == O.Size && same(MTime, O.MTime) && same(CTime, O.CTime);
+    }
+};
+
 struct FileData {
     bool Exists = false;
+    bool Unchanged = false; // the file is the version Known named; Bytes not read
+    FileIdentity Identity;
     QByteArray Bytes;
 };
 
-FileData ReadFile(const QString& Path)
+FileData ReadFile(const QString& Path, const FileIdentity* Known = nullptr)
 {
     FileData f;
     const int fd = ::open(Native(Path).constData(), O_RDONLY | O_CLOEXEC);
@@ -381,6 +400,15 @@ FileData ReadFile(const QString& Path)
         Raise(QStringLiteral("Не удалось прочитать файл настроек %1: %2").arg(Path, ErrorText(errno)));
     }
     f.Exists = true;
+    struct stat st;
+    if (::fstat(fd, &st) == 0) {
+        f.Identity = {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+        if (Known && *Known == f.Identity) {
+            ::close(fd);
+            f.Unchanged = true;
+            return f;
+        }
+    }
     char buf[16384];
     for (;;) {
         const ssize_t n = ::read(fd, buf, sizeof buf);
@@ -491,13 +519,51 @@ private:
     Raise(QStringLiteral("Файл настроек %1 повреждён (%2) и не может быть отложен").arg(Path, Why));
 }
 
+// The last store parsed, so that the many reads of an unchanged file (every
+// operation reads afresh) parse it once.
+struct ParsedStore {
+    QString Path;
+    FileIdentity Identity;
+    Store Parsed;
+    bool Valid = false;
+};
+
+ParsedStore& LastParsed()
+{
+    static ParsedStore last;
+    return last;
+}
+
+// A file changed within the file system's time granularity could change
+// again without its time moving: such a version is not kept.
+bool SettledLongAgo(const timespec& MTime)
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const long long ageMs = (now.tv_sec - MTime.tv_sec) * 1000LL + (now.tv_nsec - MTime.tv_nsec) / 1000000;
+    return ageMs > 100;
+}
+
 Store LoadStore(const QString& Path, bool Locked)
 {
-    const FileData file = ReadFile(Path);
+    ParsedStore& last = LastParsed();
+    const bool known = last.Valid && last.Path == Path;
+    const FileData file = ReadFile(Path, known ? &last.Identity : nullptr);
+    if (file.Unchanged)
+        return last.Parsed;
     Store store;
     QString why;
-    if (!file.Exists || file.Bytes.isEmpty() || Parse(file.Bytes, store, why))
+    if (!file.Exists || file.Bytes.isEmpty())
         return store;
+    if (Parse(file.Bytes, store, why)) {
+        last.Valid = SettledLongAgo(file.Identity.MTime) && SettledLongAgo(file.Identity.CTime);
+        if (last.Valid) {
+            last.Path = Path;
+            last.Identity = file.Identity;
+            last.Parsed = store;
+        }
+        return store;
+    }
     if (!WritableFor(Path)) {
         DamageReport() =
             QStringLiteral("Файл настроек %1 повреждён (%2); он оставлен как есть, так как недоступен для записи")

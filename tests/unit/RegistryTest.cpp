@@ -5,6 +5,7 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -504,4 +505,24 @@ TEST_F(RegistryTest, AnUpdateWritesItsValuesTogetherOrNotAtAll)
     reg.EndUpdate();
     EXPECT_EQ(reg.ReadInteger("Port"), 4);
     EXPECT_EQ(reg.ReadString("Name"), "x");
+}
+
+TEST_F(RegistryTest, AFileEditedInPlaceIsReadAgain)
+{
+    // Parsed once and kept while unchanged; an edit of the same size in the
+    // same file is still seen.
+    PutFile("Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\n\"V\"=dword:00000001\n");
+    const timespec longAgo[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(Path).constData(), longAgo, 0), 0);
+    TRegistry reg(RegAccess::Read);
+    ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\A", false));
+    EXPECT_EQ(reg.ReadInteger("V"), 1);
+    EXPECT_EQ(reg.ReadInteger("V"), 1);
+    QFile f(Path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    const QByteArray text = f.readAll();
+    f.seek(text.size() - 2);
+    f.write("2");
+    f.close();
+    EXPECT_EQ(reg.ReadInteger("V"), 2);
 }
