@@ -55,6 +55,15 @@ QChar CharacterOf(const QKeyEvent& e)
     return t.isEmpty() ? QChar() : t[0];
 }
 
+// Enter and Escape are the window's (its default and cancel buttons): the
+// control takes arrows and characters only.
+bool IsDialogKey(const QKeyEvent& e)
+{
+    const auto m = e.modifiers() & ~Qt::KeypadModifier;
+    const int k = e.key();
+    return m == Qt::NoModifier && (k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Escape);
+}
+
 bool IsNavigationKey(int k)
 {
     return k == Qt::Key_Left || k == Qt::Key_Right || k == Qt::Key_Home || k == Qt::Key_End;
@@ -371,6 +380,10 @@ void TNumEdit::TypeText(const QString& Chars)
 
 void TNumEdit::keyPressEvent(QKeyEvent* E)
 {
+    if (IsDialogKey(*E)) {
+        E->ignore();
+        return;
+    }
     int key = VirtualKeyOf(*E);
     KeyDown(key, E->modifiers());
     if (key == 0) {

@@ -17,7 +17,7 @@ IOstanBackSink* OstanBackSink() { return CurrentSink(); }
 IOstanBackSink& TOstanBack::Sink()
 {
     if (!CurrentSink())
-        throw EOleSysError(E_UNEXPECTED, QStringLiteral("Invalid class typecast"));
+        throw EOleSysError(E_UNEXPECTED, QStringLiteral("Недопустимое приведение типа"));
     return *CurrentSink();
 }
 

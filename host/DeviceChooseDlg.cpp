@@ -6,6 +6,7 @@
 
 #include <QEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -13,6 +14,7 @@
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace ostan {
 
@@ -64,6 +66,7 @@ TDeviceChooseDialog::TDeviceChooseDialog(QWidget* Parent, const QString& Program
     DeviceListBox->setSelectionMode(QAbstractItemView::SingleSelection);
     DeviceListBox->setGeometry(8, 24, 152, 185);
     DeviceListBox->viewport()->installEventFilter(this);
+    DeviceListBox->installEventFilter(this);
     // A click, and a move of the selection by keyboard.
     connect(DeviceListBox, &QListWidget::itemClicked, this, [this] { DeviceListBoxClick(); });
     connect(DeviceListBox, &QListWidget::itemSelectionChanged, this, [this] { DeviceListBoxClick(); });
@@ -201,8 +204,33 @@ void TDeviceChooseDialog::showEvent(QShowEvent* E)
         ShowSelected();
 }
 
+bool TDeviceChooseDialog::MoveSelectionByKey(int Key)
+{
+    const int Count = DeviceListBox->count();
+    const int Current = DeviceListBox->currentRow();
+    int Row;
+    switch (Key) {
+    case Qt::Key_Home: Row = 0; break;
+    case Qt::Key_End: Row = Count - 1; break;
+    case Qt::Key_Down: Row = Current < 0 ? 0 : std::min(Current + 1, Count - 1); break;
+    case Qt::Key_Up: Row = Current < 0 ? 0 : std::max(Current - 1, 0); break;
+    default: return false;
+    }
+    // The view's own handling moves only the current item: with nothing
+    // selected yet, a key that stays on it (one entry, Up on the first)
+    // would select nothing.
+    if (Count > 0)
+        DeviceListBox->setCurrentRow(Row, QItemSelectionModel::ClearAndSelect);
+    return true;
+}
+
 bool TDeviceChooseDialog::eventFilter(QObject* Watched, QEvent* E)
 {
+    if (Watched == DeviceListBox && E->type() == QEvent::KeyPress) {
+        const auto* Key = static_cast<QKeyEvent*>(E);
+        if ((Key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && MoveSelectionByKey(Key->key()))
+            return true;
+    }
     if (Watched == DeviceListBox->viewport() && E->type() == QEvent::MouseButtonDblClick) {
         DeviceListBoxDblClick();
         return true;

@@ -69,6 +69,8 @@ protected:
 private:
     void FormCreate(const QString& ProgramFolder);
     void AddToList(TDLLInfo* Info);
+    // Up, Down, Home and End select an item, as in a list box; false for other keys.
+    bool MoveSelectionByKey(int Key);
 };
 
 } // namespace ostan

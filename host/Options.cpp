@@ -128,8 +128,12 @@ void TOptionsDlg::LoadSettings()
         BLSPinCount = reg.ReadInteger(QStringLiteral("BLSPinCount"));
         reg.CloseKey();
     } catch (const ERegistryException&) {
-        ShowMessageBox(MsgType::Error,
-                       QStringLiteral("Ошибка чтения реестра.\rПроверьте настройки программы и перезапустите ее."));
+        QString Text = QStringLiteral("Ошибка чтения реестра.\rПроверьте настройки программы и перезапустите ее.");
+        // A damaged store was set aside, here or by an earlier reader: say where.
+        const QString Damage = TakeStoreDamageReport();
+        if (!Damage.isEmpty())
+            Text += QStringLiteral("\r\r") + Damage;
+        ShowMessageBox(MsgType::Error, Text);
     }
 }
 
@@ -145,11 +149,14 @@ void TOptionsDlg::SaveSettings()
         reg.CreateKey(SettingsKey);
     if (!reg.OpenKey(SettingsKey, false))
         return;
+    // One transaction: a save cut short leaves the previous five whole.
+    reg.BeginUpdate();
     reg.WriteInteger(QStringLiteral("Port"), Port);
     reg.WriteInteger(QStringLiteral("PortSpeed"), PortSpeed);
     reg.WriteInteger(QStringLiteral("Sound"), Sound ? 1 : 0);
     reg.WriteInteger(QStringLiteral("AutoSelectPlugin"), AutoSelectPlugin ? 1 : 0);
     reg.WriteInteger(QStringLiteral("BLSPinCount"), BLSPinCount);
+    reg.EndUpdate();
     reg.CloseKey();
 }
 

@@ -831,6 +831,7 @@ void TMainForm::SoundOnOffExecute()
     const int image = SoundOnOff->isChecked() ? 16 : 15;
     SoundOnOff->setIcon(ImageList1(image));
     SoundOnOff->setProperty("imageIndex", image);
+    SetSoundOn(SoundOnOff->isChecked());
 }
 
 void TMainForm::HelpExecute() { WinHelp(ApplicationHelpFile(), HELP_FINDER, 0); }

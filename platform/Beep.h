@@ -19,6 +19,23 @@ void MessageBeep(unsigned Type);
 // the real sound.
 BeepService SetBeepService(BeepService Service);
 
+// The sound device the data beep plays on. Opening and configuring it costs
+// far more than a tone (behind a sound server, many times more), so it is
+// opened once and kept while sound is on. Play blocks for the tone.
+struct SoundDevice {
+    std::function<bool()> Open; // false: there is none
+    std::function<bool(uint16_t FrequencyHz, uint32_t DurationMs)> Play;
+    std::function<void()> Close;
+};
+
+// Sound on: the device opens now (a failed open is tried again at the next
+// switch-on, not at every beep) and stays open. Off: it is closed.
+void SetSoundOn(bool On);
+
+// Test hook: replaces the real device (empty members: the real one); closes
+// the one in use and returns the previous.
+SoundDevice SetSoundDeviceForTest(SoundDevice Device);
+
 // Counts beeps for its lifetime instead of sounding them.
 class BeepRecorder {
 public:

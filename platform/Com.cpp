@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <dlfcn.h>
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -60,33 +61,56 @@ QString Quoted(const QString& Text) { return QLatin1Char('"') + Text + QLatin1Ch
 {
     const char* Why = dlerror();
     const HRESULT Code = QFileInfo::exists(Path) ? CO_E_ERRORINDLL : CO_E_DLLNOTFOUND;
-    throw EOleSysError(Code, QLatin1String("Cannot load ") + Quoted(Path) + QLatin1String(": ")
+    throw EOleSysError(Code, QStringLiteral("Не удалось загрузить ") + Quoted(Path) + QLatin1String(": ")
                                  + (Why ? QString::fromLocal8Bit(Why) : ComErrorText(Code)));
 }
 
-void WriteDefault(TRegistry& Reg, const QString& Key, const QString& Name, const QString& Value)
+// One string value of a class's registration under HKEY_CLASSES_ROOT.
+struct TClassEntry {
+    QString Key;
+    QString Name; // "" is the key's default value
+    QString Value;
+};
+
+bool AlreadyStored(const TClassEntry& E)
 {
-    if (!Reg.OpenKey(Key, true))
-        throw EOleSysError(REGDB_E_WRITEREGDB, QLatin1String("Cannot write HKEY_CLASSES_ROOT") + Key);
-    Reg.WriteString(Name, Value);
+    TRegistry Reg(RegAccess::Read);
+    Reg.SetRootKey(HKey::ClassesRoot);
+    if (!Reg.OpenKeyReadOnly(E.Key))
+        return false;
+    try {
+        return Reg.ReadString(E.Name) == E.Value;
+    } catch (const ERegistryException&) {
+        return false; // missing or of another type: to be written
+    }
 }
 
-// Writes every entry of one class; the server key is InprocServer32 or LocalServer32.
+// Writes every entry of one class; the server key is InprocServer32 or
+// LocalServer32. A class registered as it is already writes nothing, so a
+// program whose classes are registered runs from a store it cannot write.
 void RegisterClass(const TGUID& ClassID, const QString& ProgID, const QString& ServerKey, const QString& Path,
                    const std::optional<TThreadingModel>& Threading, const QString& Description)
 {
+    const QString Key = ClassKey(ClassID);
+    std::vector<TClassEntry> Entries{{Key, QString(), Description},
+                                     {Key + QLatin1Char('\\') + ServerKey, QString(), Path}};
+    if (Threading)
+        Entries.push_back({Entries.back().Key, QStringLiteral("ThreadingModel"), ThreadingModelText(*Threading)});
+    if (!ProgID.isEmpty()) {
+        Entries.push_back({Key + QLatin1String("\\ProgID"), QString(), ProgID});
+        Entries.push_back({QLatin1Char('\\') + ProgID, QString(), Description});
+        Entries.push_back({QLatin1Char('\\') + ProgID + QLatin1String("\\CLSID"), QString(), ClassID.ToString()});
+    }
     try {
+        if (std::all_of(Entries.begin(), Entries.end(), AlreadyStored))
+            return;
         TRegistry Reg;
         Reg.SetRootKey(HKey::ClassesRoot);
-        const QString Key = ClassKey(ClassID);
-        WriteDefault(Reg, Key, QString(), Description);
-        WriteDefault(Reg, Key + QLatin1Char('\\') + ServerKey, QString(), Path);
-        if (Threading)
-            Reg.WriteString(QStringLiteral("ThreadingModel"), ThreadingModelText(*Threading));
-        if (!ProgID.isEmpty()) {
-            WriteDefault(Reg, Key + QLatin1String("\\ProgID"), QString(), ProgID);
-            WriteDefault(Reg, QLatin1Char('\\') + ProgID, QString(), Description);
-            WriteDefault(Reg, QLatin1Char('\\') + ProgID + QLatin1String("\\CLSID"), QString(), ClassID.ToString());
+        for (const TClassEntry& E : Entries) {
+            if (!Reg.OpenKey(E.Key, true))
+                throw EOleSysError(REGDB_E_WRITEREGDB,
+                                   QLatin1String("Не удалось записать раздел реестра HKEY_CLASSES_ROOT") + E.Key);
+            Reg.WriteString(E.Name, E.Value);
         }
     } catch (const ERegistryException& E) {
         throw EOleSysError(REGDB_E_WRITEREGDB, QString::fromUtf8(E.what()));
@@ -107,11 +131,10 @@ std::optional<QString> ReadClassesRoot(const QString& Key)
     }
 }
 
-void CallRegistrationEntry(const QString& FileName, const char* Entry, const char* Verb)
+void CallRegistrationEntry(const QString& FileName, const char* Entry, const QString& Refusal)
 {
     const QString Path = QFileInfo(FileName).absoluteFilePath();
-    const QString What = QLatin1String("Cannot ") + QLatin1String(Verb) + QLatin1Char(' ') + Quoted(Path)
-                         + QLatin1String(": ");
+    const QString What = Refusal + QLatin1Char(' ') + Quoted(Path) + QLatin1String(": ");
     dlerror();
     void* Handle = dlopen(QFile::encodeName(Path).constData(), RTLD_NOW | RTLD_LOCAL);
     if (!Handle)
@@ -121,7 +144,7 @@ void CallRegistrationEntry(const QString& FileName, const char* Entry, const cha
     QString Text;
     if (!Fn) {
         Code = CO_E_ERRORINDLL;
-        Text = QStringLiteral("no registration entry point");
+        Text = QStringLiteral("нет точки входа для регистрации");
     } else {
         TakeComErrorInfo();
         // The library's own server turns its errors into codes; this guards
@@ -194,25 +217,25 @@ TGUID StringToGUID(const QString& Text)
 QString ComErrorText(HRESULT Code)
 {
     switch (Code) {
-    case S_OK: return QStringLiteral("No error");
-    case S_FALSE: return QStringLiteral("False");
-    case E_NOTIMPL: return QStringLiteral("Not implemented");
-    case E_NOINTERFACE: return QStringLiteral("Interface not supported");
-    case E_POINTER: return QStringLiteral("Invalid pointer");
-    case E_FAIL: return QStringLiteral("Unspecified error");
-    case E_UNEXPECTED: return QStringLiteral("Unexpected failure");
-    case E_OUTOFMEMORY: return QStringLiteral("Out of memory");
-    case E_INVALIDARG: return QStringLiteral("Invalid argument");
-    case CLASS_E_NOAGGREGATION: return QStringLiteral("Class does not support aggregation");
-    case CLASS_E_CLASSNOTAVAILABLE: return QStringLiteral("Class factory cannot supply requested class");
-    case REGDB_E_READREGDB: return QStringLiteral("Could not read key from registry");
-    case REGDB_E_WRITEREGDB: return QStringLiteral("Could not write key to registry");
-    case REGDB_E_CLASSNOTREG: return QStringLiteral("Class not registered");
-    case CO_E_CLASSSTRING: return QStringLiteral("Invalid class string");
-    case CO_E_DLLNOTFOUND: return QStringLiteral("Library for class not found");
-    case CO_E_ERRORINDLL: return QStringLiteral("Error in the library");
-    case SELFREG_E_CLASS: return QStringLiteral("Failed to register class");
-    default: return QString::asprintf("Error 0x%08X", static_cast<uint32_t>(Code));
+    case S_OK: return QStringLiteral("Ошибки нет");
+    case S_FALSE: return QStringLiteral("Ложь");
+    case E_NOTIMPL: return QStringLiteral("Не реализовано");
+    case E_NOINTERFACE: return QStringLiteral("Интерфейс не поддерживается");
+    case E_POINTER: return QStringLiteral("Недопустимый указатель");
+    case E_FAIL: return QStringLiteral("Неопознанная ошибка");
+    case E_UNEXPECTED: return QStringLiteral("Непредвиденная ошибка");
+    case E_OUTOFMEMORY: return QStringLiteral("Недостаточно памяти");
+    case E_INVALIDARG: return QStringLiteral("Недопустимый параметр");
+    case CLASS_E_NOAGGREGATION: return QStringLiteral("Класс не поддерживает агрегирование");
+    case CLASS_E_CLASSNOTAVAILABLE: return QStringLiteral("Фабрика классов не может предоставить запрошенный класс");
+    case REGDB_E_READREGDB: return QStringLiteral("Не удалось прочитать раздел реестра");
+    case REGDB_E_WRITEREGDB: return QStringLiteral("Не удалось записать раздел реестра");
+    case REGDB_E_CLASSNOTREG: return QStringLiteral("Класс не зарегистрирован");
+    case CO_E_CLASSSTRING: return QStringLiteral("Недопустимая строка класса");
+    case CO_E_DLLNOTFOUND: return QStringLiteral("Не найдена библиотека класса");
+    case CO_E_ERRORINDLL: return QStringLiteral("Ошибка в библиотеке");
+    case SELFREG_E_CLASS: return QStringLiteral("Не удалось зарегистрировать класс");
+    default: return QStringLiteral("Ошибка 0x") + QString::asprintf("%08X", static_cast<uint32_t>(Code));
     }
 }
 
@@ -275,12 +298,12 @@ void UnregisterComClass(const TGUID& ClassID, const QString& ProgID)
 
 void RegisterComServer(const QString& FileName)
 {
-    CallRegistrationEntry(FileName, DllRegisterServerName, "register");
+    CallRegistrationEntry(FileName, DllRegisterServerName, QStringLiteral("Не удалось зарегистрировать"));
 }
 
 void UnregisterComServer(const QString& FileName)
 {
-    CallRegistrationEntry(FileName, DllUnregisterServerName, "unregister");
+    CallRegistrationEntry(FileName, DllUnregisterServerName, QStringLiteral("Не удалось отменить регистрацию"));
 }
 
 TGUID ProgIDToClassID(const QString& ProgID)
@@ -300,7 +323,7 @@ TGUID ProgIDToClassID(const QString& ProgID)
 
 ComPtr<IUnknown> CreateComObject(const TGUID& ClassID)
 {
-    const QString What = QLatin1String("Cannot create ") + ClassID.ToString() + QLatin1String(": ");
+    const QString What = QStringLiteral("Не удалось создать объект ") + ClassID.ToString() + QLatin1String(": ");
     std::vector<TClassObjectEntry>& Table = ClassObjects();
     for (auto It = Table.begin(); It != Table.end(); ++It) {
         if (It->ClassID != ClassID)
@@ -316,11 +339,11 @@ ComPtr<IUnknown> CreateComObject(const TGUID& ClassID)
         throw EOleSysError(REGDB_E_CLASSNOTREG, ComErrorText(REGDB_E_CLASSNOTREG) + QLatin1String(": ")
                                                     + ClassID.ToString());
     void* Handle = LoadServer(*Path);
-    const QString InFile = QLatin1String("Cannot create ") + ClassID.ToString() + QLatin1String(" from ")
+    const QString InFile = QStringLiteral("Не удалось создать объект ") + ClassID.ToString() + QStringLiteral(" из ")
                            + Quoted(*Path) + QLatin1String(": ");
     auto* GetClassObject = reinterpret_cast<TDllGetClassObject*>(dlsym(Handle, DllGetClassObjectName));
     if (!GetClassObject)
-        throw EOleSysError(CO_E_ERRORINDLL, InFile + QLatin1String("no DllGetClassObject"));
+        throw EOleSysError(CO_E_ERRORINDLL, InFile + QStringLiteral("нет точки входа DllGetClassObject"));
     TakeComErrorInfo();
     void* Raw = nullptr;
     const HRESULT Code = GetClassObject(&ClassID, &IID_IClassFactory, &Raw);

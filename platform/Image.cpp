@@ -34,7 +34,7 @@ void TImage::LoadFromJpegFile(const QString& Path)
 {
     QFile F(Path);
     if (!F.open(QIODevice::ReadOnly))
-        throw std::runtime_error("Cannot read " + Path.toStdString());
+        throw std::runtime_error((QStringLiteral("Не удалось прочитать файл ") + Path).toStdString());
     LoadFromJpeg(F.readAll());
 }
 

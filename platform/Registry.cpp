@@ -5,18 +5,21 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QRegularExpression>
 #include <QSerialPortInfo>
 #include <QStringDecoder>
 #include <QtDebug>
 
 #include <algorithm>
+#include <unordered_map>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <ctime>
 #include <unistd.h>
 
 namespace ostan {
@@ -32,10 +35,23 @@ std::function<QStringList()>& SystemLister()
     return lister;
 }
 
+std::function<void(const QString&)>& ValueHook()
+{
+    static std::function<void(const QString&)> hook;
+    return hook;
+}
+
 long long& WriteFailAfter()
 {
     static long long bytes = -1;
     return bytes;
+}
+
+// The last report of a damaged store, until someone shows it.
+QString& DamageReport()
+{
+    static QString report;
+    return report;
 }
 
 [[noreturn]] void Raise(const QString& Message)
@@ -247,8 +263,13 @@ bool Parse(const QByteArray& Data, Store& Out, QString& Error)
         QStringLiteral("^hex(?:\\(([0-9a-fA-F]{1,8})\\))?:((?:[0-9a-fA-F]{2}(?:,[0-9a-fA-F]{2})*)?)$"));
     static const QRegularExpression dwordData(QStringLiteral("^dword:([0-9a-fA-F]{1,8})$"));
 
+    // Indexes by case-folded name, so that loading stays linear in the size
+    // of the file.
+    std::unordered_map<QString, size_t> keyIndex;
+    std::vector<std::unordered_map<QString, size_t>> valueIndex;
     bool headerSeen = false;
     RegKey* section = nullptr;
+    std::unordered_map<QString, size_t>* sectionValues = nullptr;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const qsizetype lineNo = i + 1;
         const QString line = lines[i].trimmed();
@@ -273,11 +294,13 @@ bool Parse(const QByteArray& Data, Store& Out, QString& Error)
                 return fail(QStringLiteral("неверный путь раздела"));
             parts[0] = parts[0].toUpper();
             const QString path = parts.join(u'\\');
-            section = Out.Find(path);
-            if (!section) {
+            const auto [at, added] = keyIndex.try_emplace(path.toCaseFolded(), Out.Keys.size());
+            if (added) {
                 Out.Keys.push_back(RegKey{path, {}});
-                section = &Out.Keys.back();
+                valueIndex.emplace_back();
             }
+            section = &Out.Keys[at->second];
+            sectionValues = &valueIndex[at->second];
             continue;
         }
         if (!section)
@@ -328,11 +351,13 @@ bool Parse(const QByteArray& Data, Store& Out, QString& Error)
         } else {
             return fail(QStringLiteral("неизвестный тип данных"));
         }
-        if (RegValue* old = section->Find(v.Name)) {
-            v.Name = old->Name;
-            *old = v;
+        const auto [at, added] = sectionValues->try_emplace(v.Name.toCaseFolded(), section->Values.size());
+        if (added) {
+            section->Values.push_back(std::move(v));
         } else {
-            section->Values.push_back(v);
+            RegValue& old = section->Values[at->second];
+            v.Name = old.Name;
+            old = std::move(v);
         }
     }
     if (!headerSeen) {
@@ -344,12 +369,30 @@ bool Parse(const QByteArray& Data, Store& Out, QString& Error)
 
 // ---------------------------------------------------------------- the file
 
+// Which file, and which version of it: a writer replaces the file by a new
+// one, and an edit in place changes its size or time.
+struct FileIdentity {
+    dev_t Dev = 0;
+    ino_t Ino = 0;
+    off_t Size = 0;
+    timespec MTime{};
+    timespec CTime{};
+
+    bool operator==(const FileIdentity& O) const
+    {
+        auto same = [](const timespec& A, const timespec& B) { return A.tv_sec == B.tv_sec && A.tv_nsec == B.tv_nsec; };
+        return Dev == O.Dev && Ino == O.Ino && Size == O.Size && same(MTime, O.MTime) && same(CTime, O.CTime);
+    }
+};
+
 struct FileData {
     bool Exists = false;
+    bool Unchanged = false; // the file is the version Known named; Bytes not read
+    FileIdentity Identity;
     QByteArray Bytes;
 };
 
-FileData ReadFile(const QString& Path)
+FileData ReadFile(const QString& Path, const FileIdentity* Known = nullptr)
 {
     FileData f;
     const int fd = ::open(Native(Path).constData(), O_RDONLY | O_CLOEXEC);
@@ -359,6 +402,15 @@ FileData ReadFile(const QString& Path)
         Raise(QStringLiteral("Не удалось прочитать файл настроек %1: %2").arg(Path, ErrorText(errno)));
     }
     f.Exists = true;
+    struct stat st;
+    if (::fstat(fd, &st) == 0) {
+        f.Identity = {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+        if (Known && *Known == f.Identity) {
+            ::close(fd);
+            f.Unchanged = true;
+            return f;
+        }
+    }
     char buf[16384];
     for (;;) {
         const ssize_t n = ::read(fd, buf, sizeof buf);
@@ -450,6 +502,7 @@ private:
                 QStringLiteral("Файл настроек %1 повреждён (%2). Он сохранён как %3; настройки начаты заново.")
                     .arg(Path, Why, kept);
             qWarning().noquote() << message;
+            DamageReport() = message;
             Raise(message);
         }
         if (errno != EEXIST)
@@ -459,16 +512,57 @@ private:
     Raise(QStringLiteral("Файл настроек %1 повреждён (%2) и не может быть отложен").arg(Path, Why));
 }
 
+// The last store parsed, so that the many reads of an unchanged file (every
+// operation reads afresh) parse it once.
+struct ParsedStore {
+    QString Path;
+    FileIdentity Identity;
+    Store Parsed;
+    bool Valid = false;
+};
+
+ParsedStore& LastParsed()
+{
+    static ParsedStore last;
+    return last;
+}
+
+// A file changed within the file system's time granularity could change
+// again without its time moving: such a version is not kept.
+bool SettledLongAgo(const timespec& MTime)
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const long long ageMs = (now.tv_sec - MTime.tv_sec) * 1000LL + (now.tv_nsec - MTime.tv_nsec) / 1000000;
+    return ageMs > 100;
+}
+
 Store LoadStore(const QString& Path, bool Locked)
 {
-    const FileData file = ReadFile(Path);
+    ParsedStore& last = LastParsed();
+    const bool known = last.Valid && last.Path == Path;
+    const FileData file = ReadFile(Path, known ? &last.Identity : nullptr);
+    if (file.Unchanged)
+        return last.Parsed;
     Store store;
     QString why;
-    if (!file.Exists || file.Bytes.isEmpty() || Parse(file.Bytes, store, why))
+    if (!file.Exists || file.Bytes.isEmpty())
         return store;
-    if (!WritableFor(Path))
-        Raise(QStringLiteral("Файл настроек %1 повреждён (%2); он оставлен как есть, так как недоступен для записи")
-                  .arg(Path, why));
+    if (Parse(file.Bytes, store, why)) {
+        last.Valid = SettledLongAgo(file.Identity.MTime) && SettledLongAgo(file.Identity.CTime);
+        if (last.Valid) {
+            last.Path = Path;
+            last.Identity = file.Identity;
+            last.Parsed = store;
+        }
+        return store;
+    }
+    if (!WritableFor(Path)) {
+        DamageReport() =
+            QStringLiteral("Файл настроек %1 повреждён (%2); он оставлен как есть, так как недоступен для записи")
+                .arg(Path, why);
+        Raise(DamageReport());
+    }
     if (!Locked) {
         // Look again under the lock: another process may have dealt with it.
         StoreLock lock(Path);
@@ -486,17 +580,35 @@ void WriteAtomically(const QString& Path, const QByteArray& Bytes)
     }
 }
 
+// Temporary files of writers that were killed before their rename. Every
+// writer holds the lock while its temporary file exists, so under the lock
+// any one found is a leftover.
+void RemoveLeftovers(const QString& Path)
+{
+    const QFileInfo store(Path);
+    const QString prefix = store.fileName() + QStringLiteral(".tmp.");
+    const QDir folder = store.absoluteDir();
+    for (const QString& name : folder.entryList({prefix + u'*'}, QDir::Files | QDir::Hidden | QDir::System))
+        ::unlink(Native(folder.filePath(name)).constData());
+}
+
 // One write: lock, re-read, change, replace. Change returns false when it
 // changed nothing, and then nothing is written. Returns what Change returned.
 bool Mutate(const std::function<bool(Store&)>& Change)
 {
     const QString path = RegistryFilePath();
-    if (!WritableFor(path))
+    if (!WritableFor(path)) {
+        // A write that changes nothing needs no write access.
+        Store store = LoadStore(path, false);
+        if (!Change(store))
+            return false;
         Raise(QStringLiteral("Файл настроек %1 недоступен для записи").arg(path));
+    }
     StoreLock lock(path);
     Store store = LoadStore(path, true);
     if (!Change(store))
         return false;
+    RemoveLeftovers(path);
     WriteAtomically(path, Serialise(store));
     return true;
 }
@@ -615,6 +727,10 @@ void SetSystemSerialDevicesForTest(std::function<QStringList()> Lister)
 
 void SetRegistryWriteFailureForTest(long long FailAfterBytes) { WriteFailAfter() = FailAfterBytes; }
 
+QString TakeStoreDamageReport() { return std::exchange(DamageReport(), QString()); }
+
+void SetRegistryValueHookForTest(std::function<void(const QString& Name)> Hook) { ValueHook() = std::move(Hook); }
+
 QString SerialDevicePathForPort(int PortNum)
 {
     if (PortNum <= 0)
@@ -633,7 +749,11 @@ QString SerialDevicePathForPort(int PortNum)
 
 TRegistry::TRegistry(RegAccess Access) : Mode(Access) {}
 
-TRegistry::~TRegistry() = default;
+struct TRegistry::PendingWrites {
+    std::vector<std::pair<QString, RegValue>> Writes; // key path, value
+};
+
+TRegistry::~TRegistry() = default; // pending writes of an unfinished update go with it
 
 QString TRegistry::FullPath(const QString& Key) const
 {
@@ -739,12 +859,15 @@ QStringList TRegistry::GetKeyNames()
     const QString full = FullPath(QString());
     Store view = LoadView(full);
     QStringList names;
+    QSet<QString> seen;
     for (const auto& key : view.Keys) {
         if (key.Path.size() <= full.size() || !IsUnder(key.Path, full))
             continue;
         const QString child = key.Path.mid(full.size() + 1).section(u'\\', 0, 0);
-        if (!names.contains(child, Qt::CaseInsensitive))
+        if (!seen.contains(child.toCaseFolded())) {
+            seen.insert(child.toCaseFolded());
             names << child;
+        }
     }
     return names;
 }
@@ -796,35 +919,66 @@ void TRegistry::CheckWritable(const QString& Name) const
 }
 
 namespace {
-void WriteValue(const QString& KeyPath, const RegValue& Value)
+// Puts one value into the store; true when that changed anything.
+bool ApplyValue(Store& S, const QString& KeyPath, const RegValue& Value)
 {
-    Mutate([&](Store& S) {
-        const bool created = S.Ensure(KeyPath);
-        RegKey& key = *S.Find(KeyPath);
-        if (RegValue* old = key.Find(Value.Name)) {
-            if (old->Type == Value.Type && old->Dword == Value.Dword && old->Text == Value.Text)
-                return created;
-            old->Type = Value.Type;
-            old->Dword = Value.Dword;
-            old->Text = Value.Text;
-            return true;
-        }
-        key.Values.push_back(Value);
+    const bool created = S.Ensure(KeyPath);
+    RegKey& key = *S.Find(KeyPath);
+    if (RegValue* old = key.Find(Value.Name)) {
+        if (old->Type == Value.Type && old->Dword == Value.Dword && old->Text == Value.Text)
+            return created;
+        old->Type = Value.Type;
+        old->Dword = Value.Dword;
+        old->Text = Value.Text;
         return true;
-    });
+    }
+    key.Values.push_back(Value);
+    return true;
 }
 } // namespace
 
-void TRegistry::WriteString(const QString& Name, const QString& Value)
+void TRegistry::BeginUpdate()
+{
+    if (!Pending)
+        Pending = std::make_unique<PendingWrites>();
+}
+
+void TRegistry::EndUpdate()
+{
+    if (!Pending)
+        return;
+    const std::unique_ptr<PendingWrites> writes = std::move(Pending);
+    if (writes->Writes.empty())
+        return;
+    Mutate([&](Store& S) {
+        bool changed = false;
+        for (const auto& [keyPath, value] : writes->Writes)
+            changed = ApplyValue(S, keyPath, value) || changed;
+        return changed;
+    });
+}
+
+void TRegistry::WriteValue(const QString& Name, bool IsDword, uint32_t Dword, const QString& Text)
 {
     CheckWritable(Name);
-    WriteValue(FullPath(QString()), RegValue{Name, VType::String, 0, Value});
+    const QString keyPath = FullPath(QString());
+    const RegValue value{Name, IsDword ? VType::Dword : VType::String, Dword, Text};
+    if (Pending)
+        Pending->Writes.emplace_back(keyPath, value);
+    else
+        Mutate([&](Store& S) { return ApplyValue(S, keyPath, value); });
+    if (ValueHook())
+        ValueHook()(Name);
+}
+
+void TRegistry::WriteString(const QString& Name, const QString& Value)
+{
+    WriteValue(Name, false, 0, Value);
 }
 
 void TRegistry::WriteInteger(const QString& Name, int32_t Value)
 {
-    CheckWritable(Name);
-    WriteValue(FullPath(QString()), RegValue{Name, VType::Dword, static_cast<uint32_t>(Value), QString()});
+    WriteValue(Name, true, static_cast<uint32_t>(Value), QString());
 }
 
 void TRegistry::WriteBool(const QString& Name, bool Value) { WriteInteger(Name, Value ? 1 : 0); }

@@ -5,7 +5,9 @@
 // File: $OSTAN_REGISTRY when set, else $XDG_CONFIG_HOME/ostan/registry.reg
 // (~/.config/ostan/registry.reg). Key and value names compare
 // case-insensitively; values are typed. Every write is atomic and done under
-// a lock file. A file that cannot be parsed is renamed aside (".corrupt") and
+// a lock file; a write that changes nothing writes nothing (so it also
+// succeeds on a store that cannot be written), and a writer removes the
+// temporary files a killed writer left beside the store. A file that cannot be parsed is renamed aside (".corrupt") and
 // the operation that found it raises ERegistryException naming both files.
 //
 // Every operation reads the file afresh, so two processes see each other's
@@ -27,6 +29,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -58,6 +61,16 @@ void SetSystemSerialDevicesForTest(std::function<QStringList()> Lister);
 // Test hook: the next writes of the store file fail with "no space" after
 // this many bytes of the new file (-1: off), as a full disk would.
 void SetRegistryWriteFailureForTest(long long FailAfterBytes);
+
+// The report of a damaged store found since the last call (the file it was
+// kept aside as, or why it was left as it is), for the box that tells the
+// user; empty when there is none. An operation that finds one raises too,
+// but its caller may not be the one that shows a box.
+QString TakeStoreDamageReport();
+
+// Test hook: runs after every value a TRegistry writes (fault injection:
+// a hook that ends the process is a kill between two values).
+void SetRegistryValueHookForTest(std::function<void(const QString& Name)> Hook);
 
 // Device path that "COM<n>" names in the live SERIALCOMM key, or an empty
 // string when none does.
@@ -110,14 +123,25 @@ public:
     void WriteInteger(const QString& Name, int32_t Value);
     void WriteBool(const QString& Name, bool Value);
 
+    // One transaction: the values written from BeginUpdate on reach the file
+    // together, in one atomic replacement, at EndUpdate; an object destroyed
+    // before (or a process killed) writes none of them. Reads meanwhile see
+    // the file as it is. Keys are created at once, as without a transaction.
+    void BeginUpdate();
+    void EndUpdate();
+
 private:
+    struct PendingWrites;
+
     QString FullPath(const QString& Key) const; // with the hive's name
     void CheckWritable(const QString& Name) const;
+    void WriteValue(const QString& Name, bool IsDword, uint32_t Dword, const QString& Text);
 
     HKey Root = HKey::LocalMachine;
     RegAccess Mode;
     QString Current;
     bool CurrentReadOnly = false;
+    std::unique_ptr<PendingWrites> Pending; // inside BeginUpdate ... EndUpdate
 };
 
 } // namespace ostan

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -90,7 +91,10 @@ void TVaComm::Open()
     if (path.isEmpty())
         Fail(QStringLiteral("Порт %1 не найден в системе").arg(DeviceName()));
 
+    const QString inUse = QStringLiteral("Порт %1 (%2) занят другой программой").arg(DeviceName(), path);
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 && errno == EBUSY)
+        Fail(inUse); // held exclusively elsewhere
     if (fd < 0)
         Fail(QStringLiteral("Не удалось открыть порт %1 (%2): %3").arg(DeviceName(), path, ErrorText(errno)));
     auto refuse = [&](const QString& What) {
@@ -101,6 +105,17 @@ void TVaComm::Open()
     termios tio;
     if (::tcgetattr(fd, &tio) != 0)
         refuse(QStringLiteral("это не последовательный порт"));
+    // The port is ours alone: the advisory lock that serial programs take on
+    // the device (it holds for every user), and the terminal's exclusive
+    // mode, which refuses further opens by other users outright.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK) {
+            ::close(fd);
+            Fail(inUse);
+        }
+        refuse(QStringLiteral("не удалось заблокировать порт"));
+    }
+    ::ioctl(fd, TIOCEXCL);
     ::cfmakeraw(&tio);
     tio.c_cflag &= ~(CSIZE | PARENB | CSTOPB | CRTSCTS);
     tio.c_cflag |= CS8 | CLOCAL | CREAD;
@@ -135,6 +150,9 @@ void TVaComm::Close()
             Notifier.reset();
     }
     if (Fd >= 0) {
+        // The exclusive mode outlives our descriptor while another one is
+        // open (an emulator holding its pseudo-terminal): lift it.
+        ::ioctl(Fd, TIOCNXCL);
         ::close(Fd);
         Fd = -1;
     }

@@ -1,7 +1,9 @@
 #pragma once
 // The serial port component: termios on the device that the live SERIALCOMM
 // key maps "COM<n>" to; raw 8N1, no flow control, DTR/RTS cleared where the
-// device supports it. The receive event is raised on the GUI thread by a
+// device supports it. The port is opened exclusively (an advisory lock on the
+// device and the terminal's exclusive mode): a port another program holds is
+// a failed open that says it is in use. The receive event is raised on the GUI thread by a
 // socket notifier, also inside nested event loops.
 //
 // The notifier takes the waiting bytes into the component and raises OnRxChar

@@ -1,12 +1,15 @@
 #include "Beep.h"
 #include "NumControlsSupport.h"
 #include "NumEdit.h"
+#include "NumSpin.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -267,4 +270,45 @@ TEST_F(NumEditTest, ADisabledControlPaintsDisabledColor)
     EXPECT_EQ(painted(), QColor(0, 255, 0));
     Window->setEnabled(false); // a disabled parent disables the control too
     EXPECT_EQ(painted(), QColor(255, 0, 0));
+}
+
+// Enter and Escape belong to the window: Enter presses the default button,
+// Escape cancels; the control neither keeps nor beeps at them.
+TEST(NumControlKeys, EnterAndEscapeReachTheDialog)
+{
+    FixedSeparators Sep;
+    BeepRecorder Beeps;
+    struct Case { const char* Control; bool ReadOnly; Qt::Key Key; Qt::KeyboardModifiers Mods; int Result; };
+    const Case Cases[] = {
+        {"edit", false, Qt::Key_Return, Qt::NoModifier, QDialog::Accepted},
+        {"edit", false, Qt::Key_Enter, Qt::KeypadModifier, QDialog::Accepted},
+        {"edit", false, Qt::Key_Escape, Qt::NoModifier, QDialog::Rejected},
+        {"spin", false, Qt::Key_Return, Qt::NoModifier, QDialog::Accepted},
+        {"spin", false, Qt::Key_Escape, Qt::NoModifier, QDialog::Rejected},
+        {"spin", true, Qt::Key_Return, Qt::NoModifier, QDialog::Accepted},
+        {"spin", true, Qt::Key_Escape, Qt::NoModifier, QDialog::Rejected},
+    };
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(testing::Message() << C.Control << (C.ReadOnly ? " read-only " : " ") << C.Key);
+        QDialog Dialog;
+        TNumEdit* Edit = std::string(C.Control) == "spin" ? new TNumSpin(&Dialog) : new TNumEdit(&Dialog);
+        Edit->SetValue(12);
+        Edit->SetReadOnly(C.ReadOnly);
+        auto* Ok = new QPushButton(QStringLiteral("OK"), &Dialog);
+        Ok->move(0, 40);
+        Ok->setDefault(true);
+        QObject::connect(Ok, &QPushButton::clicked, &Dialog, &QDialog::accept);
+        Dialog.setResult(-1);
+        Dialog.show();
+        Dialog.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Dialog));
+        Edit->setFocus();
+        ASSERT_TRUE(Edit->hasFocus());
+        QTest::keyClick(Edit, C.Key, C.Mods);
+        EXPECT_FALSE(Dialog.isVisible());
+        EXPECT_EQ(Dialog.result(), C.Result);
+        EXPECT_EQ(Edit->text(), "12");
+        EXPECT_TRUE(Beeps.MessageBeeps.empty());
+        Beeps.MessageBeeps.clear();
+    }
 }

@@ -177,7 +177,7 @@ TEST_F(ComLibrary, RegistrationFailuresNameTheFile)
     };
     const Case Cases[] = {
         {PlaceLibrary(QStringLiteral("FakePluginNoEntry"), Dir, QStringLiteral("NoEntry.so")), CO_E_ERRORINDLL,
-         QStringLiteral("no registration entry point")},
+         QStringLiteral("нет точки входа для регистрации")},
         {PlaceLibrary(QStringLiteral("FakePluginRegFails"), Dir, QStringLiteral("Refuses.so")), SELFREG_E_CLASS,
          QString::fromUtf8(FakeRegistrationError)},
         {Text.fileName(), CO_E_ERRORINDLL, QString()},
@@ -186,6 +186,7 @@ TEST_F(ComLibrary, RegistrationFailuresNameTheFile)
     for (const Case& C : Cases) {
         const TRaised R = Raised([&] { RegisterComServer(C.Path); });
         EXPECT_EQ(R.Code, C.Code) << C.Path.toStdString();
+        EXPECT_TRUE(R.Message.startsWith(QStringLiteral("Не удалось "))) << R.Message.toStdString();
         EXPECT_TRUE(R.Message.contains(C.Path)) << R.Message.toStdString();
         EXPECT_TRUE(R.Message.contains(C.Says)) << R.Message.toStdString();
     }

@@ -1,6 +1,7 @@
 // The plug-in scan over temporary folder trees of fake libraries, and the
 // device choice dialog that shows its result. A loaded library stays loaded,
 // so every test scans copies with paths of its own.
+#include "BackInterface.h"
 #include "ComTestSupport.h"
 #include "DeviceChooseDlg.h"
 #include "FakeDeviceKnobs.h"
@@ -324,4 +325,64 @@ TEST_F(PluginScanTest, OkNeedsASelection)
     Empty.CancelBtn->click();
     EXPECT_FALSE(Empty.isVisible());
     EXPECT_TRUE(Boxes.Boxes.empty());
+}
+
+TEST_F(PluginScanTest, TheKeyboardSelectsAsAListBoxDoes)
+{
+    // One entry: the list shows it as current before anything is selected.
+    Place(Plugins(), "Only", "Only");
+    TDeviceChooseDialog D(nullptr, Root.path());
+    D.show();
+    D.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&D));
+    D.DeviceListBox->setFocus();
+    QTest::keyClick(D.DeviceListBox, Qt::Key_Down);
+    QTest::keyClick(D.DeviceListBox, Qt::Key_Return);
+    EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join(" | ").toStdString();
+    EXPECT_FALSE(D.isVisible());
+    EXPECT_EQ(D.result(), int(QDialog::Accepted));
+    EXPECT_EQ(D.SelectedModule, "Only");
+
+    // Several entries: each key moves the selection, and the description follows.
+    for (const char* Module : {"A", "B", "C"})
+        Place(Plugins() + "/more", Module, Module);
+    TDeviceChooseDialog More(nullptr, Root.path());
+    More.show();
+    More.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&More));
+    More.DeviceListBox->setFocus();
+    struct Step { Qt::Key Key; const char* Selected; };
+    const Step Steps[] = {{Qt::Key_Up, "A"}, {Qt::Key_Down, "B"}, {Qt::Key_End, "Only"},
+                          {Qt::Key_Down, "Only"}, {Qt::Key_Home, "A"}, {Qt::Key_Up, "A"}, {Qt::Key_Down, "B"}};
+    for (const Step& S : Steps) {
+        SCOPED_TRACE(testing::Message() << S.Key << " " << S.Selected);
+        QTest::keyClick(More.DeviceListBox, S.Key);
+        ASSERT_NE(More.SelectedItem(), nullptr);
+        EXPECT_EQ(TDeviceChooseDialog::EntryOf(More.SelectedItem())->ModuleName, S.Selected);
+        EXPECT_EQ(More.SelectedModule, S.Selected);
+        EXPECT_EQ(More.FullDescriptionMemo->toPlainText(), Plugins() + (S.Selected == std::string("Only") ? "/" : "/more/") + S.Selected + ".so");
+    }
+    More.hide();
+}
+
+TEST_F(PluginScanTest, AReadOnlyStoreServesTheLibrariesRegisteredBefore)
+{
+    Place(Plugins(), "Dev", "Прибор");
+    StartOstanBackServer({}); // the program's own class, registered at every start
+    { TDeviceChooseDialog First(nullptr, Root.path()); }
+    QFile File(RegistryFilePath());
+    ASSERT_TRUE(File.open(QIODevice::ReadOnly));
+    const QByteArray Before = File.readAll();
+    File.close();
+
+    qputenv("OSTAN_REGISTRY_READONLY", "1");
+    EXPECT_NO_THROW(OstanBackFactory().UpdateRegistry(true));
+    TDeviceChooseDialog Again(nullptr, Root.path());
+    qunsetenv("OSTAN_REGISTRY_READONLY");
+    StopOstanBackServer();
+    EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join(" | ").toStdString();
+    ASSERT_EQ(Again.DeviceListBox->count(), 1);
+    EXPECT_EQ(Again.DeviceListBox->item(0)->text(), "Прибор");
+    ASSERT_TRUE(File.open(QIODevice::ReadOnly));
+    EXPECT_EQ(File.readAll(), Before);
 }

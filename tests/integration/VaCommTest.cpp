@@ -11,6 +11,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/file.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -231,4 +233,80 @@ TEST_F(VaCommTest, FullDeviceGivesAShortTrueCount)
     for (ssize_t n; (n = ::read(Master, buf, sizeof buf)) > 0;)
         drained += n;
     EXPECT_EQ(drained, written);
+}
+
+namespace {
+
+// Runs Body in a child process with a pipe back; returns what it wrote.
+// The child ends with _exit, so nothing of the test runs twice.
+template <class F>
+std::string InChild(F Body)
+{
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return "(no pipe)";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(pipeFds[0]);
+        const std::string said = Body();
+        [[maybe_unused]] const ssize_t n = ::write(pipeFds[1], said.data(), said.size());
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string got;
+    char buf[512];
+    for (ssize_t n; (n = ::read(pipeFds[0], buf, sizeof buf)) > 0;)
+        got.append(buf, static_cast<size_t>(n));
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return got;
+}
+
+void ExpectInUse(const std::string& Message)
+{
+    EXPECT_NE(Message.find("COM7"), std::string::npos) << Message;
+    EXPECT_NE(Message.find("занят"), std::string::npos) << Message;
+}
+
+} // namespace
+
+TEST_F(VaCommTest, APortHeldByAnotherProcessIsAFailedOpen)
+{
+    // A second copy of the program cannot open the port this one holds.
+    ASSERT_NO_THROW(Comm.Open());
+    ExpectInUse(InChild([] {
+        TVaComm second;
+        second.SetPortNum(PtyPort);
+        return OpenError(second);
+    }));
+    EXPECT_TRUE(Comm.Active());
+
+    // Nor can this one open a port that another serial program has locked;
+    // once that program lets go, it can.
+    Comm.Close();
+    int hold[2], release[2];
+    ASSERT_EQ(::pipe(hold), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    const pid_t other = ::fork();
+    if (other == 0) {
+        ::close(release[1]);
+        const int fd = ::open(QFile::encodeName(SlavePath).constData(), O_RDWR | O_NOCTTY);
+        const char ok = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 'y' : 'n';
+        [[maybe_unused]] const ssize_t w = ::write(hold[1], &ok, 1);
+        char c;
+        [[maybe_unused]] const ssize_t r = ::read(release[0], &c, 1);
+        ::_exit(0);
+    }
+    ::close(hold[1]);
+    ::close(release[0]);
+    char locked = 0;
+    ASSERT_EQ(::read(hold[0], &locked, 1), 1);
+    ASSERT_EQ(locked, 'y');
+    ExpectInUse(OpenError(Comm));
+    EXPECT_FALSE(Comm.Active());
+    ::close(release[1]);
+    ::waitpid(other, nullptr, 0);
+    ::close(hold[0]);
+    EXPECT_EQ(OpenError(Comm), "(opened)");
 }

@@ -130,6 +130,6 @@ TEST(BackInterface, RelaysToTheSink)
         Back->RestartDevice();
         ADD_FAILURE() << "no exception";
     } catch (const EOleSysError& E) {
-        EXPECT_EQ(E.Message(), QStringLiteral("Invalid class typecast"));
+        EXPECT_EQ(E.Message(), QStringLiteral("Недопустимое приведение типа"));
     }
 }

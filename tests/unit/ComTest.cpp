@@ -123,9 +123,9 @@ TEST(ComError, CarriesCodeAndReadableText)
 {
     const EOleSysError Plain(REGDB_E_CLASSNOTREG);
     EXPECT_EQ(Plain.ErrorCode(), REGDB_E_CLASSNOTREG);
-    EXPECT_EQ(Plain.Message(), QStringLiteral("Class not registered"));
+    EXPECT_EQ(Plain.Message(), QStringLiteral("Класс не зарегистрирован"));
     EXPECT_EQ(EOleSysError(E_FAIL, QStringLiteral("Порт занят")).Message(), QStringLiteral("Порт занят"));
-    EXPECT_EQ(ComErrorText(MakeHResult(0x80041234u)), QStringLiteral("Error 0x80041234"));
+    EXPECT_EQ(ComErrorText(MakeHResult(0x80041234u)), QStringLiteral("Ошибка 0x80041234"));
 
     // OleCheck prefers the text a server left, and uses it once.
     SetComErrorInfo(QStringLiteral("the store is read-only"));

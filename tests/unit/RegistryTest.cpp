@@ -5,6 +5,7 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -449,4 +450,79 @@ TEST_F(RegistryTest, StoreFileLocation)
     ASSERT_TRUE(reg.OpenKey(Settings, true));
     reg.WriteInteger("Port", 1);
     EXPECT_TRUE(QFile::exists(deep));
+}
+
+TEST_F(RegistryTest, AHundredThousandValuesLoad)
+{
+    // Half in one key, half spread over keys of two values each; a later
+    // line for a name already there (in another case) replaces it.
+    constexpr int InOneKey = 50000, Keys = 25000;
+    QByteArray file = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Big]\n";
+    for (int i = 0; i < InOneKey; ++i)
+        file += "\"Value" + QByteArray::number(i) + "\"=dword:" + QByteArray::number(i, 16) + "\n";
+    file += "\"VALUE7\"=\"replaced\"\n";
+    for (int k = 0; k < Keys; ++k) {
+        file += "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Many\\Key" + QByteArray::number(k) + "]\n";
+        file += "@=\"key " + QByteArray::number(k) + "\"\n\"N\"=dword:00000001\n";
+    }
+    PutFile(file);
+
+    TRegistry reg(RegAccess::Read);
+    ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Big", false));
+    const QStringList names = reg.GetValueNames();
+    ASSERT_EQ(names.size(), InOneKey);
+    EXPECT_EQ(names.first(), "Value0");
+    EXPECT_EQ(names.last(), QStringLiteral("Value%1").arg(InOneKey - 1));
+    EXPECT_EQ(reg.ReadString("value7"), "replaced");
+    EXPECT_EQ(reg.ReadInteger("Value49999"), 49999);
+    ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Many", false));
+    EXPECT_EQ(reg.GetKeyNames().size(), Keys);
+    ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\Many\\key24999", false));
+    EXPECT_EQ(reg.ReadString(""), "key 24999");
+    EXPECT_EQ(reg.ReadInteger("N"), 1);
+}
+
+TEST_F(RegistryTest, AnUpdateWritesItsValuesTogetherOrNotAtAll)
+{
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(Settings, true));
+    reg.WriteInteger("Port", 3);
+    const QByteArray before = FileBytes();
+    {
+        TRegistry cut;
+        ASSERT_TRUE(cut.OpenKey(Settings, false));
+        cut.BeginUpdate();
+        cut.WriteInteger("Port", 4);
+        cut.WriteString("Name", "x");
+        EXPECT_EQ(reg.ReadInteger("Port"), 3); // not before the end
+    } // gone without EndUpdate
+    EXPECT_EQ(FileBytes(), before);
+
+    reg.BeginUpdate();
+    reg.WriteInteger("Port", 4);
+    reg.WriteString("Name", "x");
+    EXPECT_EQ(FileBytes(), before);
+    reg.EndUpdate();
+    EXPECT_EQ(reg.ReadInteger("Port"), 4);
+    EXPECT_EQ(reg.ReadString("Name"), "x");
+}
+
+TEST_F(RegistryTest, AFileEditedInPlaceIsReadAgain)
+{
+    // Parsed once and kept while unchanged; an edit of the same size in the
+    // same file is still seen.
+    PutFile("Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\A]\n\"V\"=dword:00000001\n");
+    const timespec longAgo[2] = {{1000000000, 0}, {1000000000, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(Path).constData(), longAgo, 0), 0);
+    TRegistry reg(RegAccess::Read);
+    ASSERT_TRUE(reg.OpenKey("\\SOFTWARE\\A", false));
+    EXPECT_EQ(reg.ReadInteger("V"), 1);
+    EXPECT_EQ(reg.ReadInteger("V"), 1);
+    QFile f(Path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    const QByteArray text = f.readAll();
+    f.seek(text.size() - 2);
+    f.write("2");
+    f.close();
+    EXPECT_EQ(reg.ReadInteger("V"), 2);
 }

@@ -63,3 +63,56 @@ TEST(Services, RecordersReplaceBoxesAndBeepsAndRestore)
     ShowMessageBox(MsgType::Information, "y");
     EXPECT_EQ(outer.Texts(), QStringList{"y"});
 }
+
+// A sound device that counts what is done to it.
+struct CountingDevice {
+    int Opens = 0, Plays = 0, Closes = 0;
+    bool CanOpen = true, CanPlay = true;
+    SoundDevice Device()
+    {
+        return {[this] { ++Opens; return CanOpen; }, [this](uint16_t, uint32_t) { ++Plays; return CanPlay; },
+                [this] { ++Closes; }};
+    }
+};
+
+TEST(Services, TheSoundDeviceStaysOpenWhileSoundIsOn)
+{
+    CountingDevice d;
+    const SoundDevice previous = SetSoundDeviceForTest(d.Device());
+    SetSoundOn(true);
+    EXPECT_EQ(d.Opens, 1); // opened when sound goes on, before the first beep
+    for (int i = 0; i < 5; ++i)
+        DataBeep(400, 20);
+    EXPECT_EQ(d.Plays, 5);
+    EXPECT_EQ(d.Opens, 1);
+    EXPECT_EQ(d.Closes, 0);
+    SetSoundOn(false);
+    EXPECT_EQ(d.Closes, 1);
+    SetSoundOn(false);
+    EXPECT_EQ(d.Closes, 1);
+
+    // No device: the system beep stands in, and the device is not tried at
+    // every beep, only at the next switch-on.
+    d = CountingDevice();
+    d.CanOpen = false;
+    SetSoundDeviceForTest(d.Device());
+    SetSoundOn(true);
+    DataBeep(400, 1);
+    DataBeep(400, 1);
+    EXPECT_EQ(d.Opens, 1);
+    EXPECT_EQ(d.Plays, 0);
+    d.CanOpen = true;
+    SetSoundOn(true);
+    DataBeep(400, 1);
+    EXPECT_EQ(d.Opens, 2);
+    EXPECT_EQ(d.Plays, 1);
+
+    // A device that fails to play is closed and not used again until then.
+    d.CanPlay = false;
+    DataBeep(400, 1);
+    DataBeep(400, 1);
+    EXPECT_EQ(d.Plays, 2);
+    EXPECT_EQ(d.Closes, 1);
+    SetSoundOn(false);
+    SetSoundDeviceForTest(previous);
+}
