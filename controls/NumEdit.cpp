@@ -1,6 +1,8 @@
 #include "NumEdit.h"
 
+
 #include "Beep.h"
+#include "ButtonFace.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -68,7 +70,7 @@ TNumEdit::TNumEdit(QWidget* Parent) : QLineEdit(Parent)
     setAcceptDrops(false);
     setDragEnabled(false);
     FColor = palette().color(QPalette::Base);
-    FDisabledColor = palette().color(QPalette::Button);
+    FDisabledColor = ButtonFace(palette());
     resize(100, sizeHint().height());
     SetAlignment(TAlignment::taRightJustify);
     setText(FormatValue(0));

@@ -3,6 +3,7 @@
 #include "BackInterface.h"
 #include "About.h"
 #include "Beep.h"
+#include "ButtonFace.h"
 #include "Debug.h"
 #include "DeviceChooseDlg.h"
 #include "Guard.h"
@@ -136,7 +137,7 @@ QColor ColorOf(IndicatorColor C, const QPalette& P)
     case IndicatorColor::Red: return Red;
     case IndicatorColor::ButtonFace: break;
     }
-    return P.color(QPalette::Button);
+    return ButtonFace(P);
 }
 
 // The silent abort of one port's attempt in the search.
@@ -399,7 +400,7 @@ void TMainForm::CreateAdapterStatus()
 {
     AdapterStatus = new QFrame(this);
     AdapterStatus->setObjectName(QStringLiteral("AdapterStatus"));
-    AdapterStatus->setFixedWidth(97);
+    AdapterStatus->setMinimumWidth(97); // wider where its indicators' captions need it
     auto* v = new QVBoxLayout(AdapterStatus);
     v->setContentsMargins(2, 4, 2, 0);
     v->setSpacing(3);

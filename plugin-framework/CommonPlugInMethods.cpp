@@ -142,6 +142,7 @@ void TOstanPlugin::SetBounds(int32_t Left, int32_t Top, int32_t Width, int32_t H
         return;
     FPanel->move(Left, Top);
     FPanel->resize(Width, Height);
+    FPanel->PlaceComponents();
     LayOutNow(FPanel);
     if (OwnsLibraryObjects() && PluginChart)
         PluginChart->Resize();
