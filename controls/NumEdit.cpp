@@ -1,6 +1,5 @@
 #include "NumEdit.h"
 
-
 #include "Beep.h"
 #include "ButtonFace.h"
 
