@@ -31,6 +31,10 @@ function(ostan_add_plugin name)
     LIBRARY_OUTPUT_DIRECTORY ${P_OUTPUT_DIRECTORY}
     LINK_DEPENDS ${OSTAN_PLUGIN_EXPORTS})
   target_link_options(${name} PRIVATE "LINKER:--version-script=${OSTAN_PLUGIN_EXPORTS}")
+  # The program's own libraries, for the checks that walk every panel.
+  if(P_OUTPUT_DIRECTORY STREQUAL OSTAN_PLUGIN_DIR)
+    set_property(GLOBAL APPEND PROPERTY OSTAN_PLUGINS ${name})
+  endif()
   if(P_PICTURES)
     set(files)
     foreach(f ${P_PICTURES})
