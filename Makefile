@@ -1,6 +1,7 @@
 # The README's two commands: `make run` and `make test`. Both bootstrap the
 # Debian packages first, so they work on a fresh machine.
 BUILD ?= build
+DEVICE ?= PIP_KARN7
 JOBS  ?= $(shell nproc)
 
 .PHONY: all bootstrap configure build test run bench fuzz clean
@@ -19,8 +20,9 @@ build: configure
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 
+# `make run DEVICE=MOLT2`: the emulator plays that device (default KARN-7).
 run: build
-	@bash scripts/run.sh $(BUILD)
+	@DEVICE=$(DEVICE) bash scripts/run.sh $(BUILD)
 
 bench: build
 	@bash scripts/bench.sh $(BUILD)

@@ -2,6 +2,7 @@
 // the program's command stream.
 #include "AdapterFrames.h"
 #include "CommandParser.h"
+#include "devices/PIP_KARN7.h"
 
 #include <QList>
 #include <QStringList>

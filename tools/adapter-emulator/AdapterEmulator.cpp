@@ -10,6 +10,8 @@ namespace adapteremu {
 AdapterEmulator::AdapterEmulator(EmulatorConfig Config, QObject* Parent)
     : QObject(Parent), Cfg(std::move(Config))
 {
+    if (!SetDevice(Cfg.Device))
+        SetDevice(QLatin1String(DefaultDevice));
     Parser.SetDefaultRelayLength(Cfg.DefaultRelayLength);
     Parser.SetRelayLengthFromSelect(Cfg.RelayLengthFromSelect);
     StatusTimer.setTimerType(Qt::PreciseTimer);
@@ -110,6 +112,16 @@ void AdapterEmulator::SetStreamOnSelect(int PeriodMs, QByteArray Frame)
 {
     Cfg.StreamOnSelectMs = PeriodMs;
     Cfg.StreamFrame = std::move(Frame);
+}
+
+bool AdapterEmulator::SetDevice(const QString& Library)
+{
+    const EmulatedDevice* D = FindDevice(Library);
+    if (!D)
+        return false;
+    FDevice = D;
+    Cfg.Device = QLatin1String(D->Library);
+    return true;
 }
 
 void AdapterEmulator::Hangup()
@@ -256,13 +268,7 @@ QByteArray AdapterEmulator::NextStreamPacket()
 {
     if (!StreamFixed.isEmpty())
         return StreamFixed;
-    // 0.00 .. 2.50 % and back in steps of 0.05 %
-    constexpr int Steps = 50;
-    const int s = StreamStep++ % (2 * Steps);
-    Karn7Reading r;
-    r.GasCode = Karn7Reading::Methane;
-    r.Concentration = (s <= Steps ? s : 2 * Steps - s) * 0.05;
-    return MakeKarn7Packet(r);
+    return FDevice->Packet(StreamStep++);
 }
 
 void AdapterEmulator::StatusTick()

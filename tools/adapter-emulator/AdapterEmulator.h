@@ -13,7 +13,9 @@
 // silence, so a test gets exactly what it asks for.
 #include "AdapterFrames.h"
 #include "CommandParser.h"
+#include "Devices.h"
 #include "PseudoTerminal.h"
+#include "devices/PIP_KARN7.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -36,7 +38,8 @@ struct EmulatorConfig {
     int DefaultRelayLength = 3; // payload of 0x01 before any select
     bool RelayLengthFromSelect = true;
     int StreamOnSelectMs = 0;   // > 0: a select starts the device's data stream
-    QByteArray StreamFrame;     // the stream's packet; empty: KARN-7 readings
+    QByteArray StreamFrame;     // the stream's packet; empty: the device's readings
+    QString Device = QLatin1String(DefaultDevice); // the device played (Devices.h)
     bool MapPort = true;        // write the COM mapping into the settings store
 };
 
@@ -79,6 +82,10 @@ public:
     void SetRelayLengthFromSelect(bool On);
     int RelayLength() const { return Parser.RelayLength(); }
     void SetStreamOnSelect(int PeriodMs, QByteArray Frame = {});
+    // The device whose packets the stream sends and whose commands the log
+    // decodes; false (and no change) for an unknown name.
+    bool SetDevice(const QString& Library);
+    const EmulatedDevice* Device() const { return FDevice; }
 
     // Faults.
     void SetSilent(bool On) { Silent = On; }
@@ -107,8 +114,8 @@ public:
     // "s", "t", "7", "_"), from a fixed pseudo-random sequence.
     int SendGarbage(int Count);
 
-    // The device's data stream: Frame every PeriodMs (empty Frame: KARN-7
-    // methane readings sweeping 0.00..2.50 % up and down).
+    // The device's data stream: Frame every PeriodMs (empty Frame: the
+    // device's own readings).
     void StartStream(int PeriodMs, QByteArray Frame = {});
     void StopStream();
     bool IsStreaming() const { return StreamTimer.isActive(); }
@@ -148,6 +155,7 @@ private:
     QTimer StatusTimer;
     QTimer StreamTimer;
     QByteArray StreamFixed;
+    const EmulatedDevice* FDevice = nullptr;
     int StreamStep = 0;
     uint32_t GarbageSeed = 0x2545F491u;
     int Generation = 0; // bumped per terminal; stale delayed writes check it
