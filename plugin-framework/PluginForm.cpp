@@ -124,25 +124,35 @@ void TPluginForm::FinishForm(const char* Library)
             I->hide();
     }
 
+    for (QWidget* W : findChildren<QWidget*>())
+        GrowToFit(W, TextFitWidth(W));
     for (QWidget* W : findChildren<QWidget*>()) {
         const QString Anchors = W->property("anchors").toString();
-        const int Fit = TextFitWidth(W);
-        if (Fit > W->width()) {
-            // Grows away from the edge it keeps to.
-            const bool KeepsRight = Anchors.contains(QLatin1String("right")) && !Anchors.contains(QLatin1String("left"));
-            QRect G = W->geometry();
-            if (KeepsRight)
-                G.setLeft(G.right() + 1 - Fit);
-            else
-                G.setWidth(Fit);
-            W->setGeometry(G);
-        }
         if (!Anchors.isEmpty())
             Anchored.push_back({W, W->geometry(), Anchors.contains(QLatin1String("left")),
                                 Anchors.contains(QLatin1String("top")), Anchors.contains(QLatin1String("right")),
                                 Anchors.contains(QLatin1String("bottom"))});
     }
     PlaceComponents();
+}
+
+void TPluginForm::GrowToFit(QWidget* W, int Width)
+{
+    if (Width <= W->width())
+        return;
+    // Grows away from the edge it keeps to.
+    const QString Anchors = W->property("anchors").toString();
+    const bool KeepsRight = Anchors.contains(QLatin1String("right")) && !Anchors.contains(QLatin1String("left"));
+    QRect G = W->geometry();
+    if (KeepsRight)
+        G.setLeft(G.right() + 1 - Width);
+    else
+        G.setWidth(Width);
+    W->setGeometry(G);
+    // A container (a group box) grows with what it holds.
+    QWidget* Parent = W->parentWidget();
+    if (Parent && Parent != this && G.right() + 4 > Parent->width())
+        GrowToFit(Parent, G.right() + 5);
 }
 
 void TPluginForm::resizeEvent(QResizeEvent* Event)

@@ -111,6 +111,7 @@ protected:
 
 private:
     QWidget* RequireChild(const char* Name, const QMetaObject* Type) const;
+    void GrowToFit(QWidget* W, int Width);
 
     struct TAnchored {
         QWidget* Widget;

@@ -55,6 +55,10 @@ QStringList ClippedTexts(QWidget* Root)
         if (!W->isVisibleTo(Root) && W != Root)
             continue;
         const QStyle* S = W->style();
+        // Whatever its own width, a widget shows only what its parent holds.
+        if (W != Root && W->parentWidget() && (W->geometry().right() >= W->parentWidget()->width() || W->x() < 0) &&
+            (qobject_cast<QLabel*>(W) || qobject_cast<QAbstractButton*>(W) || qobject_cast<QLineEdit*>(W)))
+            Clipped << W->objectName() + QStringLiteral(": beyond its parent ") + W->parentWidget()->objectName();
         if (auto* L = qobject_cast<QLabel*>(W)) {
             if (L->wordWrap() || L->textFormat() == Qt::RichText || Qt::mightBeRichText(L->text()))
                 continue;
