@@ -2,10 +2,7 @@
 // created by ProgID, put into a placeholder, fed packets and clicked, with a
 // recording callback class. The decimal separator is fixed to ','.
 #include "Beep.h"
-#include "ChartView.h"
-#include "ComTestSupport.h"
-#include "NumberSeparators.h"
-#include "RecordingBack.h"
+#include "PanelTestSupport.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -41,55 +38,20 @@ std::vector<uint8_t> Changed(std::initializer_list<std::pair<int, uint8_t>> Byte
     return P;
 }
 
-const char* const FlagNames[] = {"lADCInit", "lADCOver", "lEEBad", "lNoSettings", "lSensBad", "lSensSensitiv"};
 const char* const Fields[] = {"LUvozd", "LUpgs",  "LUsensDif", "LCpgs", "LCalarm",   "LCoff",
                               "LLCD",   "LUsensAbs", "LUakk", "LADCCurrent", "LSensSensit"};
 
-class Molt2Panel : public ::testing::Test {
+class Molt2Panel : public TPanelFixture {
 protected:
-    void SetUp() override
-    {
-        SetSeparatorsForTest(QLatin1Char(','), QLatin1Char(' '));
-        RegisterComServer(QStringLiteral(MOLT2_LIBRARY));
-        Placeholder.resize(800, 500);
-        Placeholder.show();
-        TakeEvents();
-    }
-    void TearDown() override
-    {
-        Plugin.Reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_EQ(Back.Objects(), 0);
-        ResetSeparatorsForTest();
-    }
+    Molt2Panel() : TPanelFixture(MOLT2_LIBRARY, "MOLT2.OstanPlugin", {800, 500}) {}
 
     void Activate()
     {
-        Plugin = CreatePlugin(QStringLiteral("MOLT2.OstanPlugin"));
-        int32_t PacketLength = 0;
-        int32_t DeviceCode = 0;
-        Plugin->Init(&Placeholder, PacketLength, DeviceCode);
-        EXPECT_EQ(PacketLength, 21);
-        EXPECT_EQ(DeviceCode, 3);
-        Plugin->SetBounds(1, 1, Placeholder.width() - 2, Placeholder.height() - 2);
-        Plugin->ShowPanel();
-        Panel = Placeholder.findChild<QWidget*>(QStringLiteral("Form1"));
-        ASSERT_NE(Panel, nullptr);
-        QWidget* View = Panel->findChild<QWidget*>(QStringLiteral("Chart1"));
-        ASSERT_TRUE(View && View->inherits("ostan::TChartView"));
-        Chart = &static_cast<TChartView*>(View)->Chart();
+        TPanelFixture::Activate(21, 3);
+        ASSERT_NE(Chart, nullptr);
         ASSERT_EQ(Chart->SeriesCount(), 2);
         TakeEvents();
     }
-
-    template <class W>
-    W* Find(const char* Name) const
-    {
-        W* Child = Panel->findChild<W*>(QLatin1String(Name));
-        EXPECT_NE(Child, nullptr) << Name;
-        return Child;
-    }
-    QString Text(const char* Edit) const { return Find<QLineEdit>(Edit)->text(); }
     QStringList Texts() const
     {
         QStringList T;
@@ -97,26 +59,9 @@ protected:
             T << Text(F);
         return T;
     }
-    // "-" off (disabled, button face), "Y" yellow, "R" red, "?" anything else.
     std::string Flags() const
     {
-        std::string S;
-        for (const char* Name : FlagNames) {
-            const QLabel* L = Find<QLabel>(Name);
-            const QColor C = L->palette().color(QPalette::Window);
-            if (!L->isEnabled())
-                S += C == QApplication::palette(L).color(QPalette::Active, QPalette::Button) ? '-' : '?';
-            else
-                S += C == QColor(Qt::yellow) ? 'Y' : C == QColor(Qt::red) ? 'R' : '?';
-        }
-        return S;
-    }
-    QStringList Columns(const char* (IOstanPlugin::*Get)(int32_t)) const
-    {
-        QStringList Texts;
-        for (int i = 0; *(Plugin.Get()->*Get)(i); ++i)
-            Texts << QString::fromUtf8((Plugin.Get()->*Get)(i));
-        return Texts;
+        return TPanelFixture::Flags({"lADCInit", "lADCOver", "lEEBad", "lNoSettings", "lSensBad", "lSensSensitiv"});
     }
     void SetSpins(const char* S1, const char* S2, const char* S3)
     {
@@ -124,19 +69,12 @@ protected:
         Find<QLineEdit>("NumSpin2")->setText(QString::fromLatin1(S2));
         Find<QLineEdit>("NumSpin3")->setText(QString::fromLatin1(S3));
     }
-
-    TTempStore Store;
-    TOfferedRecordingBack Back;
-    QWidget Placeholder;
-    ComPtr<IOstanPlugin> Plugin;
-    QWidget* Panel = nullptr;
-    TChart* Chart = nullptr;
 };
 
 TEST_F(Molt2Panel, AnswersTheScanWithItsProfileAndPictures)
 {
     EXPECT_EQ(ProgIDToClassID(QStringLiteral("MOLT2.OstanPlugin")), CLSID_Molt2);
-    Plugin = CreatePlugin(QStringLiteral("MOLT2.OstanPlugin"));
+    Plugin = Create();
     Plugin->LoadPictures();
     EXPECT_STREQ(Plugin->GetCaption(), "MOLT-2.1");
     EXPECT_STREQ(Plugin->GetDescription(), "Последняя модификация MOLT-2.1 (вариант исполнения 1 и 2)");

@@ -60,6 +60,43 @@ QImage Cable(int Pins, const char* Name)
 }
 
 
+void SensorHead(QPainter& P, const QRectF& Head, const QRectF& Gauze)
+{
+    P.setPen(QPen(Qt::black, 2));
+    P.setBrush(QColor(170, 170, 175));
+    P.drawRect(Head);
+    P.setBrush(QColor(90, 90, 95));
+    P.drawRoundedRect(Gauze, 4, 4);
+    P.setPen(QPen(QColor(200, 200, 200), 1));
+    for (double X = Gauze.left() + 4; X < Gauze.right() - 2; X += 4)
+        P.drawLine(QPointF(X, Gauze.top() + 2), QPointF(X, Gauze.bottom() - 2));
+}
+
+void AdapterBox(QPainter& P, const QRectF& R)
+{
+    P.setPen(QPen(Qt::black, 2));
+    P.setBrush(QColor(60, 60, 70));
+    P.drawRoundedRect(R, 4, 4);
+    P.setPen(Qt::white);
+    QFont F = P.font();
+    F.setPixelSize(10);
+    F.setBold(true);
+    P.setFont(F);
+    P.drawText(R, Qt::AlignCenter, QStringLiteral("Адаптер"));
+    P.setPen(QPen(Qt::black, 1.5));
+    P.setBrush(QColor(70, 70, 80));
+    P.drawRect(QRectF(R.center().x() - 10, R.bottom(), 20, 12));
+}
+
+void Lead(QPainter& P, QPointF From, QPointF C1, QPointF C2, QPointF To)
+{
+    P.setPen(QPen(QColor(40, 40, 40), 4));
+    P.setBrush(Qt::NoBrush);
+    QPainterPath Path(From);
+    Path.cubicTo(C1, C2, To);
+    P.drawPath(Path);
+}
+
 std::vector<Drawing>& Registry()
 {
     static std::vector<Drawing> d;

@@ -34,6 +34,12 @@ QImage Canvas(int W, int H, QColor Background = Qt::white);
 void Caption(QPainter& P, const QRect& R, const QString& Text, int Px = 11);
 // The round sensor plug of a cable, with its pins.
 void RoundPlug(QPainter& P, QPointF C, double R, int Pins);
+// A sensor head (Head) with its gauze below (Gauze).
+void SensorHead(QPainter& P, const QRectF& Head, const QRectF& Gauze);
+// The adapter: a dark box R named "Адаптер" with its socket below it.
+void AdapterBox(QPainter& P, const QRectF& R);
+// A cable's lead, a Bezier curve.
+void Lead(QPainter& P, QPointF From, QPointF C1, QPointF C2, QPointF To);
 // The adapter cable: the adapter's plug, the lead and the sensor plug (129 x 65).
 QImage Cable(int Pins, const char* Name);
 

@@ -49,16 +49,7 @@ void Molt2Analyser(QPainter& P, const QRectF& R)
         P.drawRoundedRect(Box(0.15 + i * 0.16, 0.47, 0.12, 0.08), 2, 2);
     P.setBrush(QColor(220, 0, 0));
     P.drawEllipse(Box(0.66, 0.46, 0.10, 0.10 * W / H));
-    // Sensor head with its gauze.
-    P.setPen(QPen(Qt::black, 2));
-    P.setBrush(QColor(170, 170, 175));
-    P.drawRect(Box(0.30, 0.70, 0.32, 0.12));
-    P.setBrush(QColor(90, 90, 95));
-    const QRectF Gauze = Box(0.27, 0.82, 0.38, 0.14);
-    P.drawRoundedRect(Gauze, 4, 4);
-    P.setPen(QPen(QColor(200, 200, 200), 1));
-    for (double X = Gauze.left() + 4; X < Gauze.right() - 2; X += 4)
-        P.drawLine(QPointF(X, Gauze.top() + 2), QPointF(X, Gauze.bottom() - 2));
+    SensorHead(P, Box(0.30, 0.70, 0.32, 0.12), Box(0.27, 0.82, 0.38, 0.14));
 }
 
 QImage Molt2Device()
@@ -79,23 +70,8 @@ QImage Molt2Connection(int Pins, const char* Name)
     QImage img = Canvas(152, 252);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(Qt::black, 2));
-    p.setBrush(QColor(60, 60, 70));
-    p.drawRoundedRect(QRectF(10, 6, 80, 34), 4, 4);
-    p.setPen(Qt::white);
-    QFont f = p.font();
-    f.setPixelSize(10);
-    f.setBold(true);
-    p.setFont(f);
-    p.drawText(QRectF(10, 6, 80, 34), Qt::AlignCenter, QStringLiteral("Адаптер"));
-    p.setPen(QPen(Qt::black, 1.5));
-    p.setBrush(QColor(70, 70, 80));
-    p.drawRect(QRectF(40, 40, 20, 12));
-    p.setPen(QPen(QColor(40, 40, 40), 4));
-    p.setBrush(Qt::NoBrush);
-    QPainterPath lead(QPointF(50, 52));
-    lead.cubicTo(40, 110, 150, 90, 132, 160);
-    p.drawPath(lead);
+    AdapterBox(p, QRectF(10, 6, 80, 34));
+    Lead(p, QPointF(50, 52), QPointF(40, 110), QPointF(150, 90), QPointF(132, 160));
     RoundPlug(p, QPointF(132, 170), 11, Pins);
     Molt2Analyser(p, QRectF(14, 120, 110, 128));
     Caption(p, QRect(88, 60, 64, 18), QString::fromLatin1(Name), 12);

@@ -49,16 +49,7 @@ void Karn7Block(QPainter& P, const QRectF& R)
         P.setBrush(Lamps[i]);
         P.drawEllipse(At(0.32 + i * 0.18, 0.46), W * 0.055, W * 0.055);
     }
-    // Sensor head with its gauze.
-    P.setPen(QPen(Qt::black, 2));
-    P.setBrush(QColor(170, 170, 175));
-    P.drawRect(Box(0.32, 0.70, 0.36, 0.14));
-    P.setBrush(QColor(90, 90, 95));
-    const QRectF Gauze = Box(0.30, 0.84, 0.40, 0.14);
-    P.drawRoundedRect(Gauze, 4, 4);
-    P.setPen(QPen(QColor(200, 200, 200), 1));
-    for (double X = Gauze.left() + 4; X < Gauze.right() - 2; X += 4)
-        P.drawLine(QPointF(X, Gauze.top() + 2), QPointF(X, Gauze.bottom() - 2));
+    SensorHead(P, Box(0.32, 0.70, 0.36, 0.14), Box(0.30, 0.84, 0.40, 0.14));
 }
 
 QImage Karn7Device()
@@ -80,25 +71,9 @@ QImage Karn7Connection(int Pins, const char* Name)
     QImage img = Canvas(152, 252);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    // Adapter.
-    p.setPen(QPen(Qt::black, 2));
-    p.setBrush(QColor(60, 60, 70));
-    p.drawRoundedRect(QRectF(36, 6, 80, 34), 4, 4);
-    p.setPen(Qt::white);
-    QFont f = p.font();
-    f.setPixelSize(10);
-    f.setBold(true);
-    p.setFont(f);
-    p.drawText(QRectF(36, 6, 80, 34), Qt::AlignCenter, QStringLiteral("Адаптер"));
-    p.setPen(QPen(Qt::black, 1.5));
-    p.setBrush(QColor(70, 70, 80));
-    p.drawRect(QRectF(66, 40, 20, 12));
+    AdapterBox(p, QRectF(36, 6, 80, 34));
     // Lead down to the block.
-    p.setPen(QPen(QColor(40, 40, 40), 4));
-    p.setBrush(Qt::NoBrush);
-    QPainterPath lead(QPointF(76, 52));
-    lead.cubicTo(20, 80, 132, 100, 76, 122);
-    p.drawPath(lead);
+    Lead(p, QPointF(76, 52), QPointF(20, 80), QPointF(132, 100), QPointF(76, 122));
     RoundPlug(p, QPointF(76, 134), 13, Pins);
     Karn7Block(p, QRectF(46, 146, 60, 100));
     // Cable name beside the lead.
