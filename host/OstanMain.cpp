@@ -400,9 +400,9 @@ void TMainForm::CreateAdapterStatus()
 {
     AdapterStatus = new QFrame(this);
     AdapterStatus->setObjectName(QStringLiteral("AdapterStatus"));
-    AdapterStatus->setMinimumWidth(97); // wider where its indicators' captions need it
+    AdapterStatus->setFixedWidth(97);
     auto* v = new QVBoxLayout(AdapterStatus);
-    v->setContentsMargins(2, 4, 2, 0);
+    v->setContentsMargins(0, 4, 0, 0); // the whole width for the captions
     v->setSpacing(3);
     for (int i = 0; i < IndicatorCount; ++i) {
         auto* l = new QLabel(QString::fromUtf8(IndicatorDefs[i].Caption), AdapterStatus);
@@ -422,7 +422,9 @@ void TMainForm::CreateAdapterStatus()
     v->addWidget(new QLabel(QStringLiteral("Поиск прибора:"), AdapterStatus));
     pair(Label6, Label5);
     v->addWidget(new QLabel(QStringLiteral("Данные:"), AdapterStatus));
-    pair(Label9, Label2);
+    // Too wide to share a row with its neighbour.
+    v->addWidget(IndicatorLabels[Label9]);
+    v->addWidget(IndicatorLabels[Label2]);
     v->addWidget(IndicatorLabels[labKZ]);
     butKZReset = new QPushButton(KZReset->text(), AdapterStatus);
     butKZReset->setObjectName(QStringLiteral("butKZReset"));

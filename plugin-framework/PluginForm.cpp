@@ -307,7 +307,7 @@ int TextFitWidth(const QWidget* W)
         const QMargins T = E->textMargins();
         const auto* Spin = qobject_cast<const TNumSpin*>(E);
         const int Button = Spin && Spin->SpinButton() ? Spin->SpinButton()->width() : 0;
-        return M.horizontalAdvance(E->text()) + T.left() + T.right() + 8 + (E->hasFrame() ? 4 : 0) + Button;
+        return M.horizontalAdvance(E->text()) + T.left() + std::max(T.right(), Button) + 8 + (E->hasFrame() ? 4 : 0);
     }
     return 0;
 }

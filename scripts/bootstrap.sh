@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libjpeg62-turbo-dev libzip-dev libpugixml-dev libasound2-dev
   xvfb xauth fonts-dejavu-core
+  fonts-liberation2 # the metrics of the fonts the windows name (Times New Roman, Arial)
 )
 # `bootstrap.sh fuzz`: also the compiler and runtimes of `make fuzz`.
 if [ "${1:-}" = fuzz ]; then

@@ -24,6 +24,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOption>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace ostan;
@@ -66,6 +67,9 @@ QStringList ClippedTexts(QWidget* Root)
         } else if (auto* B = qobject_cast<QPushButton*>(W)) {
             const int Icon = B->icon().isNull() ? 0 : B->iconSize().width();
             Check(B, B->text(), B->width() - 2 * S->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, B) - Icon);
+        } else if (auto* T = qobject_cast<QToolButton*>(W)) {
+            if (T->toolButtonStyle() != Qt::ToolButtonIconOnly)
+                Check(T, T->text(), T->width() - 2 * S->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, T));
         } else if (qobject_cast<QCheckBox*>(W) || qobject_cast<QRadioButton*>(W)) {
             auto* B = static_cast<QAbstractButton*>(W);
             Check(B, B->text(), B->width() - S->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, B));
@@ -74,6 +78,20 @@ QStringList ClippedTexts(QWidget* Root)
         } else if (auto* E = qobject_cast<QLineEdit*>(W)) {
             const int Frame = E->hasFrame() ? 2 * S->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, E) : 0;
             Check(E, E->text(), E->width() - Frame);
+        }
+    }
+    // A widget that covers part of a neighbour's text hides it.
+    auto Shows = [](const QWidget* W) {
+        return qobject_cast<const QLabel*>(W) || qobject_cast<const QAbstractButton*>(W) ||
+               qobject_cast<const QLineEdit*>(W);
+    };
+    for (QWidget* W : All) {
+        if (W == Root || !Shows(W) || !W->isVisibleTo(Root))
+            continue;
+        for (QObject* O : W->parent()->children()) {
+            auto* N = qobject_cast<QWidget*>(O);
+            if (N && N != W && N < W && Shows(N) && N->isVisibleTo(Root) && N->geometry().intersects(W->geometry()))
+                Clipped << QStringLiteral("%1 and %2 overlap").arg(N->objectName(), W->objectName());
         }
     }
     return Clipped;
