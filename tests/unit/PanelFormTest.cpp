@@ -10,6 +10,7 @@
 #include "PluginForm.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -281,6 +282,26 @@ TEST_F(PanelFixture, TextsFitAndAnchoredComponentsFollowTheEdges)
     EXPECT_EQ(Panel.findChild<QWidget*>(QStringLiteral("All"))->geometry(), QRect(10, 100, 380, 150));
     EXPECT_EQ(Panel.findChild<QWidget*>(QStringLiteral("Bottom"))->geometry(), QRect(10, 230, 20, 20));
     EXPECT_EQ(Panel.findChild<QWidget*>(QStringLiteral("LU"))->geometry(), QRect(10, 10, 60, 21));
+}
+
+TEST_F(PanelFixture, PacketsChangeTheComponentsAtOnceAndThePaintingAtAHumanPace)
+{
+    Panel.show();
+    auto* U = Panel.findChild<QLineEdit*>(QStringLiteral("LU"));
+    Panel.HoldPainting();
+    ShowText(U, QStringLiteral("1.0"));
+    EXPECT_EQ(U->text(), QStringLiteral("1.0"));
+    EXPECT_FALSE(U->updatesEnabled());
+    // More packets within the interval keep the hold; it ends by itself.
+    Panel.HoldPainting();
+    ShowText(U, QStringLiteral("2.0"));
+    EXPECT_EQ(U->text(), QStringLiteral("2.0"));
+    QElapsedTimer Waited;
+    Waited.start();
+    while (!U->updatesEnabled() && Waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(U->updatesEnabled());
+    EXPECT_TRUE(Panel.updatesEnabled());
 }
 
 TEST(PanelForm, AComponentTheFormLacksIsAProgrammingError)
