@@ -304,6 +304,27 @@ TEST_F(PanelFixture, PacketsChangeTheComponentsAtOnceAndThePaintingAtAHumanPace)
     EXPECT_TRUE(Panel.updatesEnabled());
 }
 
+// What a Designer form writes, by property name, in the form's order.
+TEST(NumericControlProperties, AFormSetsThemByName)
+{
+    SetSeparatorsForTest(QLatin1Char('.'), QLatin1Char(' '));
+    TNumSpin Spin;
+    for (const auto& [Name, Value] : std::initializer_list<std::pair<const char*, QVariant>>{
+             {"Decimals", 2}, {"MaxValue", 3.05}, {"MinValue", 0.5}, {"Value", 2.5}, {"Increment", 0.01},
+             {"Wrap", true}, {"RoundValues", false}, {"EditorEnabled", false}})
+        EXPECT_TRUE(Spin.setProperty(Name, Value)) << Name;
+    EXPECT_EQ(Spin.text(), QStringLiteral("2.50"));
+    EXPECT_EQ(Spin.property("MinValue").toDouble(), 0.5);
+    EXPECT_EQ(Spin.property("MaxValue").toDouble(), 3.05);
+    EXPECT_EQ(Spin.property("Increment").toDouble(), 0.01);
+    EXPECT_TRUE(Spin.Wrap());
+    EXPECT_FALSE(Spin.EditorEnabled());
+    // A minimum above the maximum is refused, as the control refuses it.
+    Spin.setProperty("MinValue", 4.0);
+    EXPECT_EQ(Spin.property("MinValue").toDouble(), 0.5);
+    ResetSeparatorsForTest();
+}
+
 TEST(PanelForm, AComponentTheFormLacksIsAProgrammingError)
 {
     class TBadPanel : public TPluginForm {
