@@ -34,16 +34,8 @@ for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=:$(cat "$work/display")
 
 export OSTAN_REGISTRY=$work/registry.reg
-cat >"$OSTAN_REGISTRY" <<'REG'
-Windows Registry Editor Version 5.00
-
-[HKEY_LOCAL_MACHINE\SOFTWARE\Vantrel\Ostan\Settings]
-"Port"=dword:00000007
-"PortSpeed"=dword:0000000d
-"Sound"=dword:00000000
-"AutoSelectPlugin"=dword:00000000
-"BLSPinCount"=dword:00000004
-REG
+. "$root/scripts/emulator-settings.sh"
+emulator_settings "$OSTAN_REGISTRY" 0
 
 mkfifo "$work/control"
 exec 3<>"$work/control"
