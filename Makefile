@@ -1,6 +1,7 @@
 # The README's two commands: `make run` and `make test`. Both bootstrap the
 # Debian packages first, so they work on a fresh machine.
 BUILD ?= build
+DEVICE ?= PIP_KARN7
 JOBS  ?= $(shell nproc)
 
 .PHONY: all bootstrap configure build test test-asan run bench fuzz clean
@@ -33,11 +34,15 @@ test-asan: bootstrap
 	  ASAN_OPTIONS=abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS) --timeout 600
 
+# `make run DEVICE=MOLT2`: the emulator plays that device (default KARN-7).
 run: build
-	@bash scripts/run.sh $(BUILD)
+	@DEVICE=$(DEVICE) bash scripts/run.sh $(BUILD)
 
+# `make bench DEVICE=MOLT2`: also the whole program with that device
+# streaming at the line rate (default KARN-7).
 bench: build
 	@bash scripts/bench.sh $(BUILD)
+	@bash scripts/bench-device.sh $(BUILD) $(DEVICE)
 
 fuzz:
 	@bash scripts/bootstrap.sh fuzz

@@ -1,6 +1,7 @@
 #include "NumEdit.h"
 
 #include "Beep.h"
+#include "ButtonFace.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -77,7 +78,7 @@ TNumEdit::TNumEdit(QWidget* Parent) : QLineEdit(Parent)
     setAcceptDrops(false);
     setDragEnabled(false);
     FColor = palette().color(QPalette::Base);
-    FDisabledColor = palette().color(QPalette::Button);
+    FDisabledColor = ButtonFace(palette());
     resize(100, sizeHint().height());
     SetAlignment(TAlignment::taRightJustify);
     setText(FormatValue(0));

@@ -19,6 +19,14 @@ enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 class TNumEdit : public QLineEdit {
     Q_OBJECT
+    // What a Designer form sets. A form writes them in its own order: the
+    // maximum before a minimum above 0, as a bound that would cross the
+    // other is refused.
+    Q_PROPERTY(int Decimals READ Decimals WRITE SetDecimals)
+    Q_PROPERTY(double MaxValue READ MaxValueProperty WRITE SetMaxValueProperty)
+    Q_PROPERTY(double MinValue READ MinValueProperty WRITE SetMinValueProperty)
+    Q_PROPERTY(double Value READ ValueProperty WRITE SetValueProperty)
+    Q_PROPERTY(bool AutoSelect READ AutoSelect WRITE SetAutoSelect)
 public:
     using TNotifyEvent = std::function<void(TNumEdit* Sender)>;
     using TKeyPressEvent = std::function<void(TNumEdit* Sender, QChar& Key)>;
@@ -52,6 +60,12 @@ public:
     void SetReadOnly(bool B);
     TNumValue Value() const { return GetValue(); }
     void SetValue(TNumValue X);
+    double MaxValueProperty() const { return static_cast<double>(MaxValue()); }
+    void SetMaxValueProperty(double X) { SetMaxValue(X); }
+    double MinValueProperty() const { return static_cast<double>(MinValue()); }
+    void SetMinValueProperty(double X) { SetMinValue(X); }
+    double ValueProperty() const { return static_cast<double>(Value()); }
+    void SetValueProperty(double X) { SetValue(X); }
     QString Version() const { return QStringLiteral("8.00.00.00"); }
     void SetVersion(const QString&) {}
     bool SelectOnClick() const { return FSelectOnClick; }

@@ -11,6 +11,11 @@ class TSpinButton;
 
 class TNumSpin : public TNumEdit {
     Q_OBJECT
+    // What a Designer form sets; Increment after Value, as the form loads.
+    Q_PROPERTY(double Increment READ IncrementProperty WRITE SetIncrementProperty)
+    Q_PROPERTY(bool EditorEnabled READ EditorEnabled WRITE SetEditorEnabled)
+    Q_PROPERTY(bool RoundValues READ RoundValues WRITE SetRoundValues)
+    Q_PROPERTY(bool Wrap READ Wrap WRITE SetWrap)
 public:
     explicit TNumSpin(QWidget* Parent = nullptr);
     ~TNumSpin() override;
@@ -22,6 +27,8 @@ public:
     TNumValue Increment() const { return FStepper.Increment(); }
     // Ignored when not above 0 or wider than a set range.
     void SetIncrement(TNumValue X);
+    double IncrementProperty() const { return static_cast<double>(Increment()); }
+    void SetIncrementProperty(double X) { SetIncrement(X); }
     bool RoundValues() const { return FRoundValues; }
     void SetRoundValues(bool B) { FRoundValues = B; }
     bool Wrap() const { return FWrap; }

@@ -1,5 +1,6 @@
 #include "DeviceChooseDlg.h"
 
+#include "ButtonFace.h"
 #include "Guard.h"
 #include "Image.h"
 #include "MessageBox.h"
@@ -76,7 +77,7 @@ TDeviceChooseDialog::TDeviceChooseDialog(QWidget* Parent, const QString& Program
     FullDescriptionMemo->setReadOnly(true);
     FullDescriptionMemo->setFrameStyle(QFrame::NoFrame);
     QPalette MemoPalette = FullDescriptionMemo->palette();
-    MemoPalette.setColor(QPalette::Base, MemoPalette.color(QPalette::Button));
+    MemoPalette.setColor(QPalette::Base, ButtonFace(MemoPalette));
     FullDescriptionMemo->setPalette(MemoPalette);
     FullDescriptionMemo->setGeometry(8, 214, 152, 62);
 

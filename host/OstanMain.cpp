@@ -3,6 +3,7 @@
 #include "BackInterface.h"
 #include "About.h"
 #include "Beep.h"
+#include "ButtonFace.h"
 #include "Debug.h"
 #include "DeviceChooseDlg.h"
 #include "ExcelWork.h"
@@ -137,7 +138,7 @@ QColor ColorOf(IndicatorColor C, const QPalette& P)
     case IndicatorColor::Red: return Red;
     case IndicatorColor::ButtonFace: break;
     }
-    return P.color(QPalette::Button);
+    return ButtonFace(P);
 }
 
 // The silent abort of one port's attempt in the search.
@@ -406,7 +407,7 @@ void TMainForm::CreateAdapterStatus()
     AdapterStatus->setObjectName(QStringLiteral("AdapterStatus"));
     AdapterStatus->setFixedWidth(97);
     auto* v = new QVBoxLayout(AdapterStatus);
-    v->setContentsMargins(2, 4, 2, 0);
+    v->setContentsMargins(0, 4, 0, 0); // the whole width for the captions
     v->setSpacing(3);
     for (int i = 0; i < IndicatorCount; ++i) {
         auto* l = new QLabel(QString::fromUtf8(IndicatorDefs[i].Caption), AdapterStatus);
@@ -426,7 +427,9 @@ void TMainForm::CreateAdapterStatus()
     v->addWidget(new QLabel(QStringLiteral("Поиск прибора:"), AdapterStatus));
     pair(Label6, Label5);
     v->addWidget(new QLabel(QStringLiteral("Данные:"), AdapterStatus));
-    pair(Label9, Label2);
+    // Too wide to share a row with its neighbour.
+    v->addWidget(IndicatorLabels[Label9]);
+    v->addWidget(IndicatorLabels[Label2]);
     v->addWidget(IndicatorLabels[labKZ]);
     butKZReset = new QPushButton(KZReset->text(), AdapterStatus);
     butKZReset->setObjectName(QStringLiteral("butKZReset"));

@@ -1,5 +1,7 @@
 #include "CommonInterfacesImp.h"
 
+#include "ButtonFace.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QPalette>
@@ -138,10 +140,15 @@ void ShowFlag(uint8_t Value, uint8_t Mask, QLabel* Lbl, const QColor& Color)
     if (!Lbl)
         return;
     const bool On = (Value & Mask) == Mask;
-    Lbl->setEnabled(On);
+    const QColor Paint = On ? Color : ButtonFace(Lbl);
+    // Only a change reaches the label: packets come faster than the eye.
+    if (Lbl->isEnabled() != On)
+        Lbl->setEnabled(On);
+    if (Lbl->autoFillBackground() && Lbl->palette().color(QPalette::Window) == Paint)
+        return;
     QPalette P = Lbl->palette();
     // Every colour group, so the disabled label shows it too.
-    P.setColor(QPalette::Window, On ? Color : QApplication::palette(Lbl).color(QPalette::Active, QPalette::Button));
+    P.setColor(QPalette::Window, Paint);
     Lbl->setAutoFillBackground(true);
     Lbl->setPalette(P);
 }

@@ -131,6 +131,7 @@ bool TOstanPlugin::ReceivePacket(const TDynamicByteArray& Packet)
         PluginPacket->SetIn(i + 1, Packet[i]);
     if (!FPanel || !FPanel->CheckPacket())
         return false;
+    FPanel->HoldPainting();
     FPanel->ProcessPacket();
     return true;
 }
@@ -142,6 +143,7 @@ void TOstanPlugin::SetBounds(int32_t Left, int32_t Top, int32_t Width, int32_t H
         return;
     FPanel->move(Left, Top);
     FPanel->resize(Width, Height);
+    FPanel->PlaceComponents();
     LayOutNow(FPanel);
     if (OwnsLibraryObjects() && PluginChart)
         PluginChart->Resize();

@@ -2,7 +2,7 @@
 // The plug-in class of every device library, TOstanPlugin, and the few lines
 // that declare a library around its profile and its panel:
 //
-//     // ConstUnit of the library
+//     // Profile.h of the library
 //     inline constexpr ostan::PluginProfile Profile{
 //         "TIRA5.1, TIRA5.2", "Портативные измерители ...", 26, 3, 100.0, 0.4, "TIRA5",
 //         ostan::MakeGUID("{A13B5E2A-2546-4FD9-84AF-8EF2210FDECB}")};
@@ -14,7 +14,7 @@
 // and in its CMakeLists.txt: ostan_add_plugin(TIRA5 SOURCES FormUnit.cpp PICTURES ...).
 #include "CommonInterfacesImp.h"
 #include "ComServer.h"
-#include "ConstUnit.h"
+#include "PluginProfile.h"
 #include "Picture.h"
 #include "PluginForm.h"
 

@@ -1,5 +1,6 @@
 # ostan_add_plugin(<Name> SOURCES ... [PICTURES <file> ...] [OUTPUT_DIRECTORY <dir>])
 #
+# The folder's FormUnit.ui is compiled by uic (ui_FormUnit.h).
 # A device library: a MODULE named <Name>.so (no "lib" prefix: the file name
 # is the module name and the first half of its ProgID) in OSTAN_PLUGIN_DIR
 # unless OUTPUT_DIRECTORY says otherwise, built with hidden visibility so
@@ -15,19 +16,25 @@ function(ostan_add_plugin name)
   if(NOT P_OUTPUT_DIRECTORY)
     set(P_OUTPUT_DIRECTORY ${OSTAN_PLUGIN_DIR})
   endif()
+  # The panel's Designer form, compiled by uic.
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/FormUnit.ui)
+    list(APPEND P_SOURCES FormUnit.ui)
+  endif()
   add_library(${name} MODULE ${P_SOURCES})
   target_link_libraries(${name} PRIVATE ostanframework)
   target_compile_definitions(${name} PRIVATE OSTAN_PLUGIN_NAME="${name}")
-  if(TARGET ostancontrols)
-    target_link_libraries(${name} PRIVATE ostancontrols)
-  endif()
   set_target_properties(${name} PROPERTIES
+    AUTOUIC ON
     PREFIX ""
     CXX_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN ON
     LIBRARY_OUTPUT_DIRECTORY ${P_OUTPUT_DIRECTORY}
     LINK_DEPENDS ${OSTAN_PLUGIN_EXPORTS})
   target_link_options(${name} PRIVATE "LINKER:--version-script=${OSTAN_PLUGIN_EXPORTS}")
+  # The program's own libraries, for the checks that walk every panel.
+  if(P_OUTPUT_DIRECTORY STREQUAL OSTAN_PLUGIN_DIR)
+    set_property(GLOBAL APPEND PROPERTY OSTAN_PLUGINS ${name})
+  endif()
   if(P_PICTURES)
     set(files)
     foreach(f ${P_PICTURES})

@@ -1,15 +1,75 @@
 #include "PluginForm.h"
 
+#include "Beep.h"
+#include "ButtonFace.h"
 #include "CommonInterfacesImp.h"
+#include "Image.h"
+#include "NumSpin.h"
+#include "SpinButton.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QTimer>
+#include <algorithm>
+#include <stdexcept>
 
 namespace ostan {
 
-TPluginForm::TPluginForm(QWidget* Parent) : QWidget(Parent)
+// ---------------------------------------------------------------- flags
+
+TFlagLabels::TFlagLabels(QWidget* Form, std::span<const TFlagDef> Table) : Table(Table)
 {
+    for (const TFlagDef& F : Table) {
+        auto* L = Form->findChild<QLabel*>(QLatin1String(F.Label));
+        if (!L)
+            throw std::logic_error(std::string("the form has no flag label ") + F.Label);
+        // Off until the first packet; the accessibility check finds the
+        // flags by this mark.
+        ShowFlag(0, 1, L, QColor::fromRgba(F.Color));
+        L->setProperty("flag", true);
+        Labels.push_back(L);
+    }
+}
+
+void TFlagLabels::Show(uint8_t Value) const
+{
+    for (size_t i = 0; i < Labels.size(); ++i)
+        ShowFlag(Value, Table[i].Mask, Labels[i], QColor::fromRgba(Table[i].Color));
+}
+
+// ---------------------------------------------------------------- the form
+
+TPluginForm::TPluginForm(QWidget* Parent) : QWidget(Parent), PaintTimer(new QTimer(this))
+{
+    PaintTimer->setSingleShot(true);
+    PaintTimer->setInterval(PaintIntervalMs);
+    // Enabling updates again repaints the whole panel with its latest values.
+    connect(PaintTimer, &QTimer::timeout, this, [this] { setUpdatesEnabled(true); });
     setObjectName(QStringLiteral("Form1"));
+    setFont(PanelFont());
+    QPalette P = palette();
+    P.setColor(QPalette::Window, ButtonFace(this));
+    setPalette(P);
+    setAutoFillBackground(true);
 }
 
 TPluginForm::~TPluginForm() = default;
+
+QFont TPluginForm::PanelFont()
+{
+    QFont F(QStringLiteral("Sans Serif"));
+    F.setStyleHint(QFont::SansSerif);
+    F.setPixelSize(11);
+    return F;
+}
 
 bool TPluginForm::CheckPacket()
 {
@@ -23,17 +83,246 @@ bool TPluginForm::CheckPacket()
 
 QString TPluginForm::GetColumnCaption(int Index)
 {
-    return Index == 0 ? QStringLiteral("Дата, время") : QString();
+    if (Index == 0)
+        return QStringLiteral("Дата, время");
+    if (Index >= 1 && static_cast<size_t>(Index) <= FColumns.size())
+        return QString::fromUtf8(FColumns[static_cast<size_t>(Index) - 1].Caption);
+    return {};
 }
 
 QString TPluginForm::GetColumnValue(int Index)
 {
-    return Index == 0 ? DateTimeText(QDateTime::currentDateTime()) : QString();
+    if (Index == 0)
+        return DateTimeText(QDateTime::currentDateTime());
+    if (Index >= 1 && static_cast<size_t>(Index) <= FColumns.size())
+        return Component<QLineEdit>(FColumns[static_cast<size_t>(Index) - 1].Component)->text();
+    return {};
 }
+
+QWidget* TPluginForm::RequireChild(const char* Name, const QMetaObject* Type) const
+{
+    QObject* Found = findChild<QObject*>(QLatin1String(Name));
+    if (!Found || !Found->isWidgetType() || !Type->cast(Found))
+        throw std::logic_error(std::string("the form has no ") + Type->className() + " named " + Name);
+    return static_cast<QWidget*>(Found);
+}
+
+void TPluginForm::FinishForm(const char* Library)
+{
+    // The form's minimum size may exceed its client area, which the form
+    // then states as "clientSize": anchored widgets keep their distances to
+    // the edges of that area.
+    DesignSize = property("clientSize").toSize();
+    if (DesignSize.isEmpty())
+        DesignSize = size();
+    for (QLineEdit* E : findChildren<QLineEdit*>())
+        if (E->isReadOnly() && !qobject_cast<TNumEdit*>(E))
+            SetValueFieldLook(E);
+
+    for (TImage* I : findChildren<TImage*>()) {
+        const QString Path = QStringLiteral(":/%1/%2.jpg").arg(QLatin1String(Library), I->objectName());
+        if (QFile::exists(Path))
+            I->LoadFromJpegFile(Path);
+        static const QStringList Hidden{QStringLiteral("MainImage"), QStringLiteral("ConnectionBLD4"),
+                                        QStringLiteral("ConnectionBLD5")};
+        if (Hidden.contains(I->objectName()))
+            I->hide();
+    }
+
+    for (QWidget* W : findChildren<QWidget*>())
+        GrowToFit(W, TextFitWidth(W));
+    for (QWidget* W : findChildren<QWidget*>()) {
+        const QString Anchors = W->property("anchors").toString();
+        if (!Anchors.isEmpty())
+            Anchored.push_back({W, W->geometry(), Anchors.contains(QLatin1String("left")),
+                                Anchors.contains(QLatin1String("top")), Anchors.contains(QLatin1String("right")),
+                                Anchors.contains(QLatin1String("bottom"))});
+    }
+    PlaceComponents();
+}
+
+void TPluginForm::GrowToFit(QWidget* W, int Width)
+{
+    if (Width <= W->width())
+        return;
+    // Grows away from the edge it keeps to.
+    const QString Anchors = W->property("anchors").toString();
+    const bool KeepsRight = Anchors.contains(QLatin1String("right")) && !Anchors.contains(QLatin1String("left"));
+    QRect G = W->geometry();
+    if (KeepsRight)
+        G.setLeft(G.right() + 1 - Width);
+    else
+        G.setWidth(Width);
+    W->setGeometry(G);
+    // A container (a group box) grows with what it holds.
+    QWidget* Parent = W->parentWidget();
+    if (Parent && Parent != this && G.right() + 4 > Parent->width())
+        GrowToFit(Parent, G.right() + 5);
+}
+
+void TPluginForm::HoldPainting()
+{
+    if (PaintTimer->isActive())
+        return;
+    setUpdatesEnabled(false);
+    PaintTimer->start();
+}
+
+void TPluginForm::resizeEvent(QResizeEvent* Event)
+{
+    QWidget::resizeEvent(Event);
+    PlaceComponents();
+}
+
+void TPluginForm::PlaceComponents()
+{
+    if (DesignSize.isEmpty())
+        return;
+    const int Dx = width() - DesignSize.width();
+    const int Dy = height() - DesignSize.height();
+    for (const TAnchored& A : Anchored) {
+        QRect G = A.Design;
+        if (A.Right) {
+            if (A.Left)
+                G.setWidth(std::max(0, G.width() + Dx));
+            else
+                G.moveLeft(G.left() + Dx);
+        }
+        if (A.Bottom) {
+            if (A.Top)
+                G.setHeight(std::max(0, G.height() + Dy));
+            else
+                G.moveTop(G.top() + Dy);
+        }
+        A.Widget->setGeometry(G);
+    }
+}
+
+void TPluginForm::SetColumns(std::span<const TColumnDef> Table)
+{
+    for (const TColumnDef& C : Table)
+        Component<QLineEdit>(C.Component);
+    FColumns = Table;
+}
+
+void TPluginForm::SetSpins(std::span<const TSpinDef> Table)
+{
+    for (const TSpinDef& S : Table) {
+        auto* Spin = Component<TNumSpin>(S.Spin);
+        Spin->SetDecimals(S.Decimals);
+        // The maximum first: a minimum above the present maximum is refused.
+        Spin->SetMaxValue(S.MaxValue);
+        Spin->SetMinValue(S.MinValue);
+        Spin->SetValue(S.Value);
+        Spin->SetIncrement(S.Increment);
+    }
+}
+
+void TPluginForm::SetCommands(std::span<const TCommandDef> Table)
+{
+    FCommands = Table;
+    QStringList Connected;
+    for (const TCommandDef& C : Table) {
+        auto* B = Component<QAbstractButton>(C.Button);
+        if (C.Spin)
+            Component<TNumEdit>(C.Spin);
+        if (Connected.contains(QLatin1String(C.Button)))
+            continue;
+        Connected << QLatin1String(C.Button);
+        const char* Name = C.Button;
+        connect(B, &QAbstractButton::clicked, this, [this, Name] { SendCommands(Name); });
+    }
+}
+
+void TPluginForm::SendCommands(const char* Button)
+{
+    for (const TCommandDef& C : FCommands)
+        if (qstrcmp(C.Button, Button) == 0)
+            SendCommand(C);
+}
+
+bool TPluginForm::SendCommand(const TCommandDef& Command)
+{
+    if (!PluginPacket)
+        return false;
+    uint8_t Argument = Command.Argument;
+    if (Command.Spin) {
+        const auto* Spin = Component<TNumEdit>(Command.Spin);
+        if (Spin->text().trimmed().isEmpty()) {
+            // A calibration value the user does not see is never sent.
+            MessageBeep(0);
+            return false;
+        }
+        // As leaving the field would clamp it.
+        double V = static_cast<double>(Spin->Value());
+        if (Spin->MinValue() != 0 || Spin->MaxValue() != 0)
+            V = std::clamp(V, static_cast<double>(Spin->MinValue()), static_cast<double>(Spin->MaxValue()));
+        Argument = SpinArgument(V, Command.Scale);
+    }
+    PluginPacket->Send({Command.Operation, Argument, 0});
+    return true;
+}
+
+// ---------------------------------------------------------------- helpers
 
 QString DateTimeText(const QDateTime& Moment)
 {
     return Moment.toString(QStringLiteral("dd.MM.yyyy H:mm:ss"));
+}
+
+void SetValueFieldLook(QLineEdit* Edit)
+{
+    Edit->setReadOnly(true);
+    Edit->setFocusPolicy(Qt::ClickFocus);
+    QPalette P = Edit->palette();
+    P.setColor(QPalette::Base, ButtonFace(Edit));
+    Edit->setPalette(P);
+}
+
+void ShowText(QLineEdit* Edit, const QString& Text)
+{
+    if (Edit->text() != Text)
+        Edit->setText(Text);
+}
+
+int TextFitWidth(const QWidget* W)
+{
+    const QFontMetrics M = W->fontMetrics();
+    if (const auto* L = qobject_cast<const QLabel*>(W)) {
+        if (L->wordWrap() || L->text().isEmpty() || L->textFormat() == Qt::RichText)
+            return 0;
+        return L->sizeHint().width();
+    }
+    if (const auto* B = qobject_cast<const QPushButton*>(W)) {
+        if (B->text().isEmpty())
+            return 0;
+        QStyleOptionButton O;
+        O.initFrom(B);
+        int Contents = M.size(Qt::TextShowMnemonic, B->text()).width();
+        if (!B->icon().isNull())
+            Contents += B->iconSize().width() + 4;
+        const QStyle* S = B->style();
+        return Contents + S->pixelMetric(QStyle::PM_ButtonMargin, &O, B) +
+               2 * S->pixelMetric(QStyle::PM_DefaultFrameWidth, &O, B) + 2;
+    }
+    if (qobject_cast<const QCheckBox*>(W) || qobject_cast<const QRadioButton*>(W)) {
+        const auto* B = static_cast<const QAbstractButton*>(W);
+        return B->text().isEmpty() ? 0 : B->sizeHint().width();
+    }
+    if (const auto* G = qobject_cast<const QGroupBox*>(W)) {
+        if (G->title().isEmpty())
+            return 0;
+        return M.horizontalAdvance(G->title()) + 20;
+    }
+    if (const auto* E = qobject_cast<const QLineEdit*>(W)) {
+        if (E->text().isEmpty())
+            return 0;
+        const QMargins T = E->textMargins();
+        const auto* Spin = qobject_cast<const TNumSpin*>(E);
+        const int Button = Spin && Spin->SpinButton() ? Spin->SpinButton()->width() : 0;
+        return M.horizontalAdvance(E->text()) + T.left() + std::max(T.right(), Button) + 8 + (E->hasFrame() ? 4 : 0);
+    }
+    return 0;
 }
 
 } // namespace ostan

@@ -1,18 +1,23 @@
 #!/usr/bin/env bash
 # `make fuzz`: builds the libFuzzer targets with clang, ASan and UBSan in
-# build-fuzz/ and runs each of ${FUZZ_TARGETS:-fuzz_rx fuzz_workbook} for
-# ${FUZZ_SECONDS:-60} seconds (FUZZ_RUNS, when set, bounds the executions).
+# build-fuzz/ and runs each for ${FUZZ_SECONDS:-60} seconds (FUZZ_RUNS, when
+# set, bounds the executions instead): fuzz_rx (the receive machine),
+# fuzz_workbook (the workbook reader), then fuzz_panels once per device
+# library. FUZZ_TARGETS="fuzz_rx fuzz_panels" picks targets; FUZZ_LIBRARIES="A B"
+# picks libraries.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD:-$root/build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
-targets=${FUZZ_TARGETS:-fuzz_rx fuzz_workbook}
+targets=${FUZZ_TARGETS:-fuzz_rx fuzz_workbook fuzz_panels}
+limit=(-max_total_time="$seconds")
+if [ -n "${FUZZ_RUNS:-}" ]; then limit=(-runs="$FUZZ_RUNS"); fi
 san="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DOSTAN_FUZZ=ON -DCMAKE_C_FLAGS="$san" -DCMAKE_CXX_FLAGS="$san" >/dev/null
 # shellcheck disable=SC2086
-cmake --build "$build" --target $targets
+cmake --build "$build" --target $targets ${JOBS:+-j "$JOBS"}
 
 seed() {
   local corpus=$build/corpus/$1
@@ -36,8 +41,18 @@ seed() {
 
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 for t in $targets; do
-  corpus=$(seed "$t")
-  echo "== $t"
-  "$build/fuzz/$t" -max_total_time="$seconds" ${FUZZ_RUNS:+-runs=$FUZZ_RUNS} -print_final_stats=1 \
-    -artifact_prefix="$build/$t-" "$corpus"
+  if [ "$t" = fuzz_panels ]; then
+    libraries=${FUZZ_LIBRARIES:-$(cd "$build/bin/Plugins" && ls *.so | sed 's/\.so$//')}
+    for lib in $libraries; do
+      echo "== fuzz_panels $lib"
+      corpus=$(seed "fuzz_panels-$lib")
+      # The panels live as long as the process: their memory is not a leak.
+      ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0} OSTAN_FUZZ_LIBRARY=$lib "$build/fuzz/fuzz_panels" "${limit[@]}" \
+        -print_final_stats=1 -artifact_prefix="$build/$lib-" "$corpus"
+    done
+  else
+    corpus=$(seed "$t")
+    echo "== $t"
+    "$build/fuzz/$t" "${limit[@]}" -print_final_stats=1 -artifact_prefix="$build/$t-" "$corpus"
+  fi
 done

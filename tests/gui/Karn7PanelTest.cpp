@@ -3,11 +3,8 @@
 // packets, with a recording callback class in the process's class-object
 // table. The decimal separator is fixed to ',' so that a text made with a
 // fixed '.' shows.
-#include "ChartView.h"
-#include "ComTestSupport.h"
-#include "NumberSeparators.h"
+#include "PanelTestSupport.h"
 #include "Picture.h"
-#include "RecordingBack.h"
 
 #include <QApplication>
 #include <QFile>
@@ -33,95 +30,23 @@ const QString Caption = QStringLiteral("Блок датчкика KARN-7");
 
 void FlushDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-ComPtr<IOstanPlugin> CreateKarn7()
-{
-    return ComCast<IOstanPlugin>(CreateComObject(ProgIDToClassID(QStringLiteral("PIP_KARN7.OstanPlugin"))));
-}
-
-// A flag label as the user sees it: "-" off (disabled, button face),
-// "Y" yellow, "R" red, "?" anything else.
-char FlagState(const QLabel* L)
-{
-    const QColor C = L->palette().color(QPalette::Window);
-    if (!L->isEnabled())
-        return C == QApplication::palette(L).color(QPalette::Active, QPalette::Button) ? '-' : '?';
-    if (C == QColor(Qt::yellow))
-        return 'Y';
-    if (C == QColor(Qt::red))
-        return 'R';
-    return '?';
-}
-
-class Karn7Panel : public ::testing::Test {
+class Karn7Panel : public TPanelFixture {
 protected:
-    void SetUp() override
-    {
-        SetSeparatorsForTest(QLatin1Char(','), QLatin1Char(' '));
-        RegisterComServer(QStringLiteral(KARN7_LIBRARY));
-        Placeholder.resize(640, 480);
-        Placeholder.show();
-        TakeEvents();
-    }
-    void TearDown() override
-    {
-        Plugin.Reset();
-        FlushDeferredDeletes();
-        EXPECT_EQ(Back.Objects(), 0);
-        ResetSeparatorsForTest();
-    }
+    Karn7Panel() : TPanelFixture(KARN7_LIBRARY, "PIP_KARN7.OstanPlugin") {}
 
-    // Create, Init, SetBounds, ShowPanel: the program's activation.
     void Activate()
     {
-        Plugin = CreateKarn7();
-        int32_t PacketLength = 0;
-        int32_t DeviceCode = 0;
-        Plugin->Init(&Placeholder, PacketLength, DeviceCode);
-        EXPECT_EQ(PacketLength, 4);
-        EXPECT_EQ(DeviceCode, 3);
-        Plugin->SetBounds(1, 1, Placeholder.width() - 2, Placeholder.height() - 2);
-        Plugin->ShowPanel();
-        Panel = Placeholder.findChild<QWidget*>(QStringLiteral("Form1"));
-        ASSERT_NE(Panel, nullptr);
-        QWidget* View = Panel->findChild<QWidget*>(QStringLiteral("Chart1"));
-        // The library's own copy of the chart class: the same definition.
-        ASSERT_TRUE(View && View->inherits("ostan::TChartView"));
-        Chart = &static_cast<TChartView*>(View)->Chart();
+        TPanelFixture::Activate(4, 3);
+        ASSERT_NE(Chart, nullptr);
         ASSERT_EQ(Chart->SeriesCount(), 1);
     }
 
-    template <class W>
-    W* Find(const char* Name) const
-    {
-        W* Child = Panel->findChild<W*>(QLatin1String(Name));
-        EXPECT_NE(Child, nullptr) << Name;
-        return Child;
-    }
-    QString Text(const char* Edit) const { return Find<QLineEdit>(Edit)->text(); }
     QString Unit() const { return Find<QLabel>("LConcentrLabel")->text(); }
     std::string Flags() const
     {
-        std::string S;
-        for (const char* Name : {"lNoSettings", "lLimit1Ex", "lLimit2Ex", "lRangeEx", "lADCErr", "lSensBad"})
-            S += FlagState(Find<QLabel>(Name));
-        return S;
+        return TPanelFixture::Flags({"lNoSettings", "lLimit1Ex", "lLimit2Ex", "lRangeEx", "lADCErr", "lSensBad"});
     }
     const TFastLineSeries& Series() const { return Chart->Series(0); }
-
-    QStringList Columns(const char* (IOstanPlugin::*Get)(int32_t)) const
-    {
-        QStringList Texts;
-        for (int i = 0; *(Plugin.Get()->*Get)(i); ++i)
-            Texts << QString::fromUtf8((Plugin.Get()->*Get)(i));
-        return Texts;
-    }
-
-    TTempStore Store;
-    TOfferedRecordingBack Back;
-    QWidget Placeholder;
-    ComPtr<IOstanPlugin> Plugin;
-    QWidget* Panel = nullptr;
-    TChart* Chart = nullptr;
 };
 
 } // namespace
@@ -129,7 +54,7 @@ protected:
 TEST_F(Karn7Panel, RegistersAndAnswersTheScan)
 {
     EXPECT_EQ(ProgIDToClassID(QStringLiteral("PIP_KARN7.OstanPlugin")), CLSID_Karn7);
-    Plugin = CreateKarn7();
+    Plugin = Create();
     Plugin->LoadPictures();
     EXPECT_EQ(QString::fromUtf8(Plugin->GetCaption()), Caption);
     EXPECT_EQ(QString::fromUtf8(Plugin->GetDescription()), Caption);
@@ -336,7 +261,7 @@ TEST_F(Karn7Panel, TimerAsksToDisableTheAutoSwitchEvery500ms)
 TEST_F(Karn7Panel, WithoutTheCallbackButtonAndTimerCallNothing)
 {
     Back.Withdraw();
-    Plugin = CreateKarn7();
+    Plugin = Create();
     int32_t PacketLength = 0;
     int32_t DeviceCode = 0;
     EXPECT_THROW(Plugin->Init(&Placeholder, PacketLength, DeviceCode), EOleSysError);

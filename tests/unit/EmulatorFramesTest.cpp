@@ -1,9 +1,14 @@
-// The adapter emulator's pure parts: the frames it sends and the splitting of
-// the program's command stream.
+// The adapter emulator's pure parts: the frames it sends, the splitting of
+// the program's command stream, the devices it plays.
+#include "AdapterEmulator.h"
 #include "AdapterFrames.h"
 #include "CommandParser.h"
+#include "Devices.h"
+#include "EmulatorConsole.h"
+#include "devices/PIP_KARN7.h"
 
 #include <QList>
+#include <QSet>
 #include <QStringList>
 #include <gtest/gtest.h>
 
@@ -146,4 +151,55 @@ TEST(EmulatorCommandParser, ResynchronisesAfterJunk)
     const Seen t = FeedAll(p, {H("0D0A")});
     EXPECT_TRUE(t.junk.isEmpty());
     EXPECT_TRUE(p.Pending());
+}
+
+TEST(EmulatedDevices, EveryDeviceStreamsPacketsThatPassTheirCheck)
+{
+    ASSERT_FALSE(Devices().empty());
+    EXPECT_EQ(FindDevice(QStringLiteral("molt2")), FindDevice(QStringLiteral("MOLT2")));
+    EXPECT_EQ(FindDevice(QStringLiteral("NoSuchDevice")), nullptr);
+    for (const EmulatedDevice* D : Devices()) {
+        SCOPED_TRACE(D->Library);
+        EXPECT_EQ(FindDevice(QLatin1String(D->Library)), D);
+        QSet<QByteArray> Distinct;
+        for (int Step = 0; Step < 400; ++Step) {
+            const QByteArray P = D->Packet(Step);
+            ASSERT_GE(P.size(), 2);
+            EXPECT_EQ(static_cast<uint8_t>(P[0]), DataHeader);
+            EXPECT_EQ(XorOf(P, 1), 0) << Step << " " << P.toHex(' ').toStdString();
+            Distinct.insert(P);
+        }
+        // Readings that move.
+        EXPECT_GT(Distinct.size(), 10);
+    }
+}
+
+TEST(EmulatedDevices, RelayedCommandsAreDecodedByTheDevicesTable)
+{
+    struct Case {
+        const char* Device;
+        const char* Payload;
+        const char* Line;
+    };
+    const Case Cases[] = {
+        {"MOLT2", "04C8CC", "cmd 01 payload 04 C8 CC  C п.г.с. 2.50"},
+        {"MOLT2", "08FAF2", "cmd 01 payload 08 FA F2  C откл. 5.00"},
+        {"MOLT2", "106474", "cmd 01 payload 10 64 74  C сигн. 1.00"},
+        {"MOLT2", "010001", "cmd 01 payload 01 00 01  U возд."},
+        {"MOLT2", "200828", "cmd 01 payload 20 08 28  Сброс"},
+        {"MOLT2", "200222", "cmd 01 payload 20 02 22  Тест нас/сен."},
+        {"MOLT2", "7F007F", "cmd 01 payload 7F 00 7F"},
+        {"PIP_KARN7", "04C8CC", "cmd 01 payload 04 C8 CC"},
+    };
+    for (const Case& C : Cases) {
+        ReceivedCommand Cmd;
+        Cmd.Code = CmdRelay;
+        Cmd.Payload = QByteArray::fromHex(C.Payload);
+        EXPECT_EQ(EmulatorConsole::CommandLine(Cmd, FindDevice(QLatin1String(C.Device))).toStdString(), C.Line);
+    }
+    ReceivedCommand Select;
+    Select.Code = CmdSelect;
+    Select.Payload = QByteArray::fromHex("0303");
+    EXPECT_EQ(EmulatorConsole::CommandLine(Select, FindDevice(QStringLiteral("MOLT2"))).toStdString(),
+              "cmd 04 payload 03 03");
 }

@@ -4,5 +4,6 @@ ostan_add_test(test_framework
           ${CMAKE_CURRENT_LIST_DIR}/PluginChartTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/ChartTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/PictureTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/PanelFormTest.cpp
           ${CMAKE_SOURCE_DIR}/tests/TestMain.cpp
   LIBS ostanframework JPEG::JPEG LABELS unit)

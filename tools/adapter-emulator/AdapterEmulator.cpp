@@ -3,6 +3,7 @@
 #include "PortMapping.h"
 #include "Ticks.h"
 
+#include <QDateTime>
 #include <QSocketNotifier>
 
 namespace adapteremu {
@@ -10,6 +11,8 @@ namespace adapteremu {
 AdapterEmulator::AdapterEmulator(EmulatorConfig Config, QObject* Parent)
     : QObject(Parent), Cfg(std::move(Config))
 {
+    if (!SetDevice(Cfg.Device))
+        SetDevice(QLatin1String(DefaultDevice));
     Parser.SetDefaultRelayLength(Cfg.DefaultRelayLength);
     Parser.SetRelayLengthFromSelect(Cfg.RelayLengthFromSelect);
     StatusTimer.setTimerType(Qt::PreciseTimer);
@@ -112,6 +115,16 @@ void AdapterEmulator::SetStreamOnSelect(int PeriodMs, QByteArray Frame)
     Cfg.StreamFrame = std::move(Frame);
 }
 
+bool AdapterEmulator::SetDevice(const QString& Library)
+{
+    const EmulatedDevice* D = FindDevice(Library);
+    if (!D)
+        return false;
+    FDevice = D;
+    Cfg.Device = QLatin1String(D->Library);
+    return true;
+}
+
 void AdapterEmulator::Hangup()
 {
     if (!Pty.IsOpen())
@@ -187,7 +200,7 @@ void AdapterEmulator::Handle(const ParsedCommand& Cmd)
         Cfg.Status &= static_cast<uint8_t>(~StatusShortCircuit);
         break;
     case CmdSelect:
-        if (Cfg.StreamOnSelectMs > 0)
+        if (Cfg.StreamOnSelectMs != 0)
             StartStream(Cfg.StreamOnSelectMs, Cfg.StreamFrame);
         break;
     default:
@@ -199,6 +212,7 @@ int AdapterEmulator::SendRaw(const QByteArray& Bytes)
 {
     const int n = Pty.Write(Bytes);
     Dropped += static_cast<int>(Bytes.size()) - n;
+    Sent += n;
     return n;
 }
 
@@ -244,7 +258,12 @@ void AdapterEmulator::StartStream(int PeriodMs, QByteArray Frame)
 {
     StreamFixed = std::move(Frame);
     StreamStep = 0;
-    if (PeriodMs > 0)
+    LineRate = PeriodMs == StreamLineRate;
+    StreamStartMs = QDateTime::currentMSecsSinceEpoch();
+    StreamBytes = 0;
+    if (LineRate)
+        StreamTimer.start(2);
+    else if (PeriodMs > 0)
         StreamTimer.start(PeriodMs);
     else
         StreamTimer.stop();
@@ -256,13 +275,7 @@ QByteArray AdapterEmulator::NextStreamPacket()
 {
     if (!StreamFixed.isEmpty())
         return StreamFixed;
-    // 0.00 .. 2.50 % and back in steps of 0.05 %
-    constexpr int Steps = 50;
-    const int s = StreamStep++ % (2 * Steps);
-    Karn7Reading r;
-    r.GasCode = Karn7Reading::Methane;
-    r.Concentration = (s <= Steps ? s : 2 * Steps - s) * 0.05;
-    return MakeKarn7Packet(r);
+    return FDevice->Packet(StreamStep++);
 }
 
 void AdapterEmulator::StatusTick()
@@ -273,8 +286,20 @@ void AdapterEmulator::StatusTick()
 
 void AdapterEmulator::StreamTick()
 {
-    if (CanTalk())
+    if (!CanTalk())
+        return;
+    if (!LineRate) {
         SendRaw(NextStreamPacket());
+        return;
+    }
+    // Whole packets while the line has carried fewer bytes than its speed
+    // allows since the stream began.
+    const qint64 Budget = (QDateTime::currentMSecsSinceEpoch() - StreamStartMs) * Cfg.Baud / 10 / 1000;
+    while (StreamBytes < Budget && CanTalk()) {
+        const QByteArray Packet = NextStreamPacket();
+        StreamBytes += Packet.size();
+        SendRaw(Packet);
+    }
 }
 
 void AdapterEmulator::ClearRecords()

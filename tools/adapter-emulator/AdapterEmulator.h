@@ -13,7 +13,9 @@
 // silence, so a test gets exactly what it asks for.
 #include "AdapterFrames.h"
 #include "CommandParser.h"
+#include "Devices.h"
 #include "PseudoTerminal.h"
+#include "devices/PIP_KARN7.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -35,10 +37,15 @@ struct EmulatorConfig {
     uint8_t Status = StatusPower; // power present; 0x20, 0x01 clear: instrument, reception
     int DefaultRelayLength = 3; // payload of 0x01 before any select
     bool RelayLengthFromSelect = true;
-    int StreamOnSelectMs = 0;   // > 0: a select starts the device's data stream
-    QByteArray StreamFrame;     // the stream's packet; empty: KARN-7 readings
+    int StreamOnSelectMs = 0;   // > 0: a select starts the device's data stream; StreamLineRate: as fast as the line goes
+    QByteArray StreamFrame;     // the stream's packet; empty: the device's readings
+    QString Device = QLatin1String(DefaultDevice); // the device played (Devices.h)
     bool MapPort = true;        // write the COM mapping into the settings store
 };
+
+// The stream period that fills the line: whole packets as fast as the
+// adapter's line speed carries them (10 bits a byte).
+inline constexpr int StreamLineRate = -1;
 
 struct ReceivedCommand {
     uint8_t Code = 0;
@@ -79,6 +86,10 @@ public:
     void SetRelayLengthFromSelect(bool On);
     int RelayLength() const { return Parser.RelayLength(); }
     void SetStreamOnSelect(int PeriodMs, QByteArray Frame = {});
+    // The device whose packets the stream sends and whose commands the log
+    // decodes; false (and no change) for an unknown name.
+    bool SetDevice(const QString& Library);
+    const EmulatedDevice* Device() const { return FDevice; }
 
     // Faults.
     void SetSilent(bool On) { Silent = On; }
@@ -107,8 +118,8 @@ public:
     // "s", "t", "7", "_"), from a fixed pseudo-random sequence.
     int SendGarbage(int Count);
 
-    // The device's data stream: Frame every PeriodMs (empty Frame: KARN-7
-    // methane readings sweeping 0.00..2.50 % up and down).
+    // The device's data stream: Frame every PeriodMs, or at the line rate
+    // with StreamLineRate (empty Frame: the device's own readings).
     void StartStream(int PeriodMs, QByteArray Frame = {});
     void StopStream();
     bool IsStreaming() const { return StreamTimer.isActive(); }
@@ -119,6 +130,10 @@ public:
     const QByteArray& RawReceived() const { return Raw; }
     void ClearRecords();
     int BytesDropped() const { return Dropped; }
+    // Bytes written to the program since the start, and those of them it
+    // has not read yet.
+    qint64 BytesSent() const { return Sent; }
+    int BytesUnread() const { return Pty.Unread(); }
 
 signals:
     void CommandReceived(const adapteremu::ReceivedCommand& Cmd);
@@ -148,6 +163,7 @@ private:
     QTimer StatusTimer;
     QTimer StreamTimer;
     QByteArray StreamFixed;
+    const EmulatedDevice* FDevice = nullptr;
     int StreamStep = 0;
     uint32_t GarbageSeed = 0x2545F491u;
     int Generation = 0; // bumped per terminal; stale delayed writes check it
@@ -157,6 +173,11 @@ private:
     std::vector<ReceivedCommand> Received;
     QByteArray Raw;
     int Dropped = 0;
+    qint64 Sent = 0;
+    // Line-rate stream: when it started and the bytes it sent since.
+    bool LineRate = false;
+    qint64 StreamStartMs = 0;
+    qint64 StreamBytes = 0;
 };
 
 } // namespace adapteremu

@@ -47,38 +47,6 @@ QByteArray WithBadCheck(QByteArray Frame)
     return Frame;
 }
 
-int Karn7Value(uint8_t GasCode, double Concentration)
-{
-    const double raw = GasCode == Karn7Reading::Methane ? Concentration * 100.0 : Concentration;
-    return std::clamp(static_cast<int>(std::lround(raw)), 0, 511);
-}
-
-QByteArray MakeKarn7Packet(const Karn7Reading& R)
-{
-    uint8_t flags = static_cast<uint8_t>((R.GasCode & 0x07) << 5);
-    if (R.Threshold2)
-        flags |= 0x10;
-    if (R.Threshold1)
-        flags |= 0x08;
-    uint8_t low = 0;
-    if (R.Faults) {
-        flags |= 0x04;
-        low = *R.Faults;
-    } else {
-        if (R.RangeExceeded)
-            flags |= 0x02;
-        const int v = Karn7Value(R.GasCode, R.Concentration);
-        flags |= static_cast<uint8_t>(v >> 8);
-        low = static_cast<uint8_t>(v & 0xFF);
-    }
-    QByteArray p;
-    p.append(static_cast<char>(DataHeader));
-    p.append(static_cast<char>(flags));
-    p.append(static_cast<char>(low));
-    p.append(static_cast<char>(flags ^ low));
-    return p;
-}
-
 QString HexText(const QByteArray& Bytes)
 {
     return QString::fromLatin1(Bytes.toHex(' ').toUpper());

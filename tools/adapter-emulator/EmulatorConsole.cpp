@@ -45,7 +45,7 @@ EmulatorConsole::EmulatorConsole(AdapterEmulator& Emulator, Writer Writer, QObje
     Sleep.setSingleShot(true);
     connect(&Sleep, &QTimer::timeout, this, &EmulatorConsole::RunQueued);
     connect(&Emu, &AdapterEmulator::CommandReceived, this,
-            [this](const ReceivedCommand& c) { Out(CommandLine(c)); });
+            [this](const ReceivedCommand& c) { Out(CommandLine(c, Emu.Device())); });
     connect(&Emu, &AdapterEmulator::CommandIgnored, this, [this](uint8_t Code, int Baud) {
         Out(QStringLiteral("ignored %1 baud %2").arg(Hex2(Code)).arg(Baud));
     });
@@ -57,13 +57,18 @@ EmulatorConsole::EmulatorConsole(AdapterEmulator& Emulator, Writer Writer, QObje
     connect(&Emu, &AdapterEmulator::HungUpNow, this, [this] { Out(QStringLiteral("hangup")); });
 }
 
-QString EmulatorConsole::CommandLine(const ReceivedCommand& Cmd)
+QString EmulatorConsole::CommandLine(const ReceivedCommand& Cmd, const EmulatedDevice* Device)
 {
     QString line = QStringLiteral("cmd ") + Hex2(Cmd.Code);
     if (!Cmd.Payload.isEmpty())
         line += QStringLiteral(" payload ") + HexText(Cmd.Payload);
     if (!Cmd.TrailerOk)
         line += QStringLiteral(" badcheck");
+    if (Cmd.Code == CmdRelay && Device) {
+        const QString meaning = Device->Describe(Cmd.Payload);
+        if (!meaning.isEmpty())
+            line += QStringLiteral("  ") + meaning;
+    }
     return line;
 }
 
@@ -82,8 +87,10 @@ QString EmulatorConsole::HelpText()
         "split HEX... [| HEX...] [delay=MS]\n"
         "                             one frame in two writes (default: halves, 100 ms)\n"
         "garbage N                    N bytes that open no frame\n"
-        "stream karn7 MS | stream raw MS HEX... | stream off\n"
-        "stream-on-select MS | off    a device select starts the KARN-7 stream\n"
+        "device LIBRARY               the device played: %1\n"
+        "stream device MS|line | stream karn7 MS | stream raw MS HEX... | stream off\n"
+        "stream-on-select MS|line|off a device select starts the device's stream (line: at the line rate)\n"
+        "stats                        \"stats sent N dropped N unread N\": bytes to the program\n"
         "relaylen N | auto            payload length of a relayed device command\n"
         "baud 57600 | 115200          the adapter's line speed\n"
         "silent on|off                no answers, no status, no stream\n"
@@ -91,7 +98,8 @@ QString EmulatorConsole::HelpText()
         "hangup                       close the terminal (the program reads EIO)\n"
         "resume                       end silence and power loss; reopen after hangup\n"
         "sleep MS                     hold back the following lines\n"
-        "help | quit");
+        "help | quit")
+        .arg(DeviceNames().join(QStringLiteral(", ")));
 }
 
 void EmulatorConsole::Submit(const QString& Line)
@@ -235,20 +243,36 @@ void EmulatorConsole::Execute(const QString& Line)
         const QString kind = t.value(0).toLower();
         if (kind == QLatin1String("off") && t.size() == 1)
             Emu.StopStream();
-        else if (kind == QLatin1String("karn7") && t.size() == 2 && ParseInt(t[1], n) && n > 0)
+        else if (kind == QLatin1String("device") && t.size() == 2 && t[1] == QLatin1String("line"))
+            Emu.StartStream(StreamLineRate);
+        else if (kind == QLatin1String("device") && t.size() == 2 && ParseInt(t[1], n) && n > 0)
             Emu.StartStream(n);
+        else if (kind == QLatin1String("karn7") && t.size() == 2 && ParseInt(t[1], n) && n > 0) {
+            Emu.SetDevice(QLatin1String(DefaultDevice));
+            Emu.StartStream(n);
+        }
         else if (kind == QLatin1String("raw") && t.size() >= 3 && ParseInt(t[1], n) && n > 0) {
             if (bytesOf(t.mid(2), bytes))
                 Emu.StartStream(n, bytes);
         } else
-            return usage("stream karn7 MS | stream raw MS HEX... | stream off");
+            return usage("stream device MS|line | stream karn7 MS | stream raw MS HEX... | stream off");
+    } else if (verb == QLatin1String("device")) {
+        if (t.size() != 1 || !Emu.SetDevice(t[0]))
+            return Error(QStringLiteral("usage: device ") + DeviceNames().join(QLatin1Char('|')));
     } else if (verb == QLatin1String("stream-on-select")) {
         if (t.size() == 1 && t[0] == QLatin1String("off"))
             Emu.SetStreamOnSelect(0);
+        else if (t.size() == 1 && t[0] == QLatin1String("line"))
+            Emu.SetStreamOnSelect(StreamLineRate);
         else if (t.size() == 1 && ParseInt(t[0], n) && n > 0)
             Emu.SetStreamOnSelect(n);
         else
-            return usage("stream-on-select MS|off");
+            return usage("stream-on-select MS|line|off");
+    } else if (verb == QLatin1String("stats")) {
+        Out(QStringLiteral("stats sent %1 dropped %2 unread %3")
+                .arg(Emu.BytesSent())
+                .arg(Emu.BytesDropped())
+                .arg(Emu.BytesUnread()));
     } else if (verb == QLatin1String("relaylen")) {
         if (t.size() == 1 && t[0] == QLatin1String("auto")) {
             Emu.SetRelayLengthFromSelect(true);

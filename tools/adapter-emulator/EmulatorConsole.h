@@ -13,6 +13,7 @@ namespace adapteremu {
 
 class AdapterEmulator;
 struct ReceivedCommand;
+struct EmulatedDevice;
 
 class EmulatorConsole : public QObject {
     Q_OBJECT
@@ -26,7 +27,9 @@ public:
     void EndOfInput();
     bool Idle() const { return Queue.empty() && !Sleep.isActive(); }
 
-    static QString CommandLine(const ReceivedCommand& Cmd);
+    // The report line of a command; a relayed device command gets what it
+    // means to Device.
+    static QString CommandLine(const ReceivedCommand& Cmd, const EmulatedDevice* Device = nullptr);
     static QString HelpText();
 
 signals:

@@ -10,16 +10,14 @@
 
 namespace picturemaker {
 
-namespace {
-
-QImage Canvas(int W, int H, QColor Background = Qt::white)
+QImage Canvas(int W, int H, QColor Background)
 {
     QImage img(W, H, QImage::Format_RGB888);
     img.fill(Background);
     return img;
 }
 
-void Caption(QPainter& P, const QRect& R, const QString& Text, int Px = 11)
+void Caption(QPainter& P, const QRect& R, const QString& Text, int Px)
 {
     QFont f = P.font();
     f.setPixelSize(Px);
@@ -61,122 +59,68 @@ QImage Cable(int Pins, const char* Name)
     return img;
 }
 
-QImage CableRod4() { return Cable(4, "ROD-4"); }
-QImage CableDar5() { return Cable(5, "DAR-5"); }
 
-// The sensor block KARN-7 in the frame R: a wall-mounted housing with its
-// indicator window, the sensor head below and the cable gland with its
-// connector socket on top.
-void Karn7Block(QPainter& P, const QRectF& R)
+void SensorHead(QPainter& P, const QRectF& Head, const QRectF& Gauze)
 {
-    const double W = R.width();
-    const double H = R.height();
-    const auto At = [&](double X, double Y) { return QPointF(R.left() + X * W, R.top() + Y * H); };
-    const auto Box = [&](double X, double Y, double BW, double BH) { return QRectF(At(X, Y), QSizeF(BW * W, BH * H)); };
-
-    // Socket and gland on top.
-    P.setPen(QPen(Qt::black, 1.5));
-    P.setBrush(QColor(150, 150, 155));
-    P.drawRect(Box(0.40, 0.00, 0.20, 0.07));
-    P.setBrush(QColor(205, 170, 70));
-    P.drawRect(Box(0.36, 0.07, 0.28, 0.05));
-    // Housing with its mounting lugs.
-    P.setBrush(QColor(120, 120, 125));
-    P.drawRect(Box(0.02, 0.20, 0.10, 0.08));
-    P.drawRect(Box(0.88, 0.20, 0.10, 0.08));
-    P.setPen(QPen(Qt::black, 2));
-    P.setBrush(QColor(70, 110, 170));
-    P.drawRoundedRect(Box(0.10, 0.12, 0.80, 0.58), 6, 6);
-    // Name plate and indicator lamps.
-    P.setPen(QPen(Qt::black, 1));
-    P.setBrush(QColor(235, 235, 225));
-    const QRectF Plate = Box(0.20, 0.18, 0.60, 0.16);
-    P.drawRect(Plate);
-    QFont F = P.font();
-    F.setPixelSize(std::max(8, int(H * 0.075)));
-    F.setBold(true);
-    P.setFont(F);
-    P.setPen(Qt::black);
-    P.drawText(Plate, Qt::AlignCenter, QStringLiteral("KARN-7"));
-    const QColor Lamps[3] = {QColor(0, 200, 0), QColor(240, 220, 0), QColor(220, 0, 0)};
-    for (int i = 0; i < 3; ++i) {
-        P.setPen(QPen(Qt::black, 1));
-        P.setBrush(Lamps[i]);
-        P.drawEllipse(At(0.32 + i * 0.18, 0.46), W * 0.055, W * 0.055);
-    }
-    // Sensor head with its gauze.
     P.setPen(QPen(Qt::black, 2));
     P.setBrush(QColor(170, 170, 175));
-    P.drawRect(Box(0.32, 0.70, 0.36, 0.14));
+    P.drawRect(Head);
     P.setBrush(QColor(90, 90, 95));
-    const QRectF Gauze = Box(0.30, 0.84, 0.40, 0.14);
     P.drawRoundedRect(Gauze, 4, 4);
     P.setPen(QPen(QColor(200, 200, 200), 1));
     for (double X = Gauze.left() + 4; X < Gauze.right() - 2; X += 4)
         P.drawLine(QPointF(X, Gauze.top() + 2), QPointF(X, Gauze.bottom() - 2));
 }
 
-QImage Karn7Device()
+void AdapterBox(QPainter& P, const QRectF& R)
 {
-    QImage img = Canvas(152, 252);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    Karn7Block(p, QRectF(16, 28, 120, 200));
-    Caption(p, QRect(0, 4, 152, 20), QStringLiteral("KARN-7"), 14);
-    Caption(p, QRect(0, 230, 152, 18), QStringLiteral("Блок датчика"), 11);
-    return img;
+    P.setPen(QPen(Qt::black, 2));
+    P.setBrush(QColor(60, 60, 70));
+    P.drawRoundedRect(R, 4, 4);
+    P.setPen(Qt::white);
+    QFont F = P.font();
+    F.setPixelSize(10);
+    F.setBold(true);
+    P.setFont(F);
+    P.drawText(R, Qt::AlignCenter, QStringLiteral("Адаптер"));
+    P.setPen(QPen(Qt::black, 1.5));
+    P.setBrush(QColor(70, 70, 80));
+    P.drawRect(QRectF(R.center().x() - 10, R.bottom(), 20, 12));
 }
 
-// The block at the bottom, the adapter at the top, and the named cable
-// between them: the adapter's plug, the lead and the round sensor plug on
-// the block's socket.
-QImage Karn7Connection(int Pins, const char* Name)
+void Lead(QPainter& P, QPointF From, QPointF C1, QPointF C2, QPointF To)
 {
-    QImage img = Canvas(152, 252);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    // Adapter.
-    p.setPen(QPen(Qt::black, 2));
-    p.setBrush(QColor(60, 60, 70));
-    p.drawRoundedRect(QRectF(36, 6, 80, 34), 4, 4);
-    p.setPen(Qt::white);
-    QFont f = p.font();
-    f.setPixelSize(10);
-    f.setBold(true);
-    p.setFont(f);
-    p.drawText(QRectF(36, 6, 80, 34), Qt::AlignCenter, QStringLiteral("Адаптер"));
-    p.setPen(QPen(Qt::black, 1.5));
-    p.setBrush(QColor(70, 70, 80));
-    p.drawRect(QRectF(66, 40, 20, 12));
-    // Lead down to the block.
-    p.setPen(QPen(QColor(40, 40, 40), 4));
-    p.setBrush(Qt::NoBrush);
-    QPainterPath lead(QPointF(76, 52));
-    lead.cubicTo(20, 80, 132, 100, 76, 122);
-    p.drawPath(lead);
-    RoundPlug(p, QPointF(76, 134), 13, Pins);
-    Karn7Block(p, QRectF(46, 146, 60, 100));
-    // Cable name beside the lead.
-    Caption(p, QRect(92, 62, 60, 18), QString::fromLatin1(Name), 12);
-    return img;
+    P.setPen(QPen(QColor(40, 40, 40), 4));
+    P.setBrush(Qt::NoBrush);
+    QPainterPath Path(From);
+    Path.cubicTo(C1, C2, To);
+    P.drawPath(Path);
 }
 
-QImage Karn7Rod4() { return Karn7Connection(4, "ROD-4"); }
-QImage Karn7Dar5() { return Karn7Connection(5, "DAR-5"); }
+std::vector<Drawing>& Registry()
+{
+    static std::vector<Drawing> d;
+    return d;
+}
 
-} // namespace
+DrawingRegistration::DrawingRegistration(const char* Name, QImage (*Draw)())
+{
+    Registry().push_back({Name, Draw});
+}
 
 const std::vector<Drawing>& Drawings()
 {
-    static const std::vector<Drawing> d = {
-        {"cable-rod4", CableRod4},
-        {"cable-dar5", CableDar5},
-        {"karn7-device", Karn7Device},
-        {"karn7-rod4", Karn7Rod4},
-        {"karn7-dar5", Karn7Dar5},
-    };
+    std::vector<Drawing>& d = Registry();
+    std::sort(d.begin(), d.end(), [](const Drawing& A, const Drawing& B) { return qstrcmp(A.Name, B.Name) < 0; });
     return d;
 }
+
+namespace {
+QImage CableRod4() { return Cable(4, "ROD-4"); }
+QImage CableDar5() { return Cable(5, "DAR-5"); }
+} // namespace
+PICTURE_DRAWING("cable-rod4", CableRod4);
+PICTURE_DRAWING("cable-dar5", CableDar5);
 
 bool WriteJpeg(const QImage& Image, const QString& File, QString* Error)
 {

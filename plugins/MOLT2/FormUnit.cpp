@@ -1,0 +1,80 @@
+#include "FormUnit.h"
+
+#include "CommonInterfacesImp.h"
+#include "CommonPlugInMethods.h"
+#include "PanelText.h"
+#include "Profile.h"
+#include "Tables.h"
+
+#include <QStyle>
+
+using namespace ostan;
+
+namespace molt2 {
+
+namespace {
+
+int16_t Signed16(int N) { return static_cast<int16_t>(PluginPacket->GetIn(N) | PluginPacket->GetIn(N + 1) << 8); }
+uint16_t Unsigned16(int N) { return static_cast<uint16_t>(PluginPacket->GetIn(N) | PluginPacket->GetIn(N + 1) << 8); }
+
+} // namespace
+
+TForm1::TForm1()
+{
+    setupUi(this);
+    BReset->setIcon(style()->standardIcon(QStyle::SP_DialogNoButton));
+    BCoffCalarm->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+
+    TChart& C = Chart1->Chart();
+    C.Title.clear();
+    C.LegendVisible = true;
+    C.BottomAxis().Visible = false;
+    C.LeftAxis().Title = QStringLiteral("U сенс. абс., мВ");
+    C.LeftAxis().SetMinMax(-10, 100);
+    C.LeftAxis().SetIncrement(20);
+    C.RightAxis().Title = QStringLiteral("Аккум, В");
+    C.RightAxis().SetMinMax(4.8, 5.2);
+    C.RightAxis().SetIncrement(0.05);
+    C.RightAxis().LabelColor = Qt::blue;
+    FastLineSeries6 = &C.AddSeries(TVertAxis::Left);
+    FastLineSeries6->Color = Qt::black;
+    FastLineSeries6->Title = QStringLiteral("Uсенс. абс.");
+    FastLineSeries7 = &C.AddSeries(TVertAxis::Right);
+    FastLineSeries7->Color = QColor(0, 128, 255);
+    FastLineSeries7->Title = QStringLiteral("Аккум.");
+
+    FlagLabels = TFlagLabels(this, Flags);
+    SetSpins(Spins);
+    SetCommands(Commands);
+    SetColumns(Columns);
+    FinishForm(OSTAN_PLUGIN_NAME);
+}
+
+void TForm1::ProcessPacket()
+{
+    if (!PluginPacket)
+        return;
+    const double Uair = Signed16(2) / 10.0;
+    ShowText(LUvozd, FixedText(Uair, 1));
+    const double Ugas = Signed16(4) / 10.0;
+    ShowText(LUpgs, FixedText(Ugas, 1));
+    ShowText(LUsensDif, FixedText(Signed16(15) / 10.0, 1));
+    const double Cgas = (PluginPacket->GetIn(6) + 50) / 100.0;
+    ShowText(LCpgs, FixedText(Cgas, 2));
+    ShowText(LCalarm, FixedText(PluginPacket->GetIn(7) / 100.0, 2));
+    ShowText(LCoff, FixedText(PluginPacket->GetIn(8) * 2 / 100.0, 2));
+    ShowText(LLCD, FixedText(Signed16(13) / 100.0, 2));
+    const double Uabs = Unsigned16(17);
+    ShowText(LUsensAbs, FixedText(Uabs, 1));
+    const double Ubat = Unsigned16(19) / 1000.0;
+    ShowText(LUakk, FixedText(Ubat, 3));
+    ShowText(LADCCurrent, FixedText((PluginPacket->GetIn(12) >> 4) * 2.5, 1));
+    ShowText(LSensSensit, QuotientText(Ugas - Uair, Cgas, 1));
+    FlagLabels.Show(PluginPacket->GetIn(10));
+    if (PluginChart)
+        PluginChart->AddValues(Uabs, Ubat);
+}
+
+} // namespace molt2
+
+OSTAN_PLUGIN_LIBRARY(molt2::TForm1, molt2::Profile);

@@ -1,0 +1,12 @@
+#pragma once
+// The profile of the MOLT-2.1 analyser, design variants 1 and 2.
+#include "CommonPlugInMethods.h"
+#include "Tables.h"
+
+namespace molt2 {
+
+inline constexpr ostan::PluginProfile Profile{
+    "MOLT-2.1", "Последняя модификация MOLT-2.1 (вариант исполнения 1 и 2)", PacketLength, CommandLength, 100.0, 0.4,
+    "MOLT2", ostan::MakeGUID("{61962100-4939-49F1-99C5-65B1F227CCF3}")};
+
+} // namespace molt2

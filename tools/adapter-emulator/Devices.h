@@ -1,0 +1,41 @@
+#pragma once
+// The devices the emulator can play behind the adapter. Each lives in one
+// file, devices/<Library>.cpp (its packet builder and its command decoder),
+// declared with ADAPTEREMU_DEVICE and listed by one line in
+// devices/DeviceList.h.
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <span>
+
+namespace adapteremu {
+
+struct EmulatedDevice {
+    const char* Library; // the plug-in library that shows it
+    // The packet (header byte included) the device sends at step Step of its
+    // stream: readings that vary slowly, now and then a flag.
+    QByteArray (*Packet)(int Step);
+    // What a device command's payload means ("C п.г.с. 2.50"); empty when
+    // the device has no such command or takes none.
+    QString (*Describe)(const QByteArray& Payload);
+};
+
+std::span<const EmulatedDevice* const> Devices();
+// By library name, case-insensitive; nullptr when unknown.
+const EmulatedDevice* FindDevice(const QString& Library);
+QStringList DeviceNames();
+
+// The device played when none is chosen.
+inline constexpr const char* DefaultDevice = "PIP_KARN7";
+
+// A value that drifts up and down between Low and High over Period steps.
+double Drift(int Step, int Period, double Low, double High);
+
+} // namespace adapteremu
+
+#define ADAPTEREMU_DEVICE(Name, PacketFunction, DescribeFunction)                                      \
+    namespace adapteremu {                                                                            \
+    extern const EmulatedDevice Name##Device;                                                         \
+    const EmulatedDevice Name##Device{#Name, PacketFunction, DescribeFunction};                        \
+    }                                                                                                 \
+    static_assert(true, "")

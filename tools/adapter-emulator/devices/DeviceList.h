@@ -1,0 +1,4 @@
+// One line per emulated device: its library name, whose file
+// devices/<Library>.cpp declares it with ADAPTEREMU_DEVICE.
+ADAPTEREMU_DEVICE_ENTRY(PIP_KARN7)
+ADAPTEREMU_DEVICE_ENTRY(MOLT2)

@@ -1,0 +1,61 @@
+#include "devices/MOLT2.h"
+
+#include "AdapterFrames.h"
+#include "Devices.h"
+#include "MOLT2/Tables.h"
+#include "devices/AnalyserCommandText.h"
+
+#include <cmath>
+
+namespace adapteremu {
+
+QByteArray MakeMolt2Packet(const Molt2Reading& R)
+{
+    QByteArray p(molt2::PacketLength, '\0');
+    const auto Put8 = [&p](int N, uint8_t V) { p[N - 1] = static_cast<char>(V); };
+    const auto Put16 = [&](int N, uint16_t V) {
+        Put8(N, static_cast<uint8_t>(V & 0xFF));
+        Put8(N + 1, static_cast<uint8_t>(V >> 8));
+    };
+    Put8(1, DataHeader);
+    Put16(2, static_cast<uint16_t>(R.AirVoltage));
+    Put16(4, static_cast<uint16_t>(R.GasVoltage));
+    Put8(6, R.GasCode);
+    Put8(7, R.AlarmCode);
+    Put8(8, R.SwitchOffCode);
+    Put8(10, R.Flags);
+    Put8(12, static_cast<uint8_t>(R.AdcCurrentCode << 4));
+    Put16(13, static_cast<uint16_t>(R.Display));
+    Put16(15, static_cast<uint16_t>(R.DiffVoltage));
+    Put16(17, R.AbsVoltage);
+    Put16(19, R.Battery);
+    Put8(molt2::PacketLength, XorOf(p, 1, molt2::PacketLength - 1));
+    return p;
+}
+
+namespace {
+
+// Clean air with a little drift; now and then a whiff of gas raises the
+// sensor voltage and the reading, and for a while the analyser reports that
+// it is not set up.
+QByteArray Molt2Stream(int Step)
+{
+    Molt2Reading r;
+    const double Gas = Drift(Step, 120, 0.0, 1.0);
+    r.DiffVoltage = static_cast<int16_t>(std::lround(-20 + Gas * 350));
+    r.Display = static_cast<int16_t>(std::lround(Gas * 150));
+    r.AbsVoltage = static_cast<uint16_t>(std::lround(1480 + Gas * 35 + Drift(Step, 17, 0, 4)));
+    r.Battery = static_cast<uint16_t>(std::lround(Drift(Step, 300, 4960, 5040)));
+    r.AdcCurrentCode = static_cast<uint8_t>(4 + Step / 60 % 2);
+    if (Step % 200 >= 180)
+        r.Flags = 0x10;
+    return MakeMolt2Packet(r);
+}
+
+QString Molt2Command(const QByteArray& Payload) { return DescribeByTable(molt2::Commands, Payload); }
+
+} // namespace
+
+} // namespace adapteremu
+
+ADAPTEREMU_DEVICE(MOLT2, &Molt2Stream, &Molt2Command);

@@ -1,0 +1,65 @@
+#include "devices/PIP_KARN7.h"
+
+#include "AdapterFrames.h"
+#include "Devices.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace adapteremu {
+
+int Karn7Value(uint8_t GasCode, double Concentration)
+{
+    const double raw = GasCode == Karn7Reading::Methane ? Concentration * 100.0 : Concentration;
+    return std::clamp(static_cast<int>(std::lround(raw)), 0, 511);
+}
+
+QByteArray MakeKarn7Packet(const Karn7Reading& R)
+{
+    uint8_t flags = static_cast<uint8_t>((R.GasCode & 0x07) << 5);
+    if (R.Threshold2)
+        flags |= 0x10;
+    if (R.Threshold1)
+        flags |= 0x08;
+    uint8_t low = 0;
+    if (R.Faults) {
+        flags |= 0x04;
+        low = *R.Faults;
+    } else {
+        if (R.RangeExceeded)
+            flags |= 0x02;
+        const int v = Karn7Value(R.GasCode, R.Concentration);
+        flags |= static_cast<uint8_t>(v >> 8);
+        low = static_cast<uint8_t>(v & 0xFF);
+    }
+    QByteArray p;
+    p.append(static_cast<char>(DataHeader));
+    p.append(static_cast<char>(flags));
+    p.append(static_cast<char>(low));
+    p.append(static_cast<char>(flags ^ low));
+    return p;
+}
+
+namespace {
+
+// Methane 0.00 .. 2.50 % and back in steps of 0.05 %; the first threshold
+// trips above 2.00 %.
+QByteArray Karn7Stream(int Step)
+{
+    constexpr int Steps = 50;
+    const int s = Step % (2 * Steps);
+    Karn7Reading r;
+    r.GasCode = Karn7Reading::Methane;
+    r.Concentration = (s <= Steps ? s : 2 * Steps - s) * 0.05;
+    r.Threshold1 = r.Concentration > 2.0;
+    return MakeKarn7Packet(r);
+}
+
+// The block takes no device commands.
+QString NoCommands(const QByteArray&) { return {}; }
+
+} // namespace
+
+} // namespace adapteremu
+
+ADAPTEREMU_DEVICE(PIP_KARN7, &Karn7Stream, &NoCommands);
