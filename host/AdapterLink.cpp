@@ -1,5 +1,6 @@
 #include "AdapterLink.h"
 
+#include "AdapterProtocol.h"
 #include "Beep.h"
 #include "MessageBox.h"
 #include "Ticks.h"
@@ -10,21 +11,11 @@ namespace ostan {
 
 namespace {
 
-constexpr uint8_t HeaderInit = 's';
-constexpr uint8_t HeaderEcho = 't';
-constexpr uint8_t HeaderStatus = 'b';
-constexpr uint8_t HeaderDeviceId = '7';
-constexpr uint8_t HeaderData = '_';
+using namespace adapter;
 
 constexpr int TxStart = 251;
 constexpr int TxCheckIndex = 254;
 constexpr int ProgressMax = 10;
-
-constexpr uint8_t StatusNoReception = 0x01;
-constexpr uint8_t StatusShortCircuit = 0x04;
-constexpr uint8_t StatusPower = 0x08;
-constexpr uint8_t StatusSensorBlock = 0x20;
-constexpr uint8_t StatusOverflow = 0x40;
 
 constexpr int PowerLossMinFirmware = 25;
 constexpr uint32_t PowerLossGraceMs = 50;
@@ -144,7 +135,7 @@ bool TAdapterLink::SendPluginPacket(const TDynamicByteArray& Data)
     const int n = Data.Length();
     if (n > MaxPayload)
         return false;
-    Buffer[TxCodeIndex] = 0x01;
+    Buffer[TxCodeIndex] = CmdRelay;
     if (n > 0)
         std::copy_n(Data.Bytes(), n, &Buffer[TxPayloadIndex]);
     return SendAdapterCommand(static_cast<uint8_t>(n), true);
@@ -198,8 +189,8 @@ void TAdapterLink::RxByte(uint8_t B)
     Buffer[static_cast<size_t>(RxCount)] = B;
 
     if (RxCount == 1) {
-        const bool always = B == HeaderStatus || B == HeaderInit || B == HeaderEcho;
-        const bool whenSynced = B == HeaderDeviceId || B == HeaderData;
+        const bool always = B == StatusHeader || B == InitHeader || B == EchoHeader;
+        const bool whenSynced = B == DeviceIdHeader || B == DataHeader;
         if (!(always || (Synced && whenSynced))) {
             RxCount = 0;
             return;
@@ -207,20 +198,20 @@ void TAdapterLink::RxByte(uint8_t B)
     }
 
     const uint8_t header = Buffer[1];
-    if (RxCount == 3 && (header == HeaderInit || header == HeaderEcho)) {
+    if (RxCount == 3 && (header == InitHeader || header == EchoHeader)) {
         RxCount = 0;
         Synced = false;
         if ((Buffer[1] ^ Buffer[2] ^ Buffer[3]) == 0) {
             Synced = true;
             const uint8_t version = Buffer[2];
             if (Host.LogExists())
-                Host.AddLogText(header == HeaderInit ? QStringLiteral("(Init)") : QStringLiteral("(Echo)"), false);
+                Host.AddLogText(header == InitHeader ? QStringLiteral("(Init)") : QStringLiteral("(Echo)"), false);
             AdapterFirmwareVersion = version;
             MarkLinkActive();
         }
         return;
     }
-    if (RxCount == 3 && header == HeaderStatus) {
+    if (RxCount == 3 && header == StatusHeader) {
         RxCount = 0;
         Synced = false;
         if ((Buffer[1] ^ Buffer[2] ^ Buffer[3]) == 0) {
@@ -233,7 +224,7 @@ void TAdapterLink::RxByte(uint8_t B)
         MarkLinkActive();
         return;
     }
-    if (RxCount == 7 && header == HeaderDeviceId) {
+    if (RxCount == 7 && header == DeviceIdHeader) {
         RxCount = 0;
         Synced = false;
         if ((Buffer[2] ^ Buffer[3] ^ Buffer[4] ^ Buffer[5] ^ Buffer[6] ^ Buffer[7]) == 0) {
@@ -245,7 +236,7 @@ void TAdapterLink::RxByte(uint8_t B)
         }
         return;
     }
-    if (header == HeaderData && RxCount >= PacketLength)
+    if (header == DataHeader && RxCount >= PacketLength)
         DataFrameComplete();
 }
 
