@@ -199,6 +199,7 @@ int AdapterEmulator::SendRaw(const QByteArray& Bytes)
 {
     const int n = Pty.Write(Bytes);
     Dropped += static_cast<int>(Bytes.size()) - n;
+    Sent += n;
     return n;
 }
 

@@ -119,6 +119,9 @@ public:
     const QByteArray& RawReceived() const { return Raw; }
     void ClearRecords();
     int BytesDropped() const { return Dropped; }
+    qint64 BytesSent() const { return Sent; }
+    // Bytes sent that the program has not read yet.
+    int BytesUnread() const { return Pty.Unread(); }
 
 signals:
     void CommandReceived(const adapteremu::ReceivedCommand& Cmd);
@@ -157,6 +160,7 @@ private:
     std::vector<ReceivedCommand> Received;
     QByteArray Raw;
     int Dropped = 0;
+    qint64 Sent = 0;
 };
 
 } // namespace adapteremu

@@ -91,6 +91,7 @@ QString EmulatorConsole::HelpText()
         "hangup                       close the terminal (the program reads EIO)\n"
         "resume                       end silence and power loss; reopen after hangup\n"
         "sleep MS                     hold back the following lines\n"
+        "stats                        bytes sent, dropped, and not yet read by the program\n"
         "help | quit");
 }
 
@@ -279,6 +280,11 @@ void EmulatorConsole::Execute(const QString& Line)
         if (t.size() != 1 || !ParseInt(t[0], n) || n < 0)
             return usage("sleep MS");
         Sleep.start(n);
+    } else if (verb == QLatin1String("stats")) {
+        Out(QStringLiteral("stats sent %1 dropped %2 unread %3")
+                .arg(Emu.BytesSent())
+                .arg(Emu.BytesDropped())
+                .arg(Emu.BytesUnread()));
     } else if (verb == QLatin1String("help")) {
         for (const QString& l : HelpText().split(QLatin1Char('\n')))
             Out(QStringLiteral("help ") + l);
