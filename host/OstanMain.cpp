@@ -23,6 +23,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -37,6 +38,9 @@ namespace {
 const QColor Lime(0, 255, 0);
 const QColor Yellow(255, 255, 0);
 const QColor Red(255, 0, 0);
+
+// How long the indicators and the heartbeat may lag behind the link.
+constexpr int LinkViewIntervalMs = 40;
 
 struct ActionDef {
     QAction* TMainForm::*Field;
@@ -145,6 +149,11 @@ TMainForm::TMainForm(QWidget* Parent)
     VaComm1->SetBaudrate(br115200);
     connect(VaComm1, &TVaComm::OnRxChar, this, &TMainForm::VaComm1RxChar);
 
+    LinkViewTimer = new QTimer(this);
+    LinkViewTimer->setSingleShot(true);
+    LinkViewTimer->setInterval(LinkViewIntervalMs);
+    connect(LinkViewTimer, &QTimer::timeout, this, [this] { Guarded([this] { ShowLinkView(); }); });
+
     Images = DrawImageList1();
     CreateActions();
     CreateMenusAndToolBar();
@@ -175,6 +184,7 @@ TMainForm::TMainForm(QWidget* Parent)
     FileOpen1->setEnabled(ExcelAvailable);
     FileSave1->setEnabled(false);
     Link.UpdateLinkState();
+    ShowLinkView();
 }
 
 TMainForm::~TMainForm()
@@ -353,18 +363,31 @@ void TMainForm::CreateAdapterStatus()
 
 void TMainForm::LinkViewChanged()
 {
+    // The link state text and the actions change with the link's state, not
+    // with its frames: they follow at once when they change.
+    if (StatusPanels[2]->text() != Link.StatusPanelText)
+        StatusPanels[2]->setText(Link.StatusPanelText);
+    AdpReset->setEnabled(Link.AdpResetEnabled);
+    KZReset->setEnabled(Link.KZResetEnabled);
+    FirmwareVersion->setEnabled(Link.FirmwareVersionEnabled);
+    if (!LinkViewTimer->isActive())
+        LinkViewTimer->start();
+}
+
+void TMainForm::ShowLinkView()
+{
     for (int i = 0; i < IndicatorCount; ++i) {
-        QLabel* l = IndicatorLabels[i];
         const IndicatorState& s = Link.Indicators[size_t(i)];
+        if (LinkViewShown && ShownIndicators[size_t(i)] == s)
+            continue;
+        ShownIndicators[size_t(i)] = s;
+        QLabel* l = IndicatorLabels[i];
         l->setEnabled(s.Enabled);
         QPalette p = l->palette();
         p.setColor(QPalette::Window, ColorOf(s.Color, palette()));
         l->setPalette(p);
     }
-    StatusPanels[2]->setText(Link.StatusPanelText);
-    AdpReset->setEnabled(Link.AdpResetEnabled);
-    KZReset->setEnabled(Link.KZResetEnabled);
-    FirmwareVersion->setEnabled(Link.FirmwareVersionEnabled);
+    LinkViewShown = true;
     ProgressBar2->setValue(Link.ProgressPosition);
 }
 

@@ -9,6 +9,7 @@
 #include "QtLinkTimer.h"
 
 #include <QMainWindow>
+#include <array>
 #include <exception>
 
 class QAction;
@@ -17,6 +18,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QToolBar;
+class QTimer;
 class QToolButton;
 
 namespace ostan {
@@ -134,8 +136,14 @@ private:
     void CreateStatusBar();
     void CreateAdapterStatus();
     void ShowHelpFor(QObject* Watched);
+    void ShowLinkView();
 
     std::vector<QIcon> Images;
+    // The link changes with every frame; the indicators and the heartbeat
+    // follow at a human pace, and only what changed is set.
+    QTimer* LinkViewTimer = nullptr;
+    std::array<IndicatorState, IndicatorCount> ShownIndicators{};
+    bool LinkViewShown = false;
 };
 
 } // namespace ostan

@@ -15,7 +15,9 @@
 #include <QKeyEvent>
 #include <QCheckBox>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 #include <QRadioButton>
 #include <QTimer>
 #include <QToolButton>
@@ -75,6 +77,28 @@ void WhenModal(std::function<void(QDialog*)> Action)
     });
 }
 
+// Counts the events of some types that reach the watched widgets.
+class TEventCounter : public QObject {
+public:
+    TEventCounter(std::initializer_list<QWidget*> Watched, std::initializer_list<QEvent::Type> Types) : Types(Types)
+    {
+        for (QWidget* w : Watched)
+            w->installEventFilter(this);
+    }
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* E) override
+    {
+        if (std::find(Types.begin(), Types.end(), E->type()) != Types.end())
+            ++Count;
+        return false;
+    }
+
+private:
+    std::vector<QEvent::Type> Types;
+};
+
 } // namespace
 
 using MainFormTest = StoreFixture;
@@ -131,6 +155,34 @@ TEST_F(MainFormTest, EnterPressesTheDeviceChoiceButton)
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(&f, &enter);
     EXPECT_EQ(selected, 1);
+}
+
+TEST_F(MainFormTest, FramesReachTheScreenAtAHumanPace)
+{
+    TMainForm f;
+    f.setEnabled(true);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    f.Link.LinkUp = true;
+    f.Link.UpdateLinkState();
+    QTest::qWait(100);
+    QLabel* dataError = f.IndicatorLabels[Label2];
+    TEventCounter screen({f.ProgressBar2, dataError, f.StatusPanels[2]},
+                         {QEvent::Paint, QEvent::PaletteChange, QEvent::EnabledChange});
+    // A burst of data frames, every other one refused by the panel: no frame
+    // paints or restyles anything by itself.
+    for (int i = 1; i <= 101; ++i) {
+        f.Link.SetIndicator(0, (i + 1) % 2, Label2, IndicatorColor::Yellow); // the last one refused
+        f.Link.MarkLinkActive();
+    }
+    EXPECT_EQ(screen.Count, 0);
+    // The screen catches up with the last state within a glance.
+    QTest::qWait(150);
+    EXPECT_LE(screen.Count, 6);
+    EXPECT_EQ(f.ProgressBar2->value(), f.Link.ProgressPosition);
+    EXPECT_TRUE(dataError->isEnabled());
+    EXPECT_EQ(dataError->palette().color(QPalette::Window), QColor(255, 255, 0));
+    EXPECT_EQ(f.StatusPanels[2]->text(), "COM0");
 }
 
 TEST_F(MainFormTest, SoundActionSwitchesItsImage)
