@@ -8,6 +8,7 @@
 #include "MainImages.h"
 #include "MessageBox.h"
 #include "Options.h"
+#include "Startup.h"
 #include "VaComm.h"
 
 #include <QAction>
@@ -493,6 +494,12 @@ void TMainForm::SelectPluginExecute()
 
 void TMainForm::closeEvent(QCloseEvent* E)
 {
+    // Closing is impossible while the window is disabled (the start-up, an
+    // adapter operation); the system's request to end is honoured.
+    if (!isEnabled() && !EndRequested()) {
+        E->ignore();
+        return;
+    }
     // FormCloseQuery: never refuses.
     Guarded([this] {
         UnloadPlugin();

@@ -1,5 +1,6 @@
 // The main window without an adapter: initial state, the sound action, the
 // settings dialog's paths and the shutdown order.
+#include "Debug.h"
 #include "DeviceChooseDlg.h"
 #include "Guard.h"
 #include "VaComm.h"
@@ -9,6 +10,7 @@
 #include "OstanMain.h"
 #include "Registry.h"
 #include "TempStore.h"
+#include "Startup.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,6 +23,7 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QToolButton>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace ostan;
@@ -308,6 +311,56 @@ TEST_F(MainFormTest, ClosingWritesTheLiveSettings)
     EXPECT_EQ(Stored("Sound"), 1);
     EXPECT_EQ(Stored("AutoSelectPlugin"), 1);
     EXPECT_EQ(Stored("BLSPinCount"), 5);
+}
+
+TEST_F(MainFormTest, ClosingIsRefusedWhileTheWindowIsDisabled)
+{
+    StoreSettings(3, 12, 0, 1, 5);
+    TMainForm f; // disabled, as the start-up creates it
+    f.DeviceChooseDialog = new TDeviceChooseDialog(&f);
+    f.OptionsDlg = new TOptionsDlg(&f);
+    f.ApplyOptions();
+    f.show();
+    f.SoundOnOff->trigger();
+    EXPECT_FALSE(f.close());
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(Stored("Sound"), 0);
+    f.setEnabled(true); // the start-up has finished
+    EXPECT_TRUE(f.close());
+    EXPECT_EQ(Stored("Sound"), 1);
+}
+
+TEST_F(MainFormTest, TerminationSignalEndsTheProgramFromAModalBox)
+{
+    StoreSettings(3, 12, 0, 1, 5);
+    TMainForm f;
+    Equip(f);
+    f.DebugForm = new TDebugForm;
+    f.show();
+    f.DebugForm->show(); // a window that only hides when closed
+    f.SoundOnOff->trigger(); // on: written when the program ends
+    WatchEndRequests();
+    MessageBoxHandler recorder = SetMessageBoxHandler({}); // real modal boxes
+    bool boxOpen = false;
+    bool boxReturned = false;
+    QTimer::singleShot(0, [&] {
+        // An operation's box: the window is disabled meanwhile.
+        f.setEnabled(false);
+        ShowMessageBox(MsgType::Plain, QStringLiteral("Версия прошивки адаптера: 27"));
+        boxReturned = true;
+    });
+    QTimer::singleShot(200, [&] {
+        boxOpen = QApplication::activeModalWidget() != nullptr;
+        std::raise(SIGTERM);
+    });
+    QTimer::singleShot(3000, [] { QCoreApplication::exit(99); }); // the program ran on
+    const int rc = QApplication::exec();
+    SetMessageBoxHandler(std::move(recorder));
+    SetEndRequested(false);
+    EXPECT_TRUE(boxOpen);
+    EXPECT_EQ(rc, 0);
+    EXPECT_TRUE(boxReturned);
+    EXPECT_EQ(Stored("Sound"), 1);
 }
 
 TEST(MainFormHelp, F1OpensTheFocusedItemsContext)

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <QLabel>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -221,6 +222,36 @@ TEST_F(MainLinkTest, RestartAndAutoSwitchFollowTheFirmwareThresholds)
     ProcessMessages();
     EXPECT_TRUE(emu.RawReceived().isEmpty());
     EXPECT_TRUE(Boxes.Boxes.empty());
+}
+
+TEST_F(MainLinkTest, TerminationSignalDuringTheStartUpClosesItsDialogAndEnds)
+{
+    AddEmulator(7, 115200); // maps itself into the empty store: the settings dialog opens at the end
+    WatchEndRequests();
+    bool dialogSeen = false;
+    auto check = std::make_shared<std::function<void()>>();
+    *check = [&, check] {
+        if (qobject_cast<TOptionsDlg*>(QApplication::activeModalWidget())) {
+            dialogSeen = true;
+            std::raise(SIGTERM);
+            return;
+        }
+        QTimer::singleShot(20, *check);
+    };
+    QTimer::singleShot(0, *check);
+    QTimer watchdog; // the dialog stayed: no one would close it
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            d->reject();
+    });
+    watchdog.start(8000);
+    Form.reset(ostan::StartUp());
+    const bool closedByTheRequest = watchdog.isActive();
+    SetEndRequested(false);
+    EXPECT_TRUE(dialogSeen);
+    EXPECT_TRUE(closedByTheRequest);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(MainLinkTest, FirstStartShowsTheReadErrorThenSearchesThenOpensTheSettings)
