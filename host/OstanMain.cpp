@@ -3,6 +3,7 @@
 #include "About.h"
 #include "Debug.h"
 #include "DeviceChooseDlg.h"
+#include "EditActions.h"
 #include "Guard.h"
 #include "Help.h"
 #include "MainImages.h"
@@ -240,14 +241,7 @@ void TMainForm::CreateActions()
     bind(AboutBox1, &TMainForm::AboutBox1Execute);
     bind(SelectPlugin, &TMainForm::SelectPluginExecute);
 
-    // The standard clipboard actions work on the focused edit and follow its state.
-    auto edit = [](const char* slot) {
-        if (QWidget* w = QApplication::focusWidget())
-            QMetaObject::invokeMethod(w, slot);
-    };
-    connect(EditCut1, &QAction::triggered, this, [edit] { edit("cut"); });
-    connect(EditCopy1, &QAction::triggered, this, [edit] { edit("copy"); });
-    connect(EditPaste1, &QAction::triggered, this, [edit] { edit("paste"); });
+    EditActions = new TEditActions(EditCut1, EditCopy1, EditPaste1, this);
 }
 
 void TMainForm::CreateMenusAndToolBar()
@@ -271,6 +265,7 @@ void TMainForm::CreateMenusAndToolBar()
                 menu->addSeparator();
         }
         menu->installEventFilter(this);
+        connect(menu, &QMenu::aboutToShow, EditActions, &TEditActions::Update);
     }
 
     ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
@@ -568,6 +563,8 @@ void TMainForm::ShowHelpFor(QObject* Watched)
 
 bool TMainForm::eventFilter(QObject* Watched, QEvent* E)
 {
+    if (E->type() == QEvent::ShortcutOverride)
+        EditActions->Update(); // a shortcut is matched against the actions' states next
     if (E->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(E)->key() == Qt::Key_F1 &&
         (Watched->isWidgetType() || qobject_cast<QMenu*>(Watched))) {
         ShowHelpFor(Watched);

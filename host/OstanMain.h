@@ -27,6 +27,7 @@ class TVaComm;
 class TOptionsDlg;
 class TDeviceChooseDialog;
 class TDebugForm;
+class TEditActions;
 
 class TMainForm : public QMainWindow, public ILinkHost {
     Q_OBJECT
@@ -141,6 +142,7 @@ private:
     std::vector<QIcon> Images;
     // The link changes with every frame; the indicators and the heartbeat
     // follow at a human pace, and only what changed is set.
+    TEditActions* EditActions = nullptr;
     QTimer* LinkViewTimer = nullptr;
     std::array<IndicatorState, IndicatorCount> ShownIndicators{};
     bool LinkViewShown = false;

@@ -5,6 +5,9 @@
 #include "Guard.h"
 #include "VaComm.h"
 #include "Help.h"
+#include "NumControlsSupport.h"
+#include "NumEdit.h"
+#include "NumSpin.h"
 #include "MessageBox.h"
 #include "Options.h"
 #include "OstanMain.h"
@@ -16,6 +19,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QLineEdit>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -121,7 +126,7 @@ TEST_F(MainFormTest, InitialStateMatchesTheActionTable)
     const Row rows[] = {
         {f.FileSave1, "&Сохранить", "Ctrl+S", 8, 30, false, false},
         {f.FileExit1, "В&ыход", "", -1, 0, false, true},
-        {f.EditCut1, "&Вырезать", "Ctrl+X", 0, 17, false, true},
+        {f.EditCut1, "&Вырезать", "Ctrl+X", 0, 17, false, false}, // no edit has the focus
         {f.AutoDetectDevice, "&Поиск адаптера", "", 12, 15, true, true},
         {f.AdpReset, "&Сброс адаптера", "", 18, 11, true, false},
         {f.KZReset, "Сброс &КЗ", "", -1, 19, false, false},
@@ -186,6 +191,80 @@ TEST_F(MainFormTest, FramesReachTheScreenAtAHumanPace)
     EXPECT_TRUE(dataError->isEnabled());
     EXPECT_EQ(dataError->palette().color(QPalette::Window), QColor(255, 255, 0));
     EXPECT_EQ(f.StatusPanels[2]->text(), "COM0");
+}
+
+// The clipboard actions work on the focused edit by its own rules and follow
+// its state; Ctrl+X and Ctrl+V reach them where the edit leaves the keys.
+TEST_F(MainFormTest, EditActionsFollowTheFocusedEdit)
+{
+    test::FixedSeparators separators;
+    TMainForm f;
+    f.setEnabled(true);
+    auto* plain = new QLineEdit(QStringLiteral("1.25"), f.PlugInPlaceholder);
+    plain->setReadOnly(true);
+    auto* number = new TNumEdit(f.PlugInPlaceholder);
+    number->SetDecimals(-1);
+    number->SetValue(12);
+    auto* spin = new TNumSpin(f.PlugInPlaceholder);
+    spin->SetValue(34);
+    spin->SetEditorEnabled(false);
+    auto* twin = new TNumEdit(f.PlugInPlaceholder); // the control's own paste, for comparison
+    twin->SetDecimals(-1);
+    twin->SetValue(12);
+    f.show();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    QClipboard* clipboard = QGuiApplication::clipboard();
+
+    struct Case { QLineEdit* edit; const char* name; bool cut; bool copy; bool paste; };
+    const Case cases[] = {
+        {plain, "read-only field", false, true, false},
+        {number, "numeric edit", true, true, true},
+        {spin, "spin without editor", false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        clipboard->setText(QStringLiteral("5x6"));
+        c.edit->setFocus();
+        c.edit->selectAll();
+        QApplication::processEvents();
+        EXPECT_EQ(f.EditCut1->isEnabled(), c.cut);
+        EXPECT_EQ(f.EditCopy1->isEnabled(), c.copy);
+        EXPECT_EQ(f.EditPaste1->isEnabled(), c.paste);
+        const QString before = c.edit->text();
+        if (!c.paste) {
+            // Cut and Paste leave a field that may not change as it is,
+            // from the menu and from the keys alike.
+            f.EditCut1->trigger();
+            f.EditPaste1->trigger();
+            QTest::keyClick(c.edit, Qt::Key_X, Qt::ControlModifier);
+            QTest::keyClick(c.edit, Qt::Key_V, Qt::ControlModifier);
+            EXPECT_EQ(c.edit->text(), before);
+        }
+        f.EditCopy1->trigger();
+        EXPECT_EQ(clipboard->text(), before);
+    }
+
+    // "5x6" pasted into the numeric edit passes its key rules, as its own
+    // paste does: the letter is refused.
+    clipboard->setText(QStringLiteral("5x6"));
+    number->setFocus();
+    number->selectAll();
+    QApplication::processEvents();
+    f.EditPaste1->trigger();
+    twin->selectAll();
+    twin->PasteFromClipboard();
+    EXPECT_EQ(number->text(), twin->text());
+    EXPECT_FALSE(number->text().contains(u'x'));
+
+    // Nothing selected: nothing to cut or copy.
+    number->deselect();
+    QApplication::processEvents();
+    EXPECT_FALSE(f.EditCut1->isEnabled());
+    EXPECT_FALSE(f.EditCopy1->isEnabled());
+    clipboard->clear();
+    QApplication::processEvents();
+    EXPECT_FALSE(f.EditPaste1->isEnabled());
 }
 
 TEST_F(MainFormTest, SoundActionSwitchesItsImage)
