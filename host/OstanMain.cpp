@@ -527,9 +527,14 @@ void TMainForm::AppException(std::exception_ptr E)
 
 void TMainForm::keyPressEvent(QKeyEvent* E)
 {
-    // Enter that no control took presses the default button.
+    // Enter that no control took: a focused push button takes it, as the
+    // standard dialog keys do; otherwise it presses the default button.
     if ((E->key() == Qt::Key_Return || E->key() == Qt::Key_Enter) && E->modifiers() == Qt::NoModifier) {
-        DevChooseBut->click();
+        auto* Focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        if (Focused && Focused->window() == this && Focused->isEnabled())
+            Focused->click();
+        else
+            DevChooseBut->click();
         return;
     }
     QMainWindow::keyPressEvent(E);

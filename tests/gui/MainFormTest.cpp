@@ -165,6 +165,25 @@ TEST_F(MainFormTest, EnterPressesTheDeviceChoiceButton)
     EXPECT_EQ(selected, 1);
 }
 
+TEST_F(MainFormTest, EnterOnAFocusedButtonPressesThatButton)
+{
+    TMainForm f;
+    f.setEnabled(true);
+    auto* restart = new QPushButton(QStringLiteral("Перезапуск"), f.PlugInPlaceholder);
+    f.show();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    int selected = 0;
+    int restarted = 0;
+    QObject::connect(f.SelectPlugin, &QAction::triggered, [&] { ++selected; });
+    QObject::connect(restart, &QPushButton::clicked, [&] { ++restarted; });
+    restart->setFocus();
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter})
+        QTest::keyClick(restart, key);
+    EXPECT_EQ(restarted, 2);
+    EXPECT_EQ(selected, 0);
+}
+
 TEST_F(MainFormTest, FramesReachTheScreenAtAHumanPace)
 {
     TMainForm f;
