@@ -286,6 +286,16 @@ void TAdapterLink::MarkLinkActive()
     }
 }
 
+void TAdapterLink::PortHungUp()
+{
+    Timer.SetEnabled(false);
+    RxCount = 0;
+    Synced = false;
+    NoActivity = false;
+    LinkUp = false;
+    UpdateLinkState();
+}
+
 void TAdapterLink::DeviceActiveTimerTimer()
 {
     if (NoActivity) {

@@ -97,6 +97,9 @@ public:
     // handled yet and passes on.
     void VaComm1RxChar();
 
+    // The port hung up (the adapter pulled out): the link is down at once,
+    // so nothing is written to the closed port.
+    void PortHungUp();
     void MarkLinkActive();
     void DeviceActiveTimerTimer();
     void UpdateLinkState();

@@ -150,6 +150,7 @@ TMainForm::TMainForm(QWidget* Parent)
     VaComm1->setObjectName(QStringLiteral("VaComm1"));
     VaComm1->SetBaudrate(br115200);
     connect(VaComm1, &TVaComm::OnRxChar, this, &TMainForm::VaComm1RxChar);
+    connect(VaComm1, &TVaComm::OnHangUp, this, [this] { Guarded([this] { Link.PortHungUp(); }); });
 
     LinkViewTimer = new QTimer(this);
     LinkViewTimer->setSingleShot(true);

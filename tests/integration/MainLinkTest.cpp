@@ -1,6 +1,7 @@
 // The main window's adapter operations against the emulator on a
 // pseudo-terminal, in one process and on one thread, as in the program.
 #include "AdapterEmulator.h"
+#include "BackInterface.h"
 #include "Debug.h"
 #include "DeviceChooseDlg.h"
 #include "MessageBox.h"
@@ -222,6 +223,33 @@ TEST_F(MainLinkTest, RestartAndAutoSwitchFollowTheFirmwareThresholds)
     ProcessMessages();
     EXPECT_TRUE(emu.RawReceived().isEmpty());
     EXPECT_TRUE(Boxes.Boxes.empty());
+}
+
+TEST_F(MainLinkTest, HangUpTakesTheLinkDownAtOnceAndTheSearchFindsTheAdapterAgain)
+{
+    AdapterEmulator& emu = AddEmulator(7, 115200);
+    StoreSettings(7, 13);
+    TMainForm::Wait.SupervisionMs = 10000; // only the hang-up can take the link down here
+    TMainForm& f = StartUp();
+    ASSERT_TRUE(f.Link.LinkUp);
+    // A panel's timer asks the adapter to keep its automatic switching off.
+    QTimer panelTimer;
+    QObject::connect(&panelTimer, &QTimer::timeout, [] { OstanBackSink()->DisableAutoSwitch(); });
+    panelTimer.start(20);
+
+    emu.Hangup(); // the USB adapter pulled out
+    EXPECT_TRUE(PumpUntil([&] { return !f.Link.LinkUp; }, 1000));
+    PumpUntil([] { return false; }, 200); // the panel's timer goes on meanwhile
+    EXPECT_EQ(f.StatusPanels[2]->text(), "Нет связи");
+    EXPECT_FALSE(f.AdpReset->isEnabled());
+    EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join("|").toStdString();
+    panelTimer.stop();
+
+    QString why;
+    ASSERT_TRUE(emu.Resume(&why)) << why.toStdString(); // plugged in again
+    f.AutoDetectDevice->trigger();
+    EXPECT_TRUE(f.Link.LinkUp);
+    EXPECT_EQ(f.VaComm1->PortNum(), 7);
 }
 
 TEST_F(MainLinkTest, TerminationSignalDuringTheStartUpClosesItsDialogAndEnds)
