@@ -27,17 +27,7 @@ cleanup() {
 trap cleanup EXIT
 
 reg=$work/registry.reg
-cat >"$reg" <<'REG'
-Windows Registry Editor Version 5.00
-
-[HKEY_LOCAL_MACHINE\SOFTWARE\Vantrel\Ostan\Settings]
-"Port"=dword:00000007
-"PortSpeed"=dword:0000000d
-"Sound"=dword:00000000
-"AutoSelectPlugin"=dword:00000000
-"BLSPinCount"=dword:00000004
-REG
-
+bash "$(dirname "$0")/emulator-store.sh" 0 >"$reg"
 # The emulator takes control lines from a FIFO held open here, and every line
 # it prints gets the time it arrived.
 mkfifo "$work/control"
