@@ -6,7 +6,8 @@
 # (60). Prints the program's share of one core, the bytes written against the
 # bytes the program read, and the period of the panel's 500 ms timer as its
 # command reaches the wire. OSTAN_BENCH_PROGRAM runs another build of ostan
-# (its Plugins folder beside it) against this build's emulator.
+# (its Plugins folder beside it) against this build's emulator;
+# OSTAN_BENCH_SCREENSHOT=FILE.png keeps the screen as the stream ends.
 set -euo pipefail
 build=${1:-build}
 seconds=${OSTAN_BENCH_SECONDS:-60}
@@ -96,6 +97,9 @@ cpu0=$(cpu_ticks)
 sleep "$seconds"
 cpu1=$(cpu_ticks)
 t1=$EPOCHREALTIME
+if [ -n "${OSTAN_BENCH_SCREENSHOT:-}" ]; then
+  import -window root "$OSTAN_BENCH_SCREENSHOT"
+fi
 echo "stream off" >&3
 sleep 0.5
 read -r sent1 dropped1 unread1 < <(stats)
