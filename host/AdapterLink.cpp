@@ -17,7 +17,9 @@ constexpr int TxStart = 251;
 constexpr int TxCheckIndex = 254;
 constexpr int ProgressMax = 10;
 
+constexpr int RestartMinFirmware = 9;
 constexpr int PowerLossMinFirmware = 25;
+constexpr int AutoSwitchMinFirmware = 26;
 constexpr uint32_t PowerLossGraceMs = 50;
 
 const QString& TextNotActive()
@@ -139,6 +141,62 @@ bool TAdapterLink::SendPluginPacket(const TDynamicByteArray& Data)
     if (n > 0)
         std::copy_n(Data.Bytes(), n, &Buffer[TxPayloadIndex]);
     return SendAdapterCommand(static_cast<uint8_t>(n), true);
+}
+
+void TAdapterLink::SendProbe()
+{
+    SendCommand(CmdProbe, false);
+    SendCommand(CmdProbe, false);
+    Timer.Restart();
+    LinkUp = false;
+}
+
+void TAdapterLink::SendReset()
+{
+    ResetIndicators();
+    SendCommand(CmdReset, true);
+    RxCount = 0;
+    AdapterFirmwareVersion = 0;
+}
+
+void TAdapterLink::SendShortCircuitReset()
+{
+    SendCommand(CmdShortCircuitReset, true);
+    KZResetEnabled = false;
+    Host.LinkViewChanged();
+}
+
+void TAdapterLink::SendRestart()
+{
+    if (AdapterFirmwareVersion >= RestartMinFirmware && LinkUp) {
+        SendCommand(CmdRestart, true);
+        RxCount = 0;
+        if (AdapterFirmwareVersion >= AutoSwitchMinFirmware)
+            SendCommand(CmdRestartStep2, true);
+    }
+}
+
+bool TAdapterLink::SendAutoSwitchOff()
+{
+    if (AdapterFirmwareVersion >= AutoSwitchMinFirmware && LinkUp)
+        return SendCommand(CmdAutoSwitchOff, true);
+    return false;
+}
+
+void TAdapterLink::SelectDevice(int Length, uint8_t Code)
+{
+    PacketLength = Length;
+    Buffer[TxCodeIndex] = CmdSelect;
+    Buffer[TxPayloadIndex] = Code;
+    SendAdapterCommand(2, true);
+    PluginSelectTime = GetTickCount();
+}
+
+void TAdapterLink::ForgetAdapter()
+{
+    PacketLength = 3;
+    LinkUp = false;
+    UpdateLinkState();
 }
 
 // ---- receive ----

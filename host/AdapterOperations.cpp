@@ -1,6 +1,5 @@
 #include "AdapterOperations.h"
 
-#include "AdapterProtocol.h"
 #include "MessageBox.h"
 #include "Options.h"
 #include "OstanMain.h"
@@ -11,8 +10,6 @@
 #include <QAction>
 
 namespace ostan {
-
-using namespace adapter;
 
 namespace {
 
@@ -76,10 +73,7 @@ bool TAdapterOperations::ProbeAdapter(int BaudCode)
             return false;
         }
     }
-    Form.Link.SendCommand(CmdProbe, false);
-    Form.Link.SendCommand(CmdProbe, false);
-    Form.DeviceActiveTimer.Restart();
-    Form.Link.LinkUp = false;
+    Form.Link.SendProbe();
     const uint32_t wait = BaudCode == br115200 ? uint32_t(Form.DeviceActiveTimer.Interval()) : TMainForm::Wait.ProbeMs;
     PumpUntil([this] { return Form.Link.LinkUp; }, wait);
     return Form.Link.LinkUp;
@@ -121,10 +115,8 @@ void TAdapterOperations::Search()
     TPortScanningForm* result = nullptr;
     std::exception_ptr failure;
     try {
-        Form.Link.PacketLength = 3;
         Form.VaComm1->Close();
-        Form.Link.LinkUp = false;
-        Form.Link.UpdateLinkState();
+        Form.Link.ForgetAdapter();
         ScanPorts();
         result = new TPortScanningForm(&Form);
         if (Form.Link.LinkUp) {
@@ -159,10 +151,7 @@ void TAdapterOperations::Reset()
     std::exception_ptr failure;
     try {
         Form.UnloadPlugin();
-        Form.Link.ResetIndicators();
-        Form.Link.SendCommand(CmdReset, true);
-        Form.Link.RxCount = 0;
-        Form.Link.AdapterFirmwareVersion = 0;
+        Form.Link.SendReset();
         PumpUntil([this] { return Form.Link.AdapterFirmwareVersion != 0; }, TMainForm::Wait.ResetMs);
         if (Form.Link.AdapterFirmwareVersion != 0)
             Form.DeviceActiveTimer.Restart();
@@ -197,9 +186,7 @@ void TAdapterOperations::ConnectOnStart()
 
 void TAdapterOperations::ShortCircuitReset()
 {
-    Form.Link.SendCommand(CmdShortCircuitReset, true);
-    Form.Link.KZResetEnabled = false;
-    Form.KZReset->setEnabled(false);
+    Form.Link.SendShortCircuitReset();
 }
 
 void TAdapterOperations::ShowFirmwareVersion()
@@ -221,19 +208,12 @@ void TAdapterOperations::ShowFirmwareVersion()
 
 void TAdapterOperations::RestartDevice()
 {
-    if (Form.Link.AdapterFirmwareVersion >= 9 && Form.Link.LinkUp) {
-        Form.Link.SendCommand(CmdRestart, true);
-        Form.Link.RxCount = 0;
-        if (Form.Link.AdapterFirmwareVersion >= 26)
-            Form.Link.SendCommand(CmdRestartStep2, true);
-    }
+    Form.Link.SendRestart();
 }
 
 bool TAdapterOperations::SendAutoSwitchOff()
 {
-    if (Form.Link.AdapterFirmwareVersion >= 26 && Form.Link.LinkUp)
-        return Form.Link.SendCommand(CmdAutoSwitchOff, true);
-    return false;
+    return Form.Link.SendAutoSwitchOff();
 }
 
 } // namespace ostan

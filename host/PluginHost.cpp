@@ -1,9 +1,7 @@
 #include "PluginHost.h"
 
-#include "AdapterProtocol.h"
 #include "DeviceChooseDlg.h"
 #include "OstanMain.h"
-#include "Ticks.h"
 
 #include <QAction>
 #include <QFrame>
@@ -89,12 +87,7 @@ void TPluginHost::ActivationSteps(const QString& ModuleName)
     Plugin->ShowPanel();
     if (Current != Plugin)
         return;
-    TAdapterLink& Link = Form.Link;
-    Link.PacketLength = Length;
-    Link.SetFrameBuffer(TAdapterLink::TxCodeIndex, adapter::CmdSelect);
-    Link.SetFrameBuffer(TAdapterLink::TxPayloadIndex, static_cast<uint8_t>(Code & 0xFF));
-    Link.SendAdapterCommand(2, true);
-    Link.PluginSelectTime = GetTickCount();
+    Form.Link.SelectDevice(Length, static_cast<uint8_t>(Code & 0xFF));
     Form.FileSave1->setEnabled(Form.ExcelAvailable);
 }
 
