@@ -7,8 +7,6 @@
 
 #include <QString>
 
-class QAction;
-
 namespace ostan {
 
 class TMainForm;

@@ -140,9 +140,9 @@ private:
     void ShowLinkView();
 
     std::vector<QIcon> Images;
+    TEditActions* EditActions = nullptr;
     // The link changes with every frame; the indicators and the heartbeat
     // follow at a human pace, and only what changed is set.
-    TEditActions* EditActions = nullptr;
     QTimer* LinkViewTimer = nullptr;
     std::array<IndicatorState, IndicatorCount> ShownIndicators{};
     bool LinkViewShown = false;
