@@ -4,6 +4,7 @@
 #include "Debug.h"
 #include "DeviceChooseDlg.h"
 #include "EditActions.h"
+#include "ExcelWork.h"
 #include "Guard.h"
 #include "Help.h"
 #include "MainImages.h"
@@ -183,7 +184,9 @@ TMainForm::TMainForm(QWidget* Parent)
     SetAppExceptionHandler([this](std::exception_ptr e) { AppException(e); });
     SetApplicationHelpFile(QCoreApplication::applicationDirPath() + QStringLiteral("/Ostan.hlp"));
     Link.PacketLength = 3;
-    ExcelAvailable = false;
+    OpenDialog1 = CreateWorkbookDialog(this, false);
+    SaveDialog1 = CreateWorkbookDialog(this, true);
+    ExcelAvailable = IsExcelInstalled();
     FileOpen1->setEnabled(ExcelAvailable);
     FileSave1->setEnabled(false);
     Link.UpdateLinkState();
@@ -241,6 +244,8 @@ void TMainForm::CreateActions()
     bind(DebugMode, &TMainForm::DebugModeExecute);
     bind(AboutBox1, &TMainForm::AboutBox1Execute);
     bind(SelectPlugin, &TMainForm::SelectPluginExecute);
+    bind(FileOpen1, &TMainForm::FileOpen1Execute);
+    bind(FileSave1, &TMainForm::FileSave1Execute);
 
     EditActions = new TEditActions(EditCut1, EditCopy1, EditPaste1, this);
 }
@@ -498,6 +503,7 @@ void TMainForm::closeEvent(QCloseEvent* E)
     }
     // FormCloseQuery: never refuses.
     Guarded([this] {
+        ExcelWork.reset();
         UnloadPlugin();
         StoreOptions();
         if (OptionsDlg)

@@ -13,6 +13,7 @@
 #include <exception>
 
 class QAction;
+class QFileDialog;
 class QFrame;
 class QLabel;
 class QProgressBar;
@@ -28,6 +29,7 @@ class TOptionsDlg;
 class TDeviceChooseDialog;
 class TDebugForm;
 class TEditActions;
+class TExcelWork;
 
 class TMainForm : public QMainWindow, public ILinkHost {
     Q_OBJECT
@@ -73,6 +75,10 @@ public:
     QIcon ImageList1(int Index) const;
 
     bool ExcelAvailable = false;
+    // The workbook kept by the last "&Открыть" (ExcelWork.cpp).
+    std::unique_ptr<TExcelWork> ExcelWork;
+    QFileDialog* OpenDialog1 = nullptr;
+    QFileDialog* SaveDialog1 = nullptr;
 
     // The program's only reference to the active plug-in.
     ComPtr<IOstanPlugin> CurrentPlugin;
@@ -113,6 +119,8 @@ public slots:
     void DebugModeExecute();
     void AboutBox1Execute();
     void SelectPluginExecute();
+    void FileOpen1Execute();
+    void FileSave1Execute();
     void VaComm1RxChar(int Count);
 
 protected:

@@ -1,5 +1,6 @@
 #include "TermSignal.h"
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <csignal>
 #include <fcntl.h>
@@ -23,7 +24,7 @@ void WatchTerminationSignals(std::function<void()> OnRequest)
         if (::pipe2(Pipe, O_CLOEXEC | O_NONBLOCK) != 0)
             return;
     }
-    auto* notifier = new QSocketNotifier(Pipe[0], QSocketNotifier::Read);
+    auto* notifier = new QSocketNotifier(Pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [OnRequest] {
         char buf[16];
         while (::read(Pipe[0], buf, sizeof buf) > 0) {

@@ -5,6 +5,7 @@
 #include "OstanApplication.h"
 #include "OstanMain.h"
 #include "Startup.h"
+#include "WorkbookApplication.h"
 
 #include <cstdio>
 
@@ -23,6 +24,13 @@ int main(int argc, char** argv)
     } catch (const std::exception& e) {
         ShowMessageBox(MsgType::Error, QString::fromUtf8(e.what()));
         return 1;
+    }
+
+    // The workbook engine's class, so that the file actions find it.
+    try {
+        RegisterWorkbookClass(ProgramFileName());
+    } catch (const std::exception&) {
+        // Without it the file actions stay disabled.
     }
 
     WatchEndRequests();

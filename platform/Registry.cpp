@@ -1,5 +1,7 @@
 #include "Registry.h"
 
+#include "AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -376,15 +378,6 @@ FileData ReadFile(const QString& Path)
 
 QString FolderOf(const QString& Path) { return QFileInfo(Path).absolutePath(); }
 
-void SyncFolder(const QString& Folder)
-{
-    const int fd = ::open(Native(Folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 bool WritableFor(const QString& Path)
 {
     const QByteArray forced = qgetenv("OSTAN_REGISTRY_READONLY");
@@ -486,49 +479,11 @@ Store LoadStore(const QString& Path, bool Locked)
 
 void WriteAtomically(const QString& Path, const QByteArray& Bytes)
 {
-    const QByteArray target = Native(Path);
-    const QByteArray temp = target + ".tmp." + QByteArray::number(::getpid());
-    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        Raise(QStringLiteral("Не удалось записать файл настроек %1: %2").arg(Path, ErrorText(errno)));
-    auto fail = [&](int Error) {
-        ::close(fd);
-        ::unlink(temp.constData());
-        Raise(QStringLiteral("Не удалось записать файл настроек %1: %2").arg(Path, ErrorText(Error)));
-    };
-    struct stat old;
-    if (::stat(target.constData(), &old) == 0)
-        ::fchmod(fd, old.st_mode & 07777);
-
-    qsizetype done = 0;
-    while (done < Bytes.size()) {
-        qsizetype chunk = Bytes.size() - done;
-        if (WriteFailAfter() >= 0) {
-            chunk = std::min<qsizetype>(chunk, WriteFailAfter() - done);
-            if (chunk <= 0)
-                fail(ENOSPC);
-        }
-        const ssize_t n = ::write(fd, Bytes.constData() + done, chunk);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            fail(n < 0 ? errno : EIO);
-        done += n;
+    try {
+        WriteFileAtomically(Path, Bytes, WriteFailAfter());
+    } catch (const EAtomicWriteError& E) {
+        Raise(QStringLiteral("Не удалось записать файл настроек %1: %2").arg(Path, E.Reason()));
     }
-    if (::fsync(fd) != 0)
-        fail(errno);
-    if (::close(fd) != 0) {
-        const int e = errno;
-        ::unlink(temp.constData());
-        Raise(QStringLiteral("Не удалось записать файл настроек %1: %2").arg(Path, ErrorText(e)));
-    }
-    if (::rename(temp.constData(), target.constData()) != 0) {
-        const int e = errno;
-        ::unlink(temp.constData());
-        Raise(QStringLiteral("Не удалось записать файл настроек %1: %2").arg(Path, ErrorText(e)));
-    }
-    // The new file is in place; syncing the folder makes the rename durable.
-    SyncFolder(FolderOf(Path));
 }
 
 // One write: lock, re-read, change, replace. Change returns false when it

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need. Idempotent: asks apt
+# Installs the Debian packages the build and the tests need (the two
+# independent workbook readers among them). Idempotent: asks apt
 # only for what is missing, and runs apt-get update only then.
 set -euo pipefail
 
@@ -9,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libjpeg62-turbo-dev libzip-dev libpugixml-dev libasound2-dev
   xvfb xauth fonts-dejavu-core
+  python3-openpyxl libreoffice-calc-nogui
 )
 # `bootstrap.sh fuzz`: also the compiler and runtimes of `make fuzz`.
 if [ "${1:-}" = fuzz ]; then

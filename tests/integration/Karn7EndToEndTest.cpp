@@ -11,6 +11,7 @@
 #include "Options.h"
 #include "OstanMain.h"
 #include "PortScanning.h"
+#include "ProgramStart.h"
 #include "Registry.h"
 #include "Ticks.h"
 
@@ -34,25 +35,7 @@ QByteArray Hex(const char* Text) { return QByteArray::fromHex(QByteArray(Text).r
 TEST(Karn7EndToEnd, ChosenInTheDialogShowsTheAdaptersPackets)
 {
     ostan::test::TTempStore store;
-    // Everything changed for the test is put back however it ends.
-    struct Restore {
-        TMainForm::Timings Wait = TMainForm::Wait;
-        int Close = TPortScanningForm::CloseIntervalMs;
-        ~Restore()
-        {
-            StopOstanBackServer();
-            TMainForm::Wait = Wait;
-            TPortScanningForm::CloseIntervalMs = Close;
-            SetSystemSerialDevicesForTest({});
-            ResetSeparatorsForTest();
-        }
-    } restore;
-    SetSeparatorsForTest(QLatin1Char('.'), QLatin1Char(','));
-    SetSystemSerialDevicesForTest([] { return QStringList(); });
-    TMainForm::Wait.ProbeMs = 60;
-    TMainForm::Wait.ResetMs = 400;
-    TMainForm::Wait.SupervisionMs = 10000; // the link stays up however slow the machine
-    TPortScanningForm::CloseIntervalMs = 10;
+    ostan::test::TQuickStart quick;
     ASSERT_FALSE(StartOstanBackServer({ProgramFileName()}));
     MessageBoxRecorder boxes;
 
@@ -62,25 +45,10 @@ TEST(Karn7EndToEnd, ChosenInTheDialogShowsTheAdaptersPackets)
     AdapterEmulator emu(cfg);
     QString err;
     ASSERT_TRUE(emu.Start(&err)) << err.toStdString();
-    {
-        TRegistry r;
-        ASSERT_TRUE(r.OpenKey(TOptionsDlg::SettingsKey, true));
-        r.WriteInteger("Port", 7);
-        r.WriteInteger("PortSpeed", 13);
-        r.WriteInteger("Sound", 0);
-        r.WriteInteger("AutoSelectPlugin", 0);
-        r.WriteInteger("BLSPinCount", 4);
-    }
+    ostan::test::StoreLinkSettings(7);
     {
         TMainForm f;
-        f.DebugForm = new TDebugForm;
-        f.DeviceChooseDialog = new TDeviceChooseDialog(&f, QStringLiteral(PROGRAM_DIR));
-        f.OptionsDlg = new TOptionsDlg(&f);
-        f.ApplyOptions();
-        f.show();
-        f.ConnectOnStart();
-        f.setEnabled(true);
-        ASSERT_TRUE(f.Link.LinkUp);
+        ostan::test::StartMainForm(f, QStringLiteral(PROGRAM_DIR));
         emu.ClearRecords();
 
         // The user clicks the entry and OK.

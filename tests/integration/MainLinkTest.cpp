@@ -258,13 +258,15 @@ TEST_F(MainLinkTest, TerminationSignalDuringTheStartUpClosesItsDialogAndEnds)
     WatchEndRequests();
     bool dialogSeen = false;
     auto check = std::make_shared<std::function<void()>>();
-    *check = [&, check] {
+    // The copies the timers hold reach the check only while the test runs.
+    *check = [&, weak = std::weak_ptr(check)] {
         if (qobject_cast<TOptionsDlg*>(QApplication::activeModalWidget())) {
             dialogSeen = true;
             std::raise(SIGTERM);
             return;
         }
-        QTimer::singleShot(20, *check);
+        if (auto again = weak.lock())
+            QTimer::singleShot(20, *again);
     };
     QTimer::singleShot(0, *check);
     QTimer watchdog; // the dialog stayed: no one would close it
@@ -289,7 +291,8 @@ TEST_F(MainLinkTest, FirstStartShowsTheReadErrorThenSearchesThenOpensTheSettings
     QTimer::singleShot(0, [] {}); // keep the loop primed
     Boxes.OnShow = [](const MessageBoxRequest&) {};
     auto check = std::make_shared<std::function<void()>>();
-    *check = [&, check] {
+    // The copies the timers hold reach the check only while the test runs.
+    *check = [&, weak = std::weak_ptr(check)] {
         if (auto* d = qobject_cast<TOptionsDlg*>(QApplication::activeModalWidget())) {
             dialogSeen = true;
             // The search and the reset have run by now.
@@ -298,7 +301,8 @@ TEST_F(MainLinkTest, FirstStartShowsTheReadErrorThenSearchesThenOpensTheSettings
             d->reject();
             return;
         }
-        QTimer::singleShot(20, *check);
+        if (auto again = weak.lock())
+            QTimer::singleShot(20, *again);
     };
     QTimer::singleShot(0, *check);
     Form.reset(ostan::StartUp());

@@ -1,0 +1,31 @@
+#pragma once
+// Replacing a file so that a crash, a full disk or a failed write leaves the
+// old one whole: a temporary file beside it, fsync, rename, fsync of the folder.
+#include "PlatformApi.h"
+
+#include <QByteArray>
+#include <QString>
+#include <stdexcept>
+
+namespace ostan {
+
+// Carries the system's reason (strerror text) for the failed step.
+class OSTAN_PLATFORM_API EAtomicWriteError : public std::runtime_error {
+public:
+    EAtomicWriteError(const QString& Reason, int Error);
+    QString Reason() const { return QString::fromUtf8(what()); }
+    int Error; // errno
+};
+
+// Writes Bytes to Path through "<Path>.tmp.<pid>". The new file keeps the
+// permission bits of the one it replaces. On failure the temporary file is
+// removed, Path is untouched, and EAtomicWriteError is raised.
+// FailAfterBytes >= 0 makes the write fail with "no space" after that many
+// bytes, as a full disk would (a test hook of the callers).
+OSTAN_PLATFORM_API void WriteFileAtomically(const QString& Path, const QByteArray& Bytes,
+                                            long long FailAfterBytes = -1);
+
+// fsync of a folder, so that a rename inside it is durable.
+OSTAN_PLATFORM_API void SyncFolder(const QString& Folder);
+
+} // namespace ostan

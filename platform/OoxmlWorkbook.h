@@ -1,0 +1,69 @@
+#pragma once
+// An Office Open XML workbook held in memory: its active worksheet's cells
+// read and written, the package written back with every part it did not
+// change copied through byte for byte (other sheets, charts, styles,
+// document properties).
+//
+// Rows and columns count from 1. Every failure raises EWorkbookError with a
+// readable Russian message; a workbook that could not be read as a whole is
+// never handed out, so nothing is ever written from a half-read file.
+#include "PlatformApi.h"
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+#include <stdexcept>
+
+namespace ostan {
+
+class OSTAN_PLATFORM_API EWorkbookError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+    explicit EWorkbookError(const QString& Message) : std::runtime_error(Message.toStdString()) {}
+};
+
+// The notation a cell value is read in: the text of a number as the program
+// writes it (with the program's decimal separator), the date and time as
+// "dd.MM.yyyy H:mm:ss". Anything else is text.
+enum class TCellKind { Number, DateTime, Text };
+
+class OSTAN_PLATFORM_API TOoxmlWorkbook {
+public:
+    ~TOoxmlWorkbook();
+    TOoxmlWorkbook(const TOoxmlWorkbook&) = delete;
+    TOoxmlWorkbook& operator=(const TOoxmlWorkbook&) = delete;
+
+    // The package's bytes, read whole and checked (zip structure, checksums,
+    // the workbook, its active worksheet, shared strings and styles).
+    static std::unique_ptr<TOoxmlWorkbook> FromBytes(const QByteArray& Bytes);
+    // A new workbook with a single empty worksheet.
+    static std::unique_ptr<TOoxmlWorkbook> NewWorkbook();
+
+    QString SheetName() const;
+    // Raises for a name a spreadsheet refuses: empty, longer than 31
+    // characters, or holding one of [ ] : * ? / \.
+    void SetSheetName(const QString& Name);
+
+    // The cell's content as the formula bar shows it: "" when empty, the
+    // formula with its "=", otherwise the stored value's text.
+    QString CellText(int Row, int Column) const;
+    // Stores Text the way a spreadsheet takes typed text (see TCellKind);
+    // an empty text empties the cell.
+    void SetCellValue(int Row, int Column, const QString& Text);
+    // The table format of a range: every column wide enough for its texts
+    // (never narrowed) and the first row bold.
+    void AutoFormat(int Row1, int Column1, int Row2, int Column2);
+
+    // The whole package with the changes.
+    QByteArray ToBytes() const;
+
+    static TCellKind KindOf(const QString& Text);
+
+    struct TData;
+
+private:
+    TOoxmlWorkbook();
+    std::unique_ptr<TData> D;
+};
+
+} // namespace ostan

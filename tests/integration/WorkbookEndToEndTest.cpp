@@ -1,0 +1,170 @@
+// The whole road of the workbook export with the real KARN-7 library: the
+// device chosen, the adapter's packets on the panel, File > Save with a name
+// typed into the save dialog, the rows in the file; File > Open handing the
+// workbook on and reporting a damaged one.
+#include "AdapterEmulator.h"
+#include "BackInterface.h"
+#include "Debug.h"
+#include "DeviceChooseDlg.h"
+#include "MessageBox.h"
+#include "NumberSeparators.h"
+#include "OoxmlApplication.h"
+#include "Options.h"
+#include "OstanMain.h"
+#include "PortScanning.h"
+#include "ProgramStart.h"
+#include "Registry.h"
+#include "Ticks.h"
+#include "WorkbookSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gmock/gmock.h>
+
+using namespace ostan;
+using namespace ostan::test;
+using adapteremu::AdapterEmulator;
+using ::testing::ElementsAre;
+
+namespace {
+
+// Answers the file dialog the next action opens: Name typed into its name
+// field (none: the name the dialog kept), then Enter. Returns whether a
+// dialog came.
+bool AnswerFileDialog(QAction* Action, const QString& Folder, const QString& Name)
+{
+    bool Seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        Seen = true;
+        d->setDirectory(Folder);
+        auto* edit = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(edit, nullptr);
+        if (!Name.isEmpty()) {
+            // Typing happens in the focused field of the active dialog.
+            QApplication::setActiveWindow(d);
+            edit->setFocus();
+            edit->clear();
+            QTest::keyClicks(edit, Name);
+        }
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    Action->trigger();
+    return Seen;
+}
+
+TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
+{
+    TTempStore store;
+    TQuickStart quick;
+    struct Restore {
+        ~Restore() { SetWorkbookViewerForTest({}); }
+    } restore;
+    MessageBoxRecorder boxes;
+    QTemporaryDir dir;
+
+    {
+        // Without the class neither file action can be used.
+        TMainForm f;
+        EXPECT_FALSE(f.FileOpen1->isEnabled());
+        EXPECT_FALSE(f.FileSave1->isEnabled());
+    }
+
+    ASSERT_FALSE(StartOstanBackServer({ProgramFileName()}));
+    RegisterWorkbookClass(ProgramFileName());
+    adapteremu::EmulatorConfig cfg;
+    cfg.PortNum = 7;
+    AdapterEmulator emu(cfg);
+    QString err;
+    ASSERT_TRUE(emu.Start(&err)) << err.toStdString();
+    StoreLinkSettings(7);
+
+    TMainForm f;
+    StartMainForm(f, QStringLiteral(PROGRAM_DIR));
+    EXPECT_TRUE(f.FileOpen1->isEnabled());
+    EXPECT_FALSE(f.FileSave1->isEnabled()); // no device yet
+
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<TDeviceChooseDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        const auto items = d->DeviceListBox->findItems(QStringLiteral("Блок датчкика KARN-7"), Qt::MatchExactly);
+        ASSERT_EQ(items.size(), 1);
+        d->DeviceListBox->setCurrentItem(items[0]);
+        QTest::mouseClick(d->OKBtn, Qt::LeftButton);
+    });
+    f.SelectPlugin->trigger();
+    ASSERT_TRUE(f.CurrentPlugin);
+    EXPECT_TRUE(f.FileSave1->isEnabled());
+
+    auto* value = f.PlugInPlaceholder->findChild<QLineEdit*>(QStringLiteral("LConcentr"));
+    ASSERT_NE(value, nullptr);
+    auto send = [&](double Concentration) {
+        adapteremu::Karn7Reading reading;
+        reading.GasCode = adapteremu::Karn7Reading::Methane;
+        reading.Concentration = Concentration;
+        value->clear();
+        emu.SendKarn7(reading);
+        ASSERT_TRUE(PumpUntil([&] { return !value->text().isEmpty(); }, 2000));
+    };
+
+    // A bare name gets "xlsx"; the second save, to the name the dialog kept,
+    // appends.
+    send(1.25);
+    ASSERT_TRUE(AnswerFileDialog(f.FileSave1, dir.path(), QStringLiteral("road")));
+    send(2.5);
+    ASSERT_TRUE(AnswerFileDialog(f.FileSave1, dir.path(), QString()));
+    EXPECT_THAT(boxes.Texts(), ElementsAre("Файл сохранен успешно.", "Файл сохранен успешно."));
+    const QString file = dir.filePath(QStringLiteral("road.xlsx"));
+    const auto book = TOoxmlWorkbook::FromBytes(ReadAll(file));
+    EXPECT_EQ(book->SheetName(), QStringLiteral("Блок датчкика KARN-7"));
+    EXPECT_EQ(book->CellText(1, 3), QStringLiteral(" Текущая конц., % об.д. "));
+    EXPECT_EQ(book->CellText(2, 2), QStringLiteral("Метан"));
+    EXPECT_EQ(book->CellText(2, 3), QStringLiteral("1.25"));
+    EXPECT_EQ(book->CellText(3, 3), QStringLiteral("2.50"));
+    EXPECT_FALSE(book->CellText(3, 1).isEmpty());
+    EXPECT_TRUE(book->CellText(4, 1).isEmpty());
+
+    // A file a spreadsheet holds open: the error box, the file as it was.
+    const QByteArray saved = ReadAll(file);
+    WriteAll(dir.filePath(QStringLiteral(".~lock.road.xlsx#")), "x");
+    boxes.Clear();
+    ASSERT_TRUE(AnswerFileDialog(f.FileSave1, dir.path(), QString()));
+    EXPECT_THAT(boxes.Texts(), ElementsAre("Ошибка сохранения файла."));
+    EXPECT_EQ(ReadAll(file), saved);
+    QFile::remove(dir.filePath(QStringLiteral(".~lock.road.xlsx#")));
+
+    // File > Open hands a good workbook on, reports a damaged one and goes
+    // on; a new name writes nothing.
+    QStringList shown;
+    SetWorkbookViewerForTest([&](const QString& Name) {
+        shown << QFileInfo(Name).fileName();
+        return true;
+    });
+    WriteAll(dir.filePath(QStringLiteral("damaged.xlsx")), saved.left(saved.size() / 2));
+    boxes.Clear();
+    ASSERT_TRUE(AnswerFileDialog(f.FileOpen1, dir.path(), QStringLiteral("damaged.xlsx")));
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Type, MsgType::Error);
+    EXPECT_TRUE(boxes.Boxes[0].Text.contains(QStringLiteral("поврежден"))) << boxes.Boxes[0].Text.toStdString();
+    ASSERT_TRUE(AnswerFileDialog(f.FileOpen1, dir.path(), QStringLiteral("road.xlsx")));
+    ASSERT_TRUE(AnswerFileDialog(f.FileOpen1, dir.path(), QStringLiteral("none")));
+    EXPECT_THAT(shown, ElementsAre("road.xlsx")) << boxes.Texts().join("|").toStdString();
+    EXPECT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("none.xlsx"))));
+    EXPECT_TRUE(f.ExcelWork);
+
+    f.UnloadPlugin();
+    EXPECT_FALSE(f.FileSave1->isEnabled());
+    f.close();
+    EXPECT_FALSE(f.ExcelWork);
+}
+
+} // namespace
