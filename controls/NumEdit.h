@@ -80,9 +80,13 @@ public:
 
     void DeleteChar(int Key);
     void DeleteSelection();
-    void CopyToClipboard() { WMCopy(); }
-    void CutToClipboard() { WMCut(); }
-    void PasteFromClipboard();
+    // The clipboard routes; invokable, so a window's Edit actions reach them
+    // by name in whichever library the control lives.
+    Q_INVOKABLE void CopyToClipboard() { WMCopy(); }
+    Q_INVOKABLE void CutToClipboard() { WMCut(); }
+    Q_INVOKABLE void PasteFromClipboard();
+    // Whether cut and paste may change the text.
+    Q_INVOKABLE virtual bool ClipboardEditable() const { return !isReadOnly(); }
 
     // The control's own context menu (Cut, Copy, Paste, Delete, Select all);
     // its items take the same routes as the keys. The caller owns it.
@@ -105,8 +109,6 @@ protected:
     virtual void WMCopy();
     virtual void WMCut();
     virtual void WMPaste(const QString& Clip);
-    // Whether cut and paste may change the text.
-    virtual bool ClipboardEditable() const { return !isReadOnly(); }
 
     const TNumRange& Range() const { return FRange; }
     TNumEditModel Model() const { return TNumEditModel(FFormat, FMaxLength); }

@@ -44,6 +44,7 @@ public:
     void RoundToIncrement();
 
     int GetMinHeight() const;
+    bool ClipboardEditable() const override { return FEditorEnabled && !isReadOnly(); }
 
 protected:
     void DoExit() override;
@@ -52,7 +53,6 @@ protected:
     void KeyUp(int& Key, Qt::KeyboardModifiers Shift) override;
     void WMCut() override;
     void WMPaste(const QString& Clip) override;
-    bool ClipboardEditable() const override { return FEditorEnabled && !isReadOnly(); }
 
     void keyPressEvent(QKeyEvent* E) override;
     void resizeEvent(QResizeEvent* E) override;

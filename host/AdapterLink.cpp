@@ -1,5 +1,6 @@
 #include "AdapterLink.h"
 
+#include "AdapterProtocol.h"
 #include "Beep.h"
 #include "MessageBox.h"
 #include "Ticks.h"
@@ -10,23 +11,15 @@ namespace ostan {
 
 namespace {
 
-constexpr uint8_t HeaderInit = 's';
-constexpr uint8_t HeaderEcho = 't';
-constexpr uint8_t HeaderStatus = 'b';
-constexpr uint8_t HeaderDeviceId = '7';
-constexpr uint8_t HeaderData = '_';
+using namespace adapter;
 
 constexpr int TxStart = 251;
 constexpr int TxCheckIndex = 254;
 constexpr int ProgressMax = 10;
 
-constexpr uint8_t StatusNoReception = 0x01;
-constexpr uint8_t StatusShortCircuit = 0x04;
-constexpr uint8_t StatusPower = 0x08;
-constexpr uint8_t StatusSensorBlock = 0x20;
-constexpr uint8_t StatusOverflow = 0x40;
-
+constexpr int RestartMinFirmware = 9;
 constexpr int PowerLossMinFirmware = 25;
+constexpr int AutoSwitchMinFirmware = 26;
 constexpr uint32_t PowerLossGraceMs = 50;
 
 const QString& TextNotActive()
@@ -144,10 +137,66 @@ bool TAdapterLink::SendPluginPacket(const TDynamicByteArray& Data)
     const int n = Data.Length();
     if (n > MaxPayload)
         return false;
-    Buffer[TxCodeIndex] = 0x01;
+    Buffer[TxCodeIndex] = CmdRelay;
     if (n > 0)
         std::copy_n(Data.Bytes(), n, &Buffer[TxPayloadIndex]);
     return SendAdapterCommand(static_cast<uint8_t>(n), true);
+}
+
+void TAdapterLink::SendProbe()
+{
+    SendCommand(CmdProbe, false);
+    SendCommand(CmdProbe, false);
+    Timer.Restart();
+    LinkUp = false;
+}
+
+void TAdapterLink::SendReset()
+{
+    ResetIndicators();
+    SendCommand(CmdReset, true);
+    RxCount = 0;
+    AdapterFirmwareVersion = 0;
+}
+
+void TAdapterLink::SendShortCircuitReset()
+{
+    SendCommand(CmdShortCircuitReset, true);
+    KZResetEnabled = false;
+    Host.LinkViewChanged();
+}
+
+void TAdapterLink::SendRestart()
+{
+    if (AdapterFirmwareVersion >= RestartMinFirmware && LinkUp) {
+        SendCommand(CmdRestart, true);
+        RxCount = 0;
+        if (AdapterFirmwareVersion >= AutoSwitchMinFirmware)
+            SendCommand(CmdRestartStep2, true);
+    }
+}
+
+bool TAdapterLink::SendAutoSwitchOff()
+{
+    if (AdapterFirmwareVersion >= AutoSwitchMinFirmware && LinkUp)
+        return SendCommand(CmdAutoSwitchOff, true);
+    return false;
+}
+
+void TAdapterLink::SelectDevice(int Length, uint8_t Code)
+{
+    PacketLength = Length;
+    Buffer[TxCodeIndex] = CmdSelect;
+    Buffer[TxPayloadIndex] = Code;
+    SendAdapterCommand(2, true);
+    PluginSelectTime = GetTickCount();
+}
+
+void TAdapterLink::ForgetAdapter()
+{
+    PacketLength = 3;
+    LinkUp = false;
+    UpdateLinkState();
 }
 
 // ---- receive ----
@@ -198,8 +247,8 @@ void TAdapterLink::RxByte(uint8_t B)
     Buffer[static_cast<size_t>(RxCount)] = B;
 
     if (RxCount == 1) {
-        const bool always = B == HeaderStatus || B == HeaderInit || B == HeaderEcho;
-        const bool whenSynced = B == HeaderDeviceId || B == HeaderData;
+        const bool always = B == StatusHeader || B == InitHeader || B == EchoHeader;
+        const bool whenSynced = B == DeviceIdHeader || B == DataHeader;
         if (!(always || (Synced && whenSynced))) {
             RxCount = 0;
             return;
@@ -207,20 +256,20 @@ void TAdapterLink::RxByte(uint8_t B)
     }
 
     const uint8_t header = Buffer[1];
-    if (RxCount == 3 && (header == HeaderInit || header == HeaderEcho)) {
+    if (RxCount == 3 && (header == InitHeader || header == EchoHeader)) {
         RxCount = 0;
         Synced = false;
         if ((Buffer[1] ^ Buffer[2] ^ Buffer[3]) == 0) {
             Synced = true;
             const uint8_t version = Buffer[2];
             if (Host.LogExists())
-                Host.AddLogText(header == HeaderInit ? QStringLiteral("(Init)") : QStringLiteral("(Echo)"), false);
+                Host.AddLogText(header == InitHeader ? QStringLiteral("(Init)") : QStringLiteral("(Echo)"), false);
             AdapterFirmwareVersion = version;
             MarkLinkActive();
         }
         return;
     }
-    if (RxCount == 3 && header == HeaderStatus) {
+    if (RxCount == 3 && header == StatusHeader) {
         RxCount = 0;
         Synced = false;
         if ((Buffer[1] ^ Buffer[2] ^ Buffer[3]) == 0) {
@@ -233,7 +282,7 @@ void TAdapterLink::RxByte(uint8_t B)
         MarkLinkActive();
         return;
     }
-    if (RxCount == 7 && header == HeaderDeviceId) {
+    if (RxCount == 7 && header == DeviceIdHeader) {
         RxCount = 0;
         Synced = false;
         if ((Buffer[2] ^ Buffer[3] ^ Buffer[4] ^ Buffer[5] ^ Buffer[6] ^ Buffer[7]) == 0) {
@@ -245,7 +294,7 @@ void TAdapterLink::RxByte(uint8_t B)
         }
         return;
     }
-    if (header == HeaderData && RxCount >= PacketLength)
+    if (header == DataHeader && RxCount >= PacketLength)
         DataFrameComplete();
 }
 
@@ -293,6 +342,16 @@ void TAdapterLink::MarkLinkActive()
     } else {
         Host.LinkViewChanged();
     }
+}
+
+void TAdapterLink::PortHungUp()
+{
+    Timer.SetEnabled(false);
+    RxCount = 0;
+    Synced = false;
+    NoActivity = false;
+    LinkUp = false;
+    UpdateLinkState();
 }
 
 void TAdapterLink::DeviceActiveTimerTimer()

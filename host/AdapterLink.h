@@ -91,12 +91,31 @@ public:
     // sent and the result is false.
     bool SendPluginPacket(const TDynamicByteArray& Data);
 
+    // The adapter commands with the state they change.
+    // Two probes; the link counts as down until the echo comes.
+    void SendProbe();
+    // The reset: indicators dimmed, the firmware version unknown until the
+    // init frame comes.
+    void SendReset();
+    void SendShortCircuitReset();
+    // The device restart and the automatic switching off, where the
+    // firmware knows them and the link is up; false when nothing went out.
+    void SendRestart();
+    bool SendAutoSwitchOff();
+    // Selects the device whose packets are Length bytes long.
+    void SelectDevice(int Length, uint8_t Code);
+    // Before a search: no device, the link down.
+    void ForgetAdapter();
+
     // The serial component's receive event. Safe to enter again from a
     // routine it calls (a modal box pumps events): bytes are still handled in
     // the order they arrived. An exception from the host drops the bytes not
     // handled yet and passes on.
     void VaComm1RxChar();
 
+    // The port hung up (the adapter pulled out): the link is down at once,
+    // so nothing is written to the closed port.
+    void PortHungUp();
     void MarkLinkActive();
     void DeviceActiveTimerTimer();
     void UpdateLinkState();

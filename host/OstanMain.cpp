@@ -1,18 +1,18 @@
 #include "OstanMain.h"
 
-#include "BackInterface.h"
 #include "About.h"
 #include "Beep.h"
 #include "ButtonFace.h"
 #include "Debug.h"
 #include "DeviceChooseDlg.h"
+#include "EditActions.h"
 #include "ExcelWork.h"
 #include "Guard.h"
 #include "Help.h"
+#include "MainImages.h"
 #include "MessageBox.h"
 #include "Options.h"
-#include "PortScanning.h"
-#include "Ticks.h"
+#include "Startup.h"
 #include "VaComm.h"
 
 #include <QAction>
@@ -23,17 +23,16 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <functional>
-#include <stdexcept>
 
 namespace ostan {
 
@@ -45,41 +44,14 @@ const QColor Lime(0, 255, 0);
 const QColor Yellow(255, 255, 0);
 const QColor Red(255, 0, 0);
 
-// The 22 pictures of the image list: a symbol on a coloured tile.
-struct ImageDef { const char* Symbol; QRgb Color; };
-const ImageDef ImageDefs[22] = {
-    {"✂", 0x806040}, {"⎘", 0x4060a0}, {"⎗", 0x60a040}, {"", 0}, {"", 0}, {"", 0}, {"", 0},
-    {"📂", 0xc09020}, {"💾", 0x2050a0}, {"", 0}, {"", 0}, {"i", 0x2070c0}, {"⌕", 0x208020},
-    {"", 0}, {"", 0}, {"♪", 0x909090}, {"♫", 0x20a020}, {"", 0}, {"↺", 0xc03020}, {"?", 0x2060c0},
-    {"≡", 0x606060}, {"▣", 0x3080a0},
-};
-
-QIcon DrawImage(const ImageDef& D)
-{
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    if (D.Color) {
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setBrush(QColor(D.Color));
-        p.setPen(Qt::NoPen);
-        p.drawRoundedRect(1, 1, 14, 14, 3, 3);
-        p.setPen(Qt::white);
-        QFont f = p.font();
-        f.setPixelSize(11);
-        f.setBold(true);
-        p.setFont(f);
-        p.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, QString::fromUtf8(D.Symbol));
-    }
-    return QIcon(pm);
-}
+// How long the indicators and the heartbeat may lag behind the link.
+constexpr int LinkViewIntervalMs = 40;
 
 struct ActionDef {
     QAction* TMainForm::*Field;
     const char* Name;
     const char* Caption;
     const char* Category;
-    QKeySequence::StandardKey StdKey; // UnknownKey: use Shortcut
     const char* Shortcut;
     int Image;
     int HelpContext;
@@ -88,39 +60,39 @@ struct ActionDef {
 };
 
 const ActionDef ActionDefs[] = {
-    {&TMainForm::FileOpen1, "FileOpen1", "&Открыть", "Файл", QKeySequence::UnknownKey, "Ctrl+O", 7, 20, false,
+    {&TMainForm::FileOpen1, "FileOpen1", "&Открыть", "Файл", "Ctrl+O", 7, 20, false,
      "Открыть|Открытие файла"},
-    {&TMainForm::FileSave1, "FileSave1", "&Сохранить", "Файл", QKeySequence::UnknownKey, "Ctrl+S", 8, 30, false,
+    {&TMainForm::FileSave1, "FileSave1", "&Сохранить", "Файл", "Ctrl+S", 8, 30, false,
      "Сохранить|Сохранение данных прибора в файле"},
-    {&TMainForm::FileExit1, "FileExit1", "В&ыход", "Файл", QKeySequence::UnknownKey, "", -1, 0, false,
+    {&TMainForm::FileExit1, "FileExit1", "В&ыход", "Файл", "", -1, 0, false,
      "Выход|Выход из программы"},
-    {&TMainForm::EditCut1, "EditCut1", "&Вырезать", "Правка", QKeySequence::UnknownKey, "Ctrl+X", 0, 17, false,
+    {&TMainForm::EditCut1, "EditCut1", "&Вырезать", "Правка", "Ctrl+X", 0, 17, false,
      "Вырезать|Удаление выделенного фрагмента в буфер обмена"},
-    {&TMainForm::EditCopy1, "EditCopy1", "&Копировать", "Правка", QKeySequence::UnknownKey, "Ctrl+C", 1, 17, false,
+    {&TMainForm::EditCopy1, "EditCopy1", "&Копировать", "Правка", "Ctrl+C", 1, 17, false,
      "Копировать|Копирование выделенного фрагмента в буфер обмена"},
-    {&TMainForm::EditPaste1, "EditPaste1", "Вст&авить", "Правка", QKeySequence::UnknownKey, "Ctrl+V", 2, 17, false,
+    {&TMainForm::EditPaste1, "EditPaste1", "Вст&авить", "Правка", "Ctrl+V", 2, 17, false,
      "Вставить|Вставка фрагмента из буфера обмена в текущую позицию"},
-    {&TMainForm::AutoDetectDevice, "AutoDetectDevice", "&Поиск адаптера", "Управление", QKeySequence::UnknownKey, "",
+    {&TMainForm::AutoDetectDevice, "AutoDetectDevice", "&Поиск адаптера", "Управление", "",
      12, 15, true, "Автоопределение|Сканирование портов для поиска подключенного адаптера"},
-    {&TMainForm::AdpReset, "AdpReset", "&Сброс адаптера", "Управление", QKeySequence::UnknownKey, "", 18, 11, true,
+    {&TMainForm::AdpReset, "AdpReset", "&Сброс адаптера", "Управление", "", 18, 11, true,
      "Аппаратный сброс адаптера|Повторная инициализация адаптера"},
-    {&TMainForm::KZReset, "KZReset", "Сброс &КЗ", "Управление", QKeySequence::UnknownKey, "", -1, 19, false,
+    {&TMainForm::KZReset, "KZReset", "Сброс &КЗ", "Управление", "", -1, 19, false,
      "Сброс КЗ ПИП'а|Попытка включения ПИП'а после снятия состояния КЗ"},
-    {&TMainForm::DebugMode, "DebugMode", "Режим отладки", "Управление", QKeySequence::UnknownKey, "", 20, 45, false,
+    {&TMainForm::DebugMode, "DebugMode", "Режим отладки", "Управление", "", 20, 45, false,
      "Отладка|В режиме отладки отображаются данные адаптера"},
-    {&TMainForm::SoundOnOff, "SoundOnOff", "&Звук", "Управление", QKeySequence::UnknownKey, "Ctrl+P", 15, 12, true,
+    {&TMainForm::SoundOnOff, "SoundOnOff", "&Звук", "Управление", "Ctrl+P", 15, 12, true,
      "Звук вкл./выкл.|Включение либо отключение звукового подтверждения принятых данных"},
-    {&TMainForm::SelectPlugin, "SelectPlugin", "&Выбор прибора", "Управление", QKeySequence::UnknownKey, "Ctrl+D",
+    {&TMainForm::SelectPlugin, "SelectPlugin", "&Выбор прибора", "Управление", "Ctrl+D",
      21, 24, false, "Выбор прибора|Выбор подключенного к адаптеру прибора"},
-    {&TMainForm::AutoSelectPlugin, "AutoSelectPlugin", "&Автовыбор прибора", "Управление", QKeySequence::UnknownKey,
+    {&TMainForm::AutoSelectPlugin, "AutoSelectPlugin", "&Автовыбор прибора", "Управление",
      "", -1, 26, true,
      "Автовыбор прибора вкл./выкл.|Режим автоматического определения типа подключенного прибора."},
-    {&TMainForm::Options, "Options", "&Настройка", "Управление", QKeySequence::UnknownKey, "", -1, 0, false,
+    {&TMainForm::Options, "Options", "&Настройка", "Управление", "", -1, 0, false,
      "Настройка программы|Настройка параметров программы"},
-    {&TMainForm::Help, "Help", "Помощь", "Справка", QKeySequence::UnknownKey, "", 19, 0, false, ""},
-    {&TMainForm::FirmwareVersion, "FirmwareVersion", "Версия прошивки", "Справка", QKeySequence::UnknownKey, "", -1,
+    {&TMainForm::Help, "Help", "Помощь", "Справка", "", 19, 0, false, ""},
+    {&TMainForm::FirmwareVersion, "FirmwareVersion", "Версия прошивки", "Справка", "", -1,
      0, false, ""},
-    {&TMainForm::AboutBox1, "AboutBox1", "&О программе", "Справка", QKeySequence::UnknownKey, "", 11, 0, false,
+    {&TMainForm::AboutBox1, "AboutBox1", "&О программе", "Справка", "", 11, 0, false,
      "О программе|Информация о версии программы"},
 };
 
@@ -140,14 +112,6 @@ QColor ColorOf(IndicatorColor C, const QPalette& P)
     }
     return ButtonFace(P);
 }
-
-// The silent abort of one port's attempt in the search.
-struct SilentAbort {};
-
-// Frame lengths the receive machine can collect: the header and at least one
-// byte, at most the receive frame.
-constexpr int MinPacketLength = 2;
-constexpr int MaxPacketLength = TAdapterLink::RxFrameSize;
 
 // Runs a handler on every resize of the watched widget.
 class TResizeWatcher : public QObject {
@@ -170,50 +134,7 @@ private:
     std::function<void()> Handler;
 };
 
-// Counts a call in progress for its lifetime, also when an exception leaves.
-class TDepthScope {
-public:
-    explicit TDepthScope(int& D) : Depth(D) { ++Depth; }
-    ~TDepthScope() { --Depth; }
-    TDepthScope(const TDepthScope&) = delete;
-    TDepthScope& operator=(const TDepthScope&) = delete;
-
-private:
-    int& Depth;
-};
-
 } // namespace
-
-class TMainBackSink : public IOstanBackSink {
-public:
-    explicit TMainBackSink(TMainForm& F) : Form(F) {}
-    void SendPluginPacket(const TDynamicByteArray& Data) override { Form.SendPluginPacket(Data); }
-    void RestartDevice() override { Form.RestartDevice(); }
-    void DisableAutoSwitch() override { Form.DisableAutoSwitch(); }
-
-private:
-    TMainForm& Form;
-};
-
-int PortNumberFromName(const QString& Name)
-{
-    if (Name.left(3).toUpper() != QLatin1String("COM"))
-        return 0;
-    bool ok = false;
-    const int n = Name.mid(3).trimmed().toInt(&ok);
-    return ok && n > 0 ? n : 0;
-}
-
-QString SpeedText(int BaudCode)
-{
-    switch (BaudCode) {
-    case br19200: return QStringLiteral("19.2");
-    case br38400: return QStringLiteral("38.4");
-    case br57600: return QStringLiteral("57.6");
-    case br115200: return QStringLiteral("115.2");
-    default: return QString();
-    }
-}
 
 TMainForm::TMainForm(QWidget* Parent)
     : QMainWindow(Parent), VaComm1(new TVaComm(this)), DeviceActiveTimer(Wait.SupervisionMs),
@@ -232,9 +153,14 @@ TMainForm::TMainForm(QWidget* Parent)
     VaComm1->setObjectName(QStringLiteral("VaComm1"));
     VaComm1->SetBaudrate(br115200);
     connect(VaComm1, &TVaComm::OnRxChar, this, &TMainForm::VaComm1RxChar);
+    connect(VaComm1, &TVaComm::OnHangUp, this, [this] { Guarded([this] { Link.PortHungUp(); }); });
 
-    for (const auto& d : ImageDefs)
-        Images.push_back(DrawImage(d));
+    LinkViewTimer = new QTimer(this);
+    LinkViewTimer->setSingleShot(true);
+    LinkViewTimer->setInterval(LinkViewIntervalMs);
+    connect(LinkViewTimer, &QTimer::timeout, this, [this] { Guarded([this] { ShowLinkView(); }); });
+
+    Images = DrawImageList1();
     CreateActions();
     CreateMenusAndToolBar();
     CreateAdapterStatus();
@@ -256,9 +182,6 @@ TMainForm::TMainForm(QWidget* Parent)
         move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     qApp->installEventFilter(this); // key preview: F1 anywhere
 
-    BackSink = std::make_unique<TMainBackSink>(*this);
-    SetOstanBackSink(BackSink.get());
-
     // FormCreate
     SetAppExceptionHandler([this](std::exception_ptr e) { AppException(e); });
     SetApplicationHelpFile(QCoreApplication::applicationDirPath() + QStringLiteral("/Ostan.hlp"));
@@ -269,6 +192,7 @@ TMainForm::TMainForm(QWidget* Parent)
     FileOpen1->setEnabled(ExcelAvailable);
     FileSave1->setEnabled(false);
     Link.UpdateLinkState();
+    ShowLinkView();
 }
 
 TMainForm::~TMainForm()
@@ -278,8 +202,6 @@ TMainForm::~TMainForm()
     CurrentPlugin = nullptr;
     qApp->removeEventFilter(this);
     SetAppExceptionHandler({});
-    if (OstanBackSink() == BackSink.get())
-        SetOstanBackSink(nullptr);
     delete DebugForm;
 }
 
@@ -327,14 +249,7 @@ void TMainForm::CreateActions()
     bind(FileOpen1, &TMainForm::FileOpen1Execute);
     bind(FileSave1, &TMainForm::FileSave1Execute);
 
-    // The standard clipboard actions work on the focused edit and follow its state.
-    auto edit = [](const char* slot) {
-        if (QWidget* w = QApplication::focusWidget())
-            QMetaObject::invokeMethod(w, slot);
-    };
-    connect(EditCut1, &QAction::triggered, this, [edit] { edit("cut"); });
-    connect(EditCopy1, &QAction::triggered, this, [edit] { edit("copy"); });
-    connect(EditPaste1, &QAction::triggered, this, [edit] { edit("paste"); });
+    EditActions = new TEditActions(EditCut1, EditCopy1, EditPaste1, this);
 }
 
 void TMainForm::CreateMenusAndToolBar()
@@ -358,6 +273,7 @@ void TMainForm::CreateMenusAndToolBar()
                 menu->addSeparator();
         }
         menu->installEventFilter(this);
+        connect(menu, &QMenu::aboutToShow, EditActions, &TEditActions::Update);
     }
 
     ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
@@ -453,32 +369,40 @@ void TMainForm::CreateAdapterStatus()
 
 void TMainForm::LinkViewChanged()
 {
+    // The link state text and the actions change with the link's state, not
+    // with its frames: they follow at once when they change.
+    if (StatusPanels[2]->text() != Link.StatusPanelText)
+        StatusPanels[2]->setText(Link.StatusPanelText);
+    AdpReset->setEnabled(Link.AdpResetEnabled);
+    KZReset->setEnabled(Link.KZResetEnabled);
+    FirmwareVersion->setEnabled(Link.FirmwareVersionEnabled);
+    if (!LinkViewTimer->isActive())
+        LinkViewTimer->start();
+}
+
+void TMainForm::ShowLinkView()
+{
     for (int i = 0; i < IndicatorCount; ++i) {
-        QLabel* l = IndicatorLabels[i];
         const IndicatorState& s = Link.Indicators[size_t(i)];
+        if (LinkViewShown && ShownIndicators[size_t(i)] == s)
+            continue;
+        ShownIndicators[size_t(i)] = s;
+        QLabel* l = IndicatorLabels[i];
         l->setEnabled(s.Enabled);
         QPalette p = l->palette();
         p.setColor(QPalette::Window, ColorOf(s.Color, palette()));
         l->setPalette(p);
     }
-    StatusPanels[2]->setText(Link.StatusPanelText);
-    AdpReset->setEnabled(Link.AdpResetEnabled);
-    KZReset->setEnabled(Link.KZResetEnabled);
-    FirmwareVersion->setEnabled(Link.FirmwareVersionEnabled);
+    LinkViewShown = true;
     ProgressBar2->setValue(Link.ProgressPosition);
 }
 
 void TMainForm::VaComm1RxChar(int) { Guarded([this] { Link.VaComm1RxChar(); }); }
 
 bool TMainForm::PluginActive() const { return bool(CurrentPlugin); }
-
-bool TMainForm::ReceivePacket(const TDynamicByteArray& Packet)
-{
-    // Our own reference for the call: the plug-in may be unloaded from an
-    // event it pumps.
-    const ComPtr<IOstanPlugin> Plugin = CurrentPlugin;
-    return Plugin && Plugin->ReceivePacket(Packet);
-}
+bool TMainForm::ReceivePacket(const TDynamicByteArray& Packet) { return PluginHost.ReceivePacket(Packet); }
+void TMainForm::UnloadPlugin() { PluginHost.Unload(); }
+void TMainForm::AutoSelectByDeviceId() { PluginHost.AutoSelectByDeviceId(Link.RxFrame(2)); }
 bool TMainForm::SoundOn() const { return SoundOnOff->isChecked(); }
 bool TMainForm::AutoSelectOn() const { return AutoSelectPlugin->isChecked(); }
 bool TMainForm::LogExists() const { return DebugForm != nullptr; }
@@ -488,296 +412,12 @@ void TMainForm::AddLogText(const QString& Text, bool SameLine)
         DebugForm->AddText(Text, SameLine);
 }
 
-// ---- plug-in host ----
-
-void TMainForm::UnloadPlugin()
-{
-    PendingAutoSelect.clear(); // a device identifier seen before the unload is out of date
-    CurrentPlugin = nullptr;
-    FileSave1->setEnabled(false);
-}
-
-void TMainForm::ActivatePlugin(const QString& ModuleName)
-{
-    try {
-        const TDepthScope InProgress(Activations);
-        ActivationSteps(ModuleName);
-    } catch (...) {
-        PendingAutoSelect.clear();
-        throw;
-    }
-    RunPendingAutoSelect();
-}
-
-void TMainForm::ActivationSteps(const QString& ModuleName)
-{
-    // The activation works on a reference of its own: whatever runs inside
-    // the calls below may unload the plug-in or choose another one, and then
-    // this activation stops.
-    const ComPtr<IOstanPlugin> Plugin =
-        ComCast<IOstanPlugin>(CreateComObject(ProgIDToClassID(ModuleName + QLatin1String(".OstanPlugin"))));
-    CurrentPlugin = Plugin; // the previous plug-in is destroyed here
-    if (CurrentPlugin != Plugin)
-        return;
-    int32_t Length = 0;
-    int32_t Code = 0;
-    Plugin->Init(PlugInPlaceholder, Length, Code);
-    if (CurrentPlugin != Plugin)
-        return;
-    // A longer frame would not fit the receive buffer, a shorter one is no frame.
-    if (Length < MinPacketLength || Length > MaxPacketLength)
-        throw std::runtime_error(QStringLiteral("Модуль %1 сообщил недопустимую длину пакета данных: %2.\r"
-                                                "Допустимая длина: от %3 до %4 байт.")
-                                     .arg(ModuleName)
-                                     .arg(Length)
-                                     .arg(MinPacketLength)
-                                     .arg(MaxPacketLength)
-                                     .toStdString());
-    FitPlugin();
-    Plugin->ShowPanel();
-    if (CurrentPlugin != Plugin)
-        return;
-    Link.PacketLength = Length;
-    Link.SetFrameBuffer(TAdapterLink::TxCodeIndex, 0x04);
-    Link.SetFrameBuffer(TAdapterLink::TxPayloadIndex, static_cast<uint8_t>(Code & 0xFF));
-    Link.SendAdapterCommand(2, true);
-    Link.PluginSelectTime = GetTickCount();
-    FileSave1->setEnabled(ExcelAvailable);
-}
-
-void TMainForm::FitPlugin()
-{
-    if (const ComPtr<IOstanPlugin> Plugin = CurrentPlugin)
-        Plugin->SetBounds(1, 1, PlugInPlaceholder->width() - 2, PlugInPlaceholder->height() - 2);
-}
-
-QString TMainForm::ModuleOfDeviceId(uint8_t Id)
-{
-    switch (Id) {
-    case 1: return QStringLiteral("TIRA5");
-    case 2: return QStringLiteral("TIRA6");
-    case 3: return QStringLiteral("TIRA4");
-    default: return QString();
-    }
-}
-
-void TMainForm::AutoSelectByDeviceId()
-{
-    const QString ModuleName = ModuleOfDeviceId(Link.RxFrame(2));
-    if (ModuleName.isEmpty())
-        return;
-    if (Activations > 0) {
-        PendingAutoSelect = ModuleName;
-        return;
-    }
-    AutoSelectModule(ModuleName);
-}
-
-void TMainForm::AutoSelectModule(const QString& ModuleName)
-{
-    if (!DeviceChooseDialog)
-        return;
-    if (PluginActive() && ModuleName == DeviceChooseDialog->SelectedModule)
-        return;
-    if (DeviceChooseDialog->SelectByModuleName(ModuleName))
-        ActivatePlugin(ModuleName);
-}
-
-void TMainForm::RunPendingAutoSelect()
-{
-    while (Activations == 0 && !PendingAutoSelect.isEmpty()) {
-        const QString ModuleName = std::exchange(PendingAutoSelect, QString());
-        if (AutoSelectOn())
-            AutoSelectModule(ModuleName);
-    }
-}
-
 // ---- adapter operations ----
 
-bool TMainForm::ProbeAdapter(int BaudCode)
-{
-    if (VaComm1->PortNum() == 0)
-        return false;
-    if (BaudCode != VaComm1->Baudrate()) {
-        if (VaComm1->Active())
-            VaComm1->Close();
-        VaComm1->SetBaudrate(BaudCode);
-    }
-    if (!VaComm1->Active()) {
-        try {
-            VaComm1->Open();
-        } catch (const std::exception&) {
-            VaComm1->SetPortNum(0);
-            return false;
-        }
-    }
-    Link.SendCommand(0x07, false);
-    Link.SendCommand(0x07, false);
-    DeviceActiveTimer.Restart();
-    Link.LinkUp = false;
-    const uint32_t wait = BaudCode == br115200 ? uint32_t(DeviceActiveTimer.Interval()) : Wait.ProbeMs;
-    PumpUntil([this] { return Link.LinkUp; }, wait);
-    return Link.LinkUp;
-}
-
-void TMainForm::ScanPorts()
-{
-    auto* form = new TPortScanningForm(this);
-    const QStringList ports = OptionsDlg ? OptionsDlg->ComPorts : QStringList();
-    try {
-        for (const QString& name : ports) {
-            try {
-                const int n = PortNumberFromName(name);
-                if (n == 0)
-                    throw SilentAbort{};
-                VaComm1->SetPortNum(n);
-                form->SetText(QStringLiteral("Поиск ...   COM%1").arg(n));
-                form->raise();
-                if (!ProbeAdapter(br57600) && !ProbeAdapter(br115200))
-                    throw SilentAbort{};
-            } catch (...) {
-                VaComm1->Close();
-                VaComm1->SetPortNum(0);
-            }
-            if (Link.LinkUp)
-                break;
-        }
-    } catch (...) {
-        delete form;
-        throw;
-    }
-    delete form;
-}
-
-void TMainForm::AutoDetectDeviceExecute()
-{
-    UnloadPlugin();
-    setEnabled(false);
-    TPortScanningForm* result = nullptr;
-    std::exception_ptr failure;
-    try {
-        Link.PacketLength = 3;
-        VaComm1->Close();
-        Link.LinkUp = false;
-        Link.UpdateLinkState();
-        ScanPorts();
-        result = new TPortScanningForm(this);
-        if (Link.LinkUp) {
-            result->SetTextColor(QColor(0, 128, 0));
-            result->SetText(QStringLiteral("Найден на COM%1 (%2)").arg(VaComm1->PortNum()).arg(SpeedText(VaComm1->Baudrate())));
-        } else {
-            result->SetTextColor(QColor(255, 0, 0));
-            result->SetText(QStringLiteral("Адаптер не найден"));
-        }
-        Link.UpdateLinkState();
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    if (result)
-        result->CloseWhenDone();
-    setEnabled(true);
-    AutoDetectDevice->setChecked(false);
-    if (failure)
-        std::rethrow_exception(failure);
-    if (Link.LinkUp)
-        ClickToolButton(AdpReset);
-}
-
-void TMainForm::AdpResetExecute()
-{
-    const bool wasEnabled = isEnabled();
-    setEnabled(false);
-    auto* form = new TPortScanningForm(this);
-    form->SetTextColor(QColor(0, 0, 255));
-    form->SetText(QStringLiteral("Сброс адаптера..."));
-    form->raise();
-    std::exception_ptr failure;
-    try {
-        UnloadPlugin();
-        Link.ResetIndicators();
-        Link.SendCommand(0xFF, true);
-        Link.RxCount = 0;
-        Link.AdapterFirmwareVersion = 0;
-        PumpUntil([this] { return Link.AdapterFirmwareVersion != 0; }, Wait.ResetMs);
-        if (Link.AdapterFirmwareVersion != 0)
-            DeviceActiveTimer.Restart();
-        else
-            ShowMessageBox(MsgType::Error, QStringLiteral("Ошибка инициализации адаптера."));
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    delete form;
-    AdpReset->setChecked(false);
-    setEnabled(wasEnabled);
-    if (failure)
-        std::rethrow_exception(failure);
-}
-
-void TMainForm::ConnectOnStart()
-{
-    bool ok = false;
-    {
-        auto* form = new TPortScanningForm(this);
-        form->SetText(QStringLiteral("Подключение...   COM%1").arg(VaComm1->PortNum()));
-        try {
-            ok = ProbeAdapter(VaComm1->Baudrate());
-        } catch (...) {
-            delete form;
-            throw;
-        }
-        delete form;
-    }
-    ClickToolButton(ok ? AdpReset : AutoDetectDevice);
-}
-
-void TMainForm::ClickToolButton(QAction* Action)
-{
-    // A tool button's click runs its action whenever the action is enabled,
-    // also while the window itself is disabled.
-    if (Action->isEnabled())
-        Action->trigger();
-}
-
-void TMainForm::KZResetExecute()
-{
-    Link.SendCommand(0x05, true);
-    Link.KZResetEnabled = false;
-    KZReset->setEnabled(false);
-}
-
-void TMainForm::FirmwareVersionExecute()
-{
-    const bool wasEnabled = isEnabled();
-    setEnabled(false);
-    try {
-        ProbeAdapter(VaComm1->Baudrate());
-        if (Link.AdapterFirmwareVersion == 0)
-            ShowMessageBox(MsgType::Plain, QStringLiteral("Версия прошивки адаптера: %1").arg(QStringLiteral("не определена")));
-        else
-            ShowMessageBox(MsgType::Plain, QStringLiteral("Версия прошивки адаптера: %1").arg(Link.AdapterFirmwareVersion));
-    } catch (...) {
-        setEnabled(wasEnabled);
-        throw;
-    }
-    setEnabled(wasEnabled);
-}
-
-void TMainForm::RestartDevice()
-{
-    if (Link.AdapterFirmwareVersion >= 9 && Link.LinkUp) {
-        Link.SendCommand(0x06, true);
-        Link.RxCount = 0;
-        if (Link.AdapterFirmwareVersion >= 26)
-            Link.SendCommand(0x03, true);
-    }
-}
-
-bool TMainForm::DisableAutoSwitch()
-{
-    if (Link.AdapterFirmwareVersion >= 26 && Link.LinkUp)
-        return Link.SendCommand(0x08, true);
-    return false;
-}
+void TMainForm::AutoDetectDeviceExecute() { Adapter.Search(); }
+void TMainForm::AdpResetExecute() { Adapter.Reset(); }
+void TMainForm::KZResetExecute() { Adapter.ShortCircuitReset(); }
+void TMainForm::FirmwareVersionExecute() { Adapter.ShowFirmwareVersion(); }
 
 // ---- settings ----
 
@@ -860,6 +500,12 @@ void TMainForm::SelectPluginExecute()
 
 void TMainForm::closeEvent(QCloseEvent* E)
 {
+    // Closing is impossible while the window is disabled (the start-up, an
+    // adapter operation); the system's request to end is honoured.
+    if (!isEnabled() && !EndRequested()) {
+        E->ignore();
+        return;
+    }
     // FormCloseQuery: never refuses.
     Guarded([this] {
         ExcelWork.reset();
@@ -893,9 +539,14 @@ void TMainForm::AppException(std::exception_ptr E)
 
 void TMainForm::keyPressEvent(QKeyEvent* E)
 {
-    // Enter that no control took presses the default button.
+    // Enter that no control took: a focused push button takes it, as the
+    // standard dialog keys do; otherwise it presses the default button.
     if ((E->key() == Qt::Key_Return || E->key() == Qt::Key_Enter) && E->modifiers() == Qt::NoModifier) {
-        DevChooseBut->click();
+        auto* Focused = qobject_cast<QPushButton*>(QApplication::focusWidget());
+        if (Focused && Focused->window() == this && Focused->isEnabled())
+            Focused->click();
+        else
+            DevChooseBut->click();
         return;
     }
     QMainWindow::keyPressEvent(E);
@@ -929,6 +580,8 @@ void TMainForm::ShowHelpFor(QObject* Watched)
 
 bool TMainForm::eventFilter(QObject* Watched, QEvent* E)
 {
+    if (E->type() == QEvent::ShortcutOverride)
+        EditActions->Update(); // a shortcut is matched against the actions' states next
     if (E->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(E)->key() == Qt::Key_F1 &&
         (Watched->isWidgetType() || qobject_cast<QMenu*>(Watched))) {
         ShowHelpFor(Watched);

@@ -1,12 +1,16 @@
 #pragma once
 // The main window: the adapter link's owner, its actions, menus, tool bar,
-// status bar and the adapter status panel, and the adapter operations.
+// status bar and the adapter status panel. The plug-in host and the adapter
+// operations are units of their own; the window's handlers are their entry
+// points.
 #include "AdapterLink.h"
+#include "AdapterOperations.h"
+#include "PluginHost.h"
 #include "QtLinkTimer.h"
 
 #include <QMainWindow>
+#include <array>
 #include <exception>
-#include <memory>
 
 class QAction;
 class QFileDialog;
@@ -15,6 +19,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QToolBar;
+class QTimer;
 class QToolButton;
 
 namespace ostan {
@@ -23,6 +28,7 @@ class TVaComm;
 class TOptionsDlg;
 class TDeviceChooseDialog;
 class TDebugForm;
+class TEditActions;
 class TExcelWork;
 
 class TMainForm : public QMainWindow, public ILinkHost {
@@ -74,23 +80,17 @@ public:
     QFileDialog* OpenDialog1 = nullptr;
     QFileDialog* SaveDialog1 = nullptr;
 
-    // The plug-in host. CurrentPlugin is the program's only reference to the
-    // active plug-in.
+    // The program's only reference to the active plug-in.
     ComPtr<IOstanPlugin> CurrentPlugin;
-    void ActivatePlugin(const QString& ModuleName);
-    void FitPlugin();
-    void PlugInPlaceholderResize() { FitPlugin(); }
-    // The library the automatic selection takes for a device identifier;
-    // empty for an identifier it ignores.
-    static QString ModuleOfDeviceId(uint8_t Id);
+    TPluginHost PluginHost{*this};
+    void ActivatePlugin(const QString& ModuleName) { PluginHost.Activate(ModuleName); }
+    void PlugInPlaceholderResize() { PluginHost.Fit(); }
 
-    // Adapter operations.
-    bool ProbeAdapter(int BaudCode);
-    void ScanPorts();
-    void ConnectOnStart();
-    void RestartDevice();
-    bool DisableAutoSwitch();
-    void SendPluginPacket(const TDynamicByteArray& Data) { Link.SendPluginPacket(Data); }
+    TAdapterOperations Adapter{*this};
+    bool ProbeAdapter(int BaudCode) { return Adapter.ProbeAdapter(BaudCode); }
+    void ConnectOnStart() { Adapter.ConnectOnStart(); }
+    void RestartDevice() { Adapter.RestartDevice(); }
+    bool DisableAutoSwitch() { return Adapter.SendAutoSwitchOff(); }
 
     // Settings.
     void StoreOptions();
@@ -144,26 +144,16 @@ private:
     void CreateMenusAndToolBar();
     void CreateStatusBar();
     void CreateAdapterStatus();
-    void ClickToolButton(QAction* Action);
     void ShowHelpFor(QObject* Watched);
-    void ActivationSteps(const QString& ModuleName);
-    void AutoSelectModule(const QString& ModuleName);
-    void RunPendingAutoSelect();
-
-    // Activations in progress; a device identifier that arrives meanwhile
-    // (the old plug-in's destruction pumps messages) waits for their end.
-    int Activations = 0;
-    QString PendingAutoSelect;
+    void ShowLinkView();
 
     std::vector<QIcon> Images;
-    // The callback class relays the plug-ins' requests here.
-    std::unique_ptr<class TMainBackSink> BackSink;
+    TEditActions* EditActions = nullptr;
+    // The link changes with every frame; the indicators and the heartbeat
+    // follow at a human pace, and only what changed is set.
+    QTimer* LinkViewTimer = nullptr;
+    std::array<IndicatorState, IndicatorCount> ShownIndicators{};
+    bool LinkViewShown = false;
 };
-
-// Port number of a name from the port list ("COM7", "com12"); 0 when none.
-int PortNumberFromName(const QString& Name);
-
-// Speed text of a baud code ("57.6"), empty for a code the search does not know.
-QString SpeedText(int BaudCode);
 
 } // namespace ostan

@@ -6,9 +6,11 @@
 #include "Guard.h"
 #include "Options.h"
 #include "OstanMain.h"
+#include "TermSignal.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QPointer>
 
@@ -16,6 +18,21 @@ namespace ostan {
 
 namespace {
 StartupTimes Times;
+bool StartupRunning = false;
+bool EndWanted = false;
+
+// Closes the open modal boxes and dialogs, innermost first, as cancelled.
+void CloseModalWindows()
+{
+    while (QWidget* Modal = QApplication::activeModalWidget()) {
+        if (auto* Dialog = qobject_cast<QDialog*>(Modal))
+            Dialog->reject();
+        else
+            Modal->close();
+        if (QApplication::activeModalWidget() == Modal)
+            return; // it stays: nothing more to do here
+    }
+}
 QElapsedTimer& ProcessClock()
 {
     static QElapsedTimer c;
@@ -27,10 +44,27 @@ void MarkProcessStart() { ProcessClock().start(); }
 
 const StartupTimes& LastStartupTimes() { return Times; }
 
+bool EndRequested() { return EndWanted; }
+void SetEndRequested(bool On) { EndWanted = On; }
+
+void WatchEndRequests()
+{
+    WatchTerminationSignals([] {
+        EndWanted = true;
+        CloseModalWindows();
+        if (StartupRunning)
+            return;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* MainForm = qobject_cast<TMainForm*>(w))
+                MainForm->close();
+    });
+}
+
 TMainForm* StartUp()
 {
     if (!ProcessClock().isValid())
         MarkProcessStart();
+    StartupRunning = true;
     QPointer<TLogoForm> LogoForm = new TLogoForm;
     LogoForm->ShowNow();
     QApplication::setApplicationDisplayName(QString());
@@ -52,11 +86,14 @@ TMainForm* StartUp()
         LogoForm->close(); // stays until 2500 ms after its creation
         Times.SplashWaitMs = wait.elapsed();
     }
-    Guarded([&] { MainForm->ConnectOnStart(); });
+    if (!EndWanted)
+        Guarded([&] { MainForm->ConnectOnStart(); });
     MainForm->setEnabled(true);
     Times.ToEnabledMs = ProcessClock().elapsed();
-    if (MainForm->OptionsDlg && MainForm->OptionsDlg->BLSPinCount != 4 && MainForm->OptionsDlg->BLSPinCount != 5)
+    if (!EndWanted && MainForm->OptionsDlg && MainForm->OptionsDlg->BLSPinCount != 4
+        && MainForm->OptionsDlg->BLSPinCount != 5)
         MainForm->Options->trigger();
+    StartupRunning = false;
     return MainForm;
 }
 

@@ -20,6 +20,15 @@ struct StartupTimes {
     qint64 SplashWaitMs = 0;
 };
 const StartupTimes& LastStartupTimes();
+
+// The system asking the program to end (SIGTERM, SIGINT, SIGHUP). Modal
+// boxes and dialogs close as cancelled; during the start-up the remaining
+// steps that wait or ask are skipped and the caller of StartUp closes the
+// main window; after it the main window closes at once, also while an
+// operation keeps it disabled.
+void WatchEndRequests();
+bool EndRequested();
+void SetEndRequested(bool On); // tests
 // Called first thing in main(): the start of the start-up clock.
 void MarkProcessStart();
 

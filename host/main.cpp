@@ -5,7 +5,6 @@
 #include "OstanApplication.h"
 #include "OstanMain.h"
 #include "Startup.h"
-#include "TermSignal.h"
 #include "WorkbookApplication.h"
 
 #include <cstdio>
@@ -34,20 +33,8 @@ int main(int argc, char** argv)
         // Without it the file actions stay disabled.
     }
 
-    // The system asking the program to end closes the main window the normal
-    // way; a request during start-up is kept until the message loop runs.
-    bool started = false;
-    bool endRequested = false;
-    TMainForm* MainForm = nullptr;
-    WatchTerminationSignals([&] {
-        if (started && MainForm)
-            MainForm->close();
-        else
-            endRequested = true;
-    });
-
-    MainForm = StartUp();
-    started = true;
+    WatchEndRequests();
+    TMainForm* MainForm = StartUp();
     if (qEnvironmentVariableIsSet("OSTAN_TRACE_STARTUP"))
         std::fprintf(stderr, "startup: main window enabled %lld ms after process start, %lld ms of it the splash wait\n",
                      static_cast<long long>(LastStartupTimes().ToEnabledMs),
@@ -56,7 +43,7 @@ int main(int argc, char** argv)
     int rc = 1;
     if (ApplicationTerminated()) {
         // ended by the exception handler during start-up
-    } else if (endRequested) {
+    } else if (EndRequested()) {
         MainForm->close();
         rc = 0;
     } else {

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# `make bench`: runs every benchmark executable of a build.
+# `make bench`: runs every benchmark executable of a build, then the real
+# program at the adapter's full line rate (scripts/line-rate-bench.sh).
 set -euo pipefail
 build=${1:-build}
+bash "$(dirname "$0")/bootstrap.sh" bench
 dir=$build/bench
 if [ ! -d "$dir" ]; then
   echo "bench: no $dir (is Google Benchmark installed? scripts/bootstrap.sh lists libbenchmark-dev)" >&2
@@ -19,4 +21,6 @@ if [ $found -eq 0 ]; then
   echo "bench: no benchmark executables in $dir" >&2
   exit 1
 fi
+echo "== line rate (the program on Xvfb)"
+bash "$(dirname "$0")/line-rate-bench.sh" "$build" || status=1
 exit $status

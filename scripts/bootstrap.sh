@@ -17,6 +17,10 @@ packages=(
 if [ "${1:-}" = fuzz ]; then
   packages+=(clang libclang-rt-dev)
 fi
+# `bootstrap.sh bench`: also the X input tool the line-rate benchmark drives the window with.
+if [ "${1:-}" = bench ]; then
+  packages+=(xdotool)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

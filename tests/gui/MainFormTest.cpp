@@ -1,24 +1,34 @@
 // The main window without an adapter: initial state, the sound action, the
 // settings dialog's paths and the shutdown order.
+#include "Debug.h"
 #include "DeviceChooseDlg.h"
 #include "Guard.h"
 #include "VaComm.h"
 #include "Help.h"
+#include "NumControlsSupport.h"
+#include "NumEdit.h"
+#include "NumSpin.h"
 #include "MessageBox.h"
 #include "Options.h"
 #include "OstanMain.h"
 #include "Registry.h"
 #include "TempStore.h"
+#include "Startup.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QLineEdit>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTest>
 #include <QRadioButton>
 #include <QTimer>
 #include <QToolButton>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace ostan;
@@ -75,6 +85,28 @@ void WhenModal(std::function<void(QDialog*)> Action)
     });
 }
 
+// Counts the events of some types that reach the watched widgets.
+class TEventCounter : public QObject {
+public:
+    TEventCounter(std::initializer_list<QWidget*> Watched, std::initializer_list<QEvent::Type> Types) : Types(Types)
+    {
+        for (QWidget* w : Watched)
+            w->installEventFilter(this);
+    }
+    int Count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* E) override
+    {
+        if (std::find(Types.begin(), Types.end(), E->type()) != Types.end())
+            ++Count;
+        return false;
+    }
+
+private:
+    std::vector<QEvent::Type> Types;
+};
+
 } // namespace
 
 using MainFormTest = StoreFixture;
@@ -94,7 +126,7 @@ TEST_F(MainFormTest, InitialStateMatchesTheActionTable)
     const Row rows[] = {
         {f.FileSave1, "&Сохранить", "Ctrl+S", 8, 30, false, false},
         {f.FileExit1, "В&ыход", "", -1, 0, false, true},
-        {f.EditCut1, "&Вырезать", "Ctrl+X", 0, 17, false, true},
+        {f.EditCut1, "&Вырезать", "Ctrl+X", 0, 17, false, false}, // no edit has the focus
         {f.AutoDetectDevice, "&Поиск адаптера", "", 12, 15, true, true},
         {f.AdpReset, "&Сброс адаптера", "", 18, 11, true, false},
         {f.KZReset, "Сброс &КЗ", "", -1, 19, false, false},
@@ -131,6 +163,127 @@ TEST_F(MainFormTest, EnterPressesTheDeviceChoiceButton)
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(&f, &enter);
     EXPECT_EQ(selected, 1);
+}
+
+TEST_F(MainFormTest, EnterOnAFocusedButtonPressesThatButton)
+{
+    TMainForm f;
+    f.setEnabled(true);
+    auto* restart = new QPushButton(QStringLiteral("Перезапуск"), f.PlugInPlaceholder);
+    f.show();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    int selected = 0;
+    int restarted = 0;
+    QObject::connect(f.SelectPlugin, &QAction::triggered, [&] { ++selected; });
+    QObject::connect(restart, &QPushButton::clicked, [&] { ++restarted; });
+    restart->setFocus();
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter})
+        QTest::keyClick(restart, key);
+    EXPECT_EQ(restarted, 2);
+    EXPECT_EQ(selected, 0);
+}
+
+TEST_F(MainFormTest, FramesReachTheScreenAtAHumanPace)
+{
+    TMainForm f;
+    f.setEnabled(true);
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    f.Link.LinkUp = true;
+    f.Link.UpdateLinkState();
+    QTest::qWait(100);
+    QLabel* dataError = f.IndicatorLabels[Label2];
+    TEventCounter screen({f.ProgressBar2, dataError, f.StatusPanels[2]},
+                         {QEvent::Paint, QEvent::PaletteChange, QEvent::EnabledChange});
+    // A burst of data frames, every other one refused by the panel: no frame
+    // paints or restyles anything by itself.
+    for (int i = 1; i <= 101; ++i) {
+        f.Link.SetIndicator(0, (i + 1) % 2, Label2, IndicatorColor::Yellow); // the last one refused
+        f.Link.MarkLinkActive();
+    }
+    EXPECT_EQ(screen.Count, 0);
+    // The screen catches up with the last state within a glance.
+    QTest::qWait(150);
+    EXPECT_LE(screen.Count, 6);
+    EXPECT_EQ(f.ProgressBar2->value(), f.Link.ProgressPosition);
+    EXPECT_TRUE(dataError->isEnabled());
+    EXPECT_EQ(dataError->palette().color(QPalette::Window), QColor(255, 255, 0));
+    EXPECT_EQ(f.StatusPanels[2]->text(), "COM0");
+}
+
+// The clipboard actions work on the focused edit by its own rules and follow
+// its state; Ctrl+X and Ctrl+V reach them where the edit leaves the keys.
+TEST_F(MainFormTest, EditActionsFollowTheFocusedEdit)
+{
+    test::FixedSeparators separators;
+    TMainForm f;
+    f.setEnabled(true);
+    auto* plain = new QLineEdit(QStringLiteral("1.25"), f.PlugInPlaceholder);
+    plain->setReadOnly(true);
+    auto* number = new TNumEdit(f.PlugInPlaceholder);
+    number->SetDecimals(-1);
+    number->SetValue(12);
+    auto* spin = new TNumSpin(f.PlugInPlaceholder);
+    spin->SetValue(34);
+    spin->SetEditorEnabled(false);
+    auto* twin = new TNumEdit(f.PlugInPlaceholder); // the control's own paste, for comparison
+    twin->SetDecimals(-1);
+    twin->SetValue(12);
+    f.show();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    QClipboard* clipboard = QGuiApplication::clipboard();
+
+    struct Case { QLineEdit* edit; const char* name; bool cut; bool copy; bool paste; };
+    const Case cases[] = {
+        {plain, "read-only field", false, true, false},
+        {number, "numeric edit", true, true, true},
+        {spin, "spin without editor", false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        clipboard->setText(QStringLiteral("5x6"));
+        c.edit->setFocus();
+        c.edit->selectAll();
+        QApplication::processEvents();
+        EXPECT_EQ(f.EditCut1->isEnabled(), c.cut);
+        EXPECT_EQ(f.EditCopy1->isEnabled(), c.copy);
+        EXPECT_EQ(f.EditPaste1->isEnabled(), c.paste);
+        const QString before = c.edit->text();
+        if (!c.paste) {
+            // Cut and Paste leave a field that may not change as it is,
+            // from the menu and from the keys alike.
+            f.EditCut1->trigger();
+            f.EditPaste1->trigger();
+            QTest::keyClick(c.edit, Qt::Key_X, Qt::ControlModifier);
+            QTest::keyClick(c.edit, Qt::Key_V, Qt::ControlModifier);
+            EXPECT_EQ(c.edit->text(), before);
+        }
+        f.EditCopy1->trigger();
+        EXPECT_EQ(clipboard->text(), before);
+    }
+
+    // "5x6" pasted into the numeric edit passes its key rules, as its own
+    // paste does: the letter is refused.
+    clipboard->setText(QStringLiteral("5x6"));
+    number->setFocus();
+    number->selectAll();
+    QApplication::processEvents();
+    f.EditPaste1->trigger();
+    twin->selectAll();
+    twin->PasteFromClipboard();
+    EXPECT_EQ(number->text(), twin->text());
+    EXPECT_FALSE(number->text().contains(u'x'));
+
+    // Nothing selected: nothing to cut or copy.
+    number->deselect();
+    QApplication::processEvents();
+    EXPECT_FALSE(f.EditCut1->isEnabled());
+    EXPECT_FALSE(f.EditCopy1->isEnabled());
+    clipboard->clear();
+    QApplication::processEvents();
+    EXPECT_FALSE(f.EditPaste1->isEnabled());
 }
 
 TEST_F(MainFormTest, SoundActionSwitchesItsImage)
@@ -256,6 +409,56 @@ TEST_F(MainFormTest, ClosingWritesTheLiveSettings)
     EXPECT_EQ(Stored("Sound"), 1);
     EXPECT_EQ(Stored("AutoSelectPlugin"), 1);
     EXPECT_EQ(Stored("BLSPinCount"), 5);
+}
+
+TEST_F(MainFormTest, ClosingIsRefusedWhileTheWindowIsDisabled)
+{
+    StoreSettings(3, 12, 0, 1, 5);
+    TMainForm f; // disabled, as the start-up creates it
+    f.DeviceChooseDialog = new TDeviceChooseDialog(&f);
+    f.OptionsDlg = new TOptionsDlg(&f);
+    f.ApplyOptions();
+    f.show();
+    f.SoundOnOff->trigger();
+    EXPECT_FALSE(f.close());
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(Stored("Sound"), 0);
+    f.setEnabled(true); // the start-up has finished
+    EXPECT_TRUE(f.close());
+    EXPECT_EQ(Stored("Sound"), 1);
+}
+
+TEST_F(MainFormTest, TerminationSignalEndsTheProgramFromAModalBox)
+{
+    StoreSettings(3, 12, 0, 1, 5);
+    TMainForm f;
+    Equip(f);
+    f.DebugForm = new TDebugForm;
+    f.show();
+    f.DebugForm->show(); // a window that only hides when closed
+    f.SoundOnOff->trigger(); // on: written when the program ends
+    WatchEndRequests();
+    MessageBoxHandler recorder = SetMessageBoxHandler({}); // real modal boxes
+    bool boxOpen = false;
+    bool boxReturned = false;
+    QTimer::singleShot(0, [&] {
+        // An operation's box: the window is disabled meanwhile.
+        f.setEnabled(false);
+        ShowMessageBox(MsgType::Plain, QStringLiteral("Версия прошивки адаптера: 27"));
+        boxReturned = true;
+    });
+    QTimer::singleShot(200, [&] {
+        boxOpen = QApplication::activeModalWidget() != nullptr;
+        std::raise(SIGTERM);
+    });
+    QTimer::singleShot(3000, [] { QCoreApplication::exit(99); }); // the program ran on
+    const int rc = QApplication::exec();
+    SetMessageBoxHandler(std::move(recorder));
+    SetEndRequested(false);
+    EXPECT_TRUE(boxOpen);
+    EXPECT_EQ(rc, 0);
+    EXPECT_TRUE(boxReturned);
+    EXPECT_EQ(Stored("Sound"), 1);
 }
 
 TEST(MainFormHelp, F1OpensTheFocusedItemsContext)

@@ -284,6 +284,20 @@ TEST_F(EmulatorTest, ConsoleLinesPutTheirFramesOnTheLine)
         EXPECT_TRUE(l.startsWith(QLatin1String("error "))) << l.toStdString();
 }
 
+TEST_F(EmulatorTest, ConsoleStatsCountWhatTheProgramHasNotRead)
+{
+    auto& emu = Make();
+    QStringList out;
+    EmulatorConsole console(emu, [&](const QString& l) { out << l; });
+    Line line(emu.SlavePath(), B115200);
+    console.Submit(QStringLiteral("send 5F 01 02 03"));
+    ostan::PumpUntil([&] { return emu.BytesUnread() == 4; }, 1000); // the terminal passes bytes on by itself
+    console.Submit(QStringLiteral("stats"));
+    EXPECT_EQ(line.Take(4).toHex().toUpper(), QByteArray("5F010203"));
+    console.Submit(QStringLiteral("stats"));
+    EXPECT_EQ(out, (QStringList{"stats sent 4 dropped 0 unread 4", "stats sent 4 dropped 0 unread 0"}));
+}
+
 TEST_F(EmulatorTest, ConsoleReportsWhatTheProgramSent)
 {
     auto& emu = Make();

@@ -1,6 +1,7 @@
 // The main window's adapter operations against the emulator on a
 // pseudo-terminal, in one process and on one thread, as in the program.
 #include "AdapterEmulator.h"
+#include "BackInterface.h"
 #include "Debug.h"
 #include "DeviceChooseDlg.h"
 #include "MessageBox.h"
@@ -17,6 +18,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <QLabel>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -221,6 +223,65 @@ TEST_F(MainLinkTest, RestartAndAutoSwitchFollowTheFirmwareThresholds)
     ProcessMessages();
     EXPECT_TRUE(emu.RawReceived().isEmpty());
     EXPECT_TRUE(Boxes.Boxes.empty());
+}
+
+TEST_F(MainLinkTest, HangUpTakesTheLinkDownAtOnceAndTheSearchFindsTheAdapterAgain)
+{
+    AdapterEmulator& emu = AddEmulator(7, 115200);
+    StoreSettings(7, 13);
+    TMainForm::Wait.SupervisionMs = 10000; // only the hang-up can take the link down here
+    TMainForm& f = StartUp();
+    ASSERT_TRUE(f.Link.LinkUp);
+    // A panel's timer asks the adapter to keep its automatic switching off.
+    QTimer panelTimer;
+    QObject::connect(&panelTimer, &QTimer::timeout, [] { OstanBackSink()->DisableAutoSwitch(); });
+    panelTimer.start(20);
+
+    emu.Hangup(); // the USB adapter pulled out
+    EXPECT_TRUE(PumpUntil([&] { return !f.Link.LinkUp; }, 1000));
+    PumpUntil([] { return false; }, 200); // the panel's timer goes on meanwhile
+    EXPECT_EQ(f.StatusPanels[2]->text(), "Нет связи");
+    EXPECT_FALSE(f.AdpReset->isEnabled());
+    EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join("|").toStdString();
+    panelTimer.stop();
+
+    QString why;
+    ASSERT_TRUE(emu.Resume(&why)) << why.toStdString(); // plugged in again
+    f.AutoDetectDevice->trigger();
+    EXPECT_TRUE(f.Link.LinkUp);
+    EXPECT_EQ(f.VaComm1->PortNum(), 7);
+}
+
+TEST_F(MainLinkTest, TerminationSignalDuringTheStartUpClosesItsDialogAndEnds)
+{
+    AddEmulator(7, 115200); // maps itself into the empty store: the settings dialog opens at the end
+    WatchEndRequests();
+    bool dialogSeen = false;
+    auto check = std::make_shared<std::function<void()>>();
+    // The copies the timers hold reach the check only while the test runs.
+    *check = [&, weak = std::weak_ptr(check)] {
+        if (qobject_cast<TOptionsDlg*>(QApplication::activeModalWidget())) {
+            dialogSeen = true;
+            std::raise(SIGTERM);
+            return;
+        }
+        if (auto again = weak.lock())
+            QTimer::singleShot(20, *again);
+    };
+    QTimer::singleShot(0, *check);
+    QTimer watchdog; // the dialog stayed: no one would close it
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+        if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            d->reject();
+    });
+    watchdog.start(8000);
+    Form.reset(ostan::StartUp());
+    const bool closedByTheRequest = watchdog.isActive();
+    SetEndRequested(false);
+    EXPECT_TRUE(dialogSeen);
+    EXPECT_TRUE(closedByTheRequest);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(MainLinkTest, FirstStartShowsTheReadErrorThenSearchesThenOpensTheSettings)

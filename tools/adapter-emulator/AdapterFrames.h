@@ -1,6 +1,8 @@
 #pragma once
 // Frames the adapter sends to the program, and the hex text the emulator's
 // console and log use for bytes.
+#include "AdapterProtocol.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -9,19 +11,7 @@
 
 namespace adapteremu {
 
-// Frame headers.
-inline constexpr uint8_t InitHeader = 0x73;     // "s": answer to the reset
-inline constexpr uint8_t EchoHeader = 0x74;     // "t": answer to the probe
-inline constexpr uint8_t StatusHeader = 0x62;   // "b"
-inline constexpr uint8_t DeviceIdHeader = 0x37; // "7"
-inline constexpr uint8_t DataHeader = 0x5F;     // "_"
-
-// Status byte bits.
-inline constexpr uint8_t StatusNoReception = 0x01;
-inline constexpr uint8_t StatusShortCircuit = 0x04;
-inline constexpr uint8_t StatusPower = 0x08;
-inline constexpr uint8_t StatusSensorBlock = 0x20;
-inline constexpr uint8_t StatusOverflow = 0x40;
+using namespace ostan::adapter; // headers and status bits
 
 uint8_t XorOf(const QByteArray& Bytes, int From = 0, int To = -1); // [From, To), To -1 = end
 

@@ -12,20 +12,15 @@
 //        so a test sees exactly what was written.
 // A byte that cannot start a valid header is set aside as junk and reported
 // once the stream is back in step.
+#include "AdapterProtocol.h"
+
 #include <QByteArray>
 #include <cstdint>
 #include <vector>
 
 namespace adapteremu {
 
-inline constexpr uint8_t CmdRelay = 0x01;
-inline constexpr uint8_t CmdRestartStep2 = 0x03;
-inline constexpr uint8_t CmdSelect = 0x04;
-inline constexpr uint8_t CmdShortCircuitReset = 0x05;
-inline constexpr uint8_t CmdRestart = 0x06;
-inline constexpr uint8_t CmdProbe = 0x07;
-inline constexpr uint8_t CmdAutoSwitchOff = 0x08;
-inline constexpr uint8_t CmdReset = 0xFF;
+using namespace ostan::adapter; // command codes
 
 struct ParsedCommand {
     uint8_t Code = 0;

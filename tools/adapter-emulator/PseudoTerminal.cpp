@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -113,6 +114,12 @@ QByteArray PseudoTerminal::ReadAll(bool* HungUp)
         break;
     }
     return out;
+}
+
+int PseudoTerminal::Unread() const
+{
+    int n = 0;
+    return SlaveKeeper >= 0 && ::ioctl(SlaveKeeper, FIONREAD, &n) == 0 ? n : 0;
 }
 
 int PseudoTerminal::Write(const QByteArray& Bytes)
