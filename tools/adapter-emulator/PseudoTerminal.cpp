@@ -140,13 +140,4 @@ int PseudoTerminal::Write(const QByteArray& Bytes)
     return done;
 }
 
-int PseudoTerminal::Unread() const
-{
-    int n = 0;
-    // The slave's input queue: what the master wrote and no reader took.
-    if (SlaveKeeper < 0 || ::ioctl(SlaveKeeper, FIONREAD, &n) != 0)
-        return 0;
-    return n;
-}
-
 } // namespace adapteremu
