@@ -2,36 +2,17 @@
 #include "BRUN3vm/Tables.h"
 #include "Devices.h"
 #include "devices/AnalyserCommandText.h"
+#include "devices/DeviceFloat.h"
 
-#include <array>
 #include <cmath>
 
 namespace adapteremu {
 
 namespace {
 
-// The device's 4-byte float: exponent byte (biased by 127) first, then the
-// mantissa from its least significant byte, the sign in the top bit of the
-// last; 0 is an exponent byte of 0.
-std::array<uint8_t, 4> DeviceFloat(double V)
-{
-    if (V == 0)
-        return {0, 0, 0, 0};
-    int E = 0;
-    const double F = std::frexp(std::fabs(V), &E); // [0.5, 1)
-    auto M = static_cast<uint32_t>(std::lround((F * 2 - 1) * 8388608.0));
-    if (M >= 8388608u) {
-        M = 0;
-        ++E;
-    }
-    const auto Sign = static_cast<uint8_t>(V < 0 ? 0x80 : 0);
-    return {static_cast<uint8_t>(E - 1 + 127), static_cast<uint8_t>(M), static_cast<uint8_t>(M >> 8),
-            static_cast<uint8_t>(((M >> 16) & 0x7F) | Sign)};
-}
-
 // Calibrated in air at 1000 mV and in test gas at 800 mV, sensitivity 64,
 // the sensor switched on and pulsed sound. Now and then a whiff of gas
-// raises the sensor voltage while the analyser reports the rising
+// pulls the sensor voltage down while the analyser reports the rising
 // concentration; once in a long while the sensor reports a fault.
 QByteArray Brun3vmStream(int Step)
 {
