@@ -4,8 +4,8 @@
 // Input: [selector][packet...]
 //   selector bits 0-6: the library (index modulo their number), unless
 //   OSTAN_FUZZ_LIBRARY names one; bit 7: the packet is made the library's
-//   full length with a valid check (bytes 2 to the last XOR to 0), so the
-//   decoding is reached; otherwise it goes as it is, however long.
+//   full length with a valid check (bytes 2 to the check byte XOR to 0), so
+//   the decoding is reached; otherwise it goes as it is, however long.
 // After each packet the export columns are read up to the first empty one.
 #include "ComServer.h"
 #include "CommonInterfaces.h"
@@ -95,14 +95,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     std::vector<uint8_t> Packet(Data + 1, Data + Size);
     if (Data[0] & 0x80) {
         Packet.resize(static_cast<size_t>(A.PacketLength), 0);
-        if (Packet.size() >= 2) {
+        // The check byte is the last, or an earlier one where a library
+        // checks only the start of its packet: each is tried from the last
+        // down until the library takes the packet.
+        for (size_t End = Packet.size(); End >= 2; --End) {
+            std::vector<uint8_t> Checked = Packet;
             uint8_t X = 0;
-            for (size_t i = 1; i + 1 < Packet.size(); ++i)
-                X ^= Packet[i];
-            Packet.back() = X;
+            for (size_t i = 1; i + 1 < End; ++i)
+                X ^= Checked[i];
+            Checked[End - 1] = X;
+            if (A.Plugin->ReceivePacket(TDynamicByteArray(Checked)))
+                break;
         }
+    } else {
+        A.Plugin->ReceivePacket(TDynamicByteArray(Packet));
     }
-    A.Plugin->ReceivePacket(TDynamicByteArray(Packet));
     // Column 0 is the clock, not the packet.
     for (int i = 1; i < 64 && *A.Plugin->GetColumnCaption(i); ++i)
         A.Plugin->GetColumnValue(i);

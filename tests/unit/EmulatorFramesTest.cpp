@@ -190,6 +190,14 @@ TEST(EmulatedDevices, RelayedCommandsAreDecodedByTheDevicesTable)
         {"MOLT2", "200222", "cmd 01 payload 20 02 22  Тест нас/сен."},
         {"MOLT2", "7F007F", "cmd 01 payload 7F 00 7F"},
         {"PIP_KARN7", "04C8CC", "cmd 01 payload 04 C8 CC"},
+        {"BRUN3vm", "044044", "cmd 01 payload 04 40 44  Чувств. 64.00"},
+        {"BRUN3vm", "04FFFB", "cmd 01 payload 04 FF FB  Чувств. 255.00"},
+        {"BRUN3vm", "020002", "cmd 01 payload 02 00 02  U п.г.с."},
+        {"BRUN3vm", "200121", "cmd 01 payload 20 01 21  Тест звука"},
+        {"BRUN3vm", "200222", "cmd 01 payload 20 02 22  Тест насоса"},
+        {"BRUN3vm", "200424", "cmd 01 payload 20 04 24  Тест датчика"},
+        {"BRUN3vm", "200828", "cmd 01 payload 20 08 28  Перезапуск"},
+        {"BRUN3vm", "081018", "cmd 01 payload 08 10 18"},
     };
     for (const Case& C : Cases) {
         ReceivedCommand Cmd;
