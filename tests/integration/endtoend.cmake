@@ -1,7 +1,8 @@
 # The whole road with a real device library (EndToEndSupport.h): one test per
 # library, <Name>EndToEndTest.cpp.
 foreach(entry "PIP_KARN7 Karn7" "MOLT2 Molt2"
-    "BRUN3vm Brun3vm")
+    "BRUN3vm Brun3vm"
+    "PIP_KARN7E_8 Karn7e8")
   separate_arguments(entry)
   list(GET entry 0 lib)
   list(GET entry 1 name)

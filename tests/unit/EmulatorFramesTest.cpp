@@ -6,6 +6,7 @@
 #include "Devices.h"
 #include "EmulatorConsole.h"
 #include "devices/PIP_KARN7.h"
+#include "devices/PIP_KARN7E_8.h"
 
 #include <QList>
 #include <QSet>
@@ -54,6 +55,24 @@ TEST(EmulatorFrames, Karn7PacketsFromReadings)
     };
     for (const auto& c : cases) {
         const QByteArray p = MakeKarn7Packet(c.r);
+        EXPECT_EQ(p.toHex().toUpper(), QByteArray(c.packet)) << c.packet;
+        EXPECT_EQ(XorOf(p, 1), 0) << c.packet;
+    }
+}
+
+TEST(EmulatorFrames, Karn7e8PacketsAreTypedAndChecked)
+{
+    struct Case { uint8_t Type, Gas; int16_t R; const char* packet; };
+    const Case cases[] = {
+        {1, 1, 2048, "5F0011080019"},
+        {2, 1, Karn7e8Volts(1000), "5F0021100031"},
+        {3, 1, 0x05, "5F0031000534"},
+        {6, 1, 70 << 8, "5F0061460027"},
+        {4, 1, Karn7e8Volts(-62.5), "5F0041FF00BE"},
+        {5, 8, Karn7e8Volts(1e6), "5F00587FFFD8"}, // clamped to 16 bits
+    };
+    for (const auto& c : cases) {
+        const QByteArray p = MakeKarn7e8Packet(c.Type, c.Gas, c.R);
         EXPECT_EQ(p.toHex().toUpper(), QByteArray(c.packet)) << c.packet;
         EXPECT_EQ(XorOf(p, 1), 0) << c.packet;
     }
@@ -198,6 +217,7 @@ TEST(EmulatedDevices, RelayedCommandsAreDecodedByTheDevicesTable)
         {"BRUN3vm", "200424", "cmd 01 payload 20 04 24  Тест датчика"},
         {"BRUN3vm", "200828", "cmd 01 payload 20 08 28  Перезапуск"},
         {"BRUN3vm", "081018", "cmd 01 payload 08 10 18"},
+        {"PIP_KARN7E_8", "0400000004", "cmd 01 payload 04 00 00 00 04"},
     };
     for (const Case& C : Cases) {
         ReceivedCommand Cmd;
