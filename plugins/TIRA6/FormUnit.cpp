@@ -1,0 +1,89 @@
+#include "FormUnit.h"
+
+#include "CommonInterfacesImp.h"
+#include "CommonPlugInMethods.h"
+#include "PanelText.h"
+#include "Profile.h"
+#include "Tables.h"
+
+#include <QStyle>
+#include <algorithm>
+
+using namespace ostan;
+
+namespace tira6 {
+
+namespace {
+
+uint16_t Unsigned16(int N) { return static_cast<uint16_t>(PluginPacket->GetIn(N) | PluginPacket->GetIn(N + 1) << 8); }
+
+constexpr int GuardColumn = static_cast<int>(Columns.size()) + 1;
+
+} // namespace
+
+TForm1::TForm1()
+{
+    setupUi(this);
+    BReset->setIcon(style()->standardIcon(QStyle::SP_DialogNoButton));
+
+    TChart& C = Chart6->Chart();
+    C.Title.clear();
+    C.LegendVisible = true;
+    C.BottomAxis().Visible = false;
+    C.LeftAxis().Title = QStringLiteral("U сенс. абс., мВ");
+    C.LeftAxis().SetMinMax(-10, 100);
+    C.LeftAxis().SetIncrement(20);
+    C.RightAxis().Title = QStringLiteral("Аккум, В");
+    C.RightAxis().SetMinMax(4.8, 5.2);
+    C.RightAxis().SetIncrement(0.05);
+    FastLineSeries8 = &C.AddSeries(TVertAxis::Left);
+    FastLineSeries8->Color = Qt::black;
+    FastLineSeries8->Title = QStringLiteral("Uсенс. абс.");
+    FastLineSeries9 = &C.AddSeries(TVertAxis::Right);
+    FastLineSeries9->Color = QColor(0, 128, 255);
+    FastLineSeries9->Title = QStringLiteral("Аккум.");
+
+    FlagLabels = TFlagLabels(this, Flags);
+    SetCommands(Commands);
+    SetColumns(Columns);
+    FinishForm(OSTAN_PLUGIN_NAME);
+}
+
+void TForm1::ProcessPacket()
+{
+    if (!PluginPacket)
+        return;
+    ShowText(LUvozd, FixedText(Unsigned16(6) / 10.0, 1));
+    ShowText(LUazot, FixedText(Unsigned16(8) / 10.0, 1));
+    const double Us = Unsigned16(17) / 10.0;
+    ShowText(LUsens, FixedText(Us, 1));
+    const double Ub = Unsigned16(15) / 1000.0;
+    ShowText(LUakk, FixedText(Ub, 3));
+    ShowText(LADCCurrent, FixedText((PluginPacket->GetIn(5) >> 4) * 2.5, 1));
+    const QString Guard = PluginPacket->GetIn(11) == GuardOn ? QStringLiteral("Включена") : QStringLiteral("Отключена");
+    if (LGuard->text() != Guard)
+        LGuard->setText(Guard);
+    // The bar ignores a position outside its range and would keep showing
+    // the last one; what lies beyond shows as its end.
+    const int Bar = std::clamp<int>(PluginPacket->GetIn(13), ProgressBar1->minimum(), ProgressBar1->maximum());
+    if (ProgressBar1->value() != Bar)
+        ProgressBar1->setValue(Bar);
+    ShowText(LRange, QString::number(PluginPacket->GetIn(14) + 1));
+    FlagLabels.Show(PluginPacket->GetIn(2));
+    if (PluginChart)
+        PluginChart->AddValues(Us, Ub);
+}
+
+QString TForm1::GetColumnCaption(int Index)
+{
+    return Index == GuardColumn ? QString::fromUtf8(GuardColumnCaption) : TPluginForm::GetColumnCaption(Index);
+}
+
+QString TForm1::GetColumnValue(int Index)
+{
+    return Index == GuardColumn ? LGuard->text() : TPluginForm::GetColumnValue(Index);
+}
+
+} // namespace tira6
+
+OSTAN_PLUGIN_LIBRARY(tira6::TForm1, tira6::Profile);
