@@ -8,14 +8,13 @@
 
 #include <QStyle>
 #include <algorithm>
+#include <tuple>
 
 using namespace ostan;
 
 namespace tira6 {
 
 namespace {
-
-uint16_t Unsigned16(int N) { return static_cast<uint16_t>(PluginPacket->GetIn(N) | PluginPacket->GetIn(N + 1) << 8); }
 
 constexpr int GuardColumn = static_cast<int>(Columns.size()) + 1;
 
@@ -26,22 +25,9 @@ TForm1::TForm1()
     setupUi(this);
     BReset->setIcon(style()->standardIcon(QStyle::SP_DialogNoButton));
 
-    TChart& C = Chart6->Chart();
-    C.Title.clear();
-    C.LegendVisible = true;
-    C.BottomAxis().Visible = false;
-    C.LeftAxis().Title = QStringLiteral("U сенс. абс., мВ");
-    C.LeftAxis().SetMinMax(-10, 100);
-    C.LeftAxis().SetIncrement(20);
-    C.RightAxis().Title = QStringLiteral("Аккум, В");
-    C.RightAxis().SetMinMax(4.8, 5.2);
-    C.RightAxis().SetIncrement(0.05);
-    FastLineSeries8 = &C.AddSeries(TVertAxis::Left);
-    FastLineSeries8->Color = Qt::black;
-    FastLineSeries8->Title = QStringLiteral("Uсенс. абс.");
-    FastLineSeries9 = &C.AddSeries(TVertAxis::Right);
-    FastLineSeries9->Color = QColor(0, 128, 255);
-    FastLineSeries9->Title = QStringLiteral("Аккум.");
+    std::tie(FastLineSeries8, FastLineSeries9) =
+        SetUpTrend(Chart6->Chart(), {"U сенс. абс., мВ", -10, 100, 20, "Uсенс. абс.", Qt::black},
+                   {"Аккум, В", 4.8, 5.2, 0.05, "Аккум.", QColor(0, 128, 255)});
 
     FlagLabels = TFlagLabels(this, Flags);
     SetCommands(Commands);
@@ -53,11 +39,11 @@ void TForm1::ProcessPacket()
 {
     if (!PluginPacket)
         return;
-    ShowText(LUvozd, FixedText(Unsigned16(6) / 10.0, 1));
-    ShowText(LUazot, FixedText(Unsigned16(8) / 10.0, 1));
-    const double Us = Unsigned16(17) / 10.0;
+    ShowText(LUvozd, FixedText(PluginPacket->GetIn16(6) / 10.0, 1));
+    ShowText(LUazot, FixedText(PluginPacket->GetIn16(8) / 10.0, 1));
+    const double Us = PluginPacket->GetIn16(17) / 10.0;
     ShowText(LUsens, FixedText(Us, 1));
-    const double Ub = Unsigned16(15) / 1000.0;
+    const double Ub = PluginPacket->GetIn16(15) / 1000.0;
     ShowText(LUakk, FixedText(Ub, 3));
     ShowText(LADCCurrent, FixedText((PluginPacket->GetIn(5) >> 4) * 2.5, 1));
     const QString Guard = PluginPacket->GetIn(11) == GuardOn ? QStringLiteral("Включена") : QStringLiteral("Отключена");
