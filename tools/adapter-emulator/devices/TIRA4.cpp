@@ -1,6 +1,5 @@
 #include "devices/TIRA4.h"
 
-#include "AdapterFrames.h"
 #include "Devices.h"
 #include "TIRA4/Tables.h"
 #include "devices/AnalyserCommandText.h"
@@ -11,23 +10,16 @@ namespace adapteremu {
 
 QByteArray MakeTira4Packet(const Tira4Reading& R)
 {
-    QByteArray p(tira4::PacketLength, '\0');
-    const auto Put8 = [&p](int N, uint8_t V) { p[N - 1] = static_cast<char>(V); };
-    const auto Put16 = [&](int N, uint16_t V) {
-        Put8(N, static_cast<uint8_t>(V & 0xFF));
-        Put8(N + 1, static_cast<uint8_t>(V >> 8));
-    };
-    Put8(1, DataHeader);
-    Put16(2, R.NitrogenVoltage);
-    Put16(4, R.AirVoltage);
-    Put8(6, R.Threshold2);
-    Put8(7, R.Threshold1);
-    Put8(9, R.Flags);
-    Put16(12, static_cast<uint16_t>(R.Display));
-    Put16(14, R.SensorVoltage);
-    Put16(16, R.Battery);
-    Put8(tira4::PacketLength, XorOf(p, 1, tira4::PacketLength - 1));
-    return p;
+    DataPacket p(tira4::PacketLength);
+    p.Put16(2, R.NitrogenVoltage);
+    p.Put16(4, R.AirVoltage);
+    p.Put8(6, R.Threshold2);
+    p.Put8(7, R.Threshold1);
+    p.Put8(9, R.Flags);
+    p.Put16(12, static_cast<uint16_t>(R.Display));
+    p.Put16(14, R.SensorVoltage);
+    p.Put16(16, R.Battery);
+    return p.Finish();
 }
 
 namespace {

@@ -1,6 +1,5 @@
 #include "devices/TIRA6.h"
 
-#include "AdapterFrames.h"
 #include "Devices.h"
 #include "TIRA6/Tables.h"
 #include "devices/AnalyserCommandText.h"
@@ -12,24 +11,17 @@ namespace adapteremu {
 
 QByteArray MakeTira6Packet(const Tira6Reading& R)
 {
-    QByteArray p(tira6::PacketLength, '\0');
-    const auto Put8 = [&p](int N, uint8_t V) { p[N - 1] = static_cast<char>(V); };
-    const auto Put16 = [&](int N, uint16_t V) {
-        Put8(N, static_cast<uint8_t>(V & 0xFF));
-        Put8(N + 1, static_cast<uint8_t>(V >> 8));
-    };
-    Put8(1, DataHeader);
-    Put8(2, R.Flags);
-    Put8(5, static_cast<uint8_t>(R.AdcCurrentCode << 4));
-    Put16(6, R.AirVoltage);
-    Put16(8, R.ThresholdVoltage);
-    Put8(11, R.Guard ? tira6::GuardOn : 0x00);
-    Put8(13, R.Bar);
-    Put8(14, R.Range);
-    Put16(15, R.Battery);
-    Put16(17, R.SensorVoltage);
-    Put8(tira6::PacketLength, XorOf(p, 1, tira6::PacketLength - 1));
-    return p;
+    DataPacket p(tira6::PacketLength);
+    p.Put8(2, R.Flags);
+    p.Put8(5, static_cast<uint8_t>(R.AdcCurrentCode << 4));
+    p.Put16(6, R.AirVoltage);
+    p.Put16(8, R.ThresholdVoltage);
+    p.Put8(11, R.Guard ? tira6::GuardOn : 0x00);
+    p.Put8(13, R.Bar);
+    p.Put8(14, R.Range);
+    p.Put16(15, R.Battery);
+    p.Put16(17, R.SensorVoltage);
+    return p.Finish();
 }
 
 namespace {
