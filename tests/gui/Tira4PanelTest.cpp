@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -23,18 +22,9 @@ constexpr TGUID CLSID_Tira4 = MakeGUID("{81CC03DA-965A-4DCF-8A43-664CCDF07D03}")
 const std::vector<uint8_t> Worked{0x5F, 0x32, 0x00, 0x10, 0x27, 0x14, 0xB4, 0x00, 0x11,
                                   0x00, 0x00, 0x38, 0xFF, 0x06, 0x27, 0x88, 0x13, 0xC9};
 
-// The worked packet with bytes changed (numbered from 1) and its check made
-// good again.
 std::vector<uint8_t> Changed(std::initializer_list<std::pair<int, uint8_t>> Bytes)
 {
-    std::vector<uint8_t> P = Worked;
-    for (auto [N, B] : Bytes)
-        P[size_t(N - 1)] = B;
-    uint8_t X = 0;
-    for (size_t i = 1; i + 1 < P.size(); ++i)
-        X ^= P[i];
-    P.back() = X;
-    return P;
+    return ChangedPacket(Worked, Bytes);
 }
 
 const char* const Fields[] = {"LUazot", "LUvozd", "LPorog2", "LPorog1", "LLCD", "LUsens", "LUakk", "LSensSensit"};
@@ -62,33 +52,19 @@ protected:
 
 TEST_F(Tira4Panel, AnswersTheScanWithItsProfileAndPictures)
 {
-    EXPECT_EQ(ProgIDToClassID(QStringLiteral("TIRA4.OstanPlugin")), CLSID_Tira4);
-    Plugin = Create();
-    Plugin->LoadPictures();
-    EXPECT_STREQ(Plugin->GetCaption(), "TIRA4 (Кислород)");
-    EXPECT_STREQ(Plugin->GetDescription(), "Измеритель концентрации кислорода TIRA-4");
-    for (intptr_t Ref : {Plugin->GetDevicePicture(), Plugin->GetConnectionPictureBLS4(), Plugin->GetConnectionPictureBLS5()})
-        EXPECT_NE(Ref, NoPicture);
+    ExpectScanAnswer(CLSID_Tira4, "TIRA4 (Кислород)", "Измеритель концентрации кислорода TIRA-4");
 }
 
 TEST_F(Tira4Panel, StartsEmptyWithItsSpinsPressureTrendAndComponents)
 {
     Activate();
-    EXPECT_EQ(Panel->windowTitle(), QStringLiteral("TIRA4 (Кислород)"));
-    EXPECT_EQ(Panel->minimumSize(), QSize(531, 348));
-    for (const char* F : Fields) {
-        EXPECT_TRUE(Text(F).isEmpty()) << F;
-        EXPECT_TRUE(Find<QLineEdit>(F)->isReadOnly()) << F;
-        EXPECT_EQ(Find<QLineEdit>(F)->focusPolicy(), Qt::ClickFocus) << F;
-    }
+    ExpectFreshPanel("TIRA4 (Кислород)", Fields);
     EXPECT_EQ(Flags(), "----");
     EXPECT_EQ(Find<QLabel>("lNoSettings")->text(), QStringLiteral("10  -  Нет настройки / U0 >50 мВ"));
     EXPECT_EQ(Text("NumSpin1"), QStringLiteral("18,0"));
     EXPECT_EQ(Text("NumSpin2"), QStringLiteral("2,0"));
     EXPECT_EQ(Text("LabeledEdit18"), QStringLiteral("100,0"));
     EXPECT_FALSE(Find<QLineEdit>("LabeledEdit18")->isReadOnly());
-    for (const char* Image : {"MainImage", "ConnectionBLD4", "ConnectionBLD5"})
-        EXPECT_FALSE(Find<QWidget>(Image)->isVisible()) << Image;
 
     // Anchored: the flags at the top right, the buttons at the bottom left,
     // the trend filling the rest.
@@ -146,19 +122,11 @@ TEST_F(Tira4Panel, DecodesEachPacketOntoThePanelAndTheTrend)
         {"flags 0x06", Changed({{9, 0x06}}), true, WorkedTexts, "--RR", 5.0, 999.0},
     };
     Activate();
-    const int Points = Chart->Series(0).Count();
     for (const Case& C : Cases) {
         SCOPED_TRACE(C.What);
-        const double LastX = Chart->Series(0).XValueLast();
-        EXPECT_EQ(Plugin->ReceivePacket(TDynamicByteArray(C.Packet)), C.Accepted);
+        Feed(C.Packet, C.Accepted, C.Left, C.Right);
         EXPECT_EQ(Texts(), C.Texts);
         EXPECT_EQ(Flags(), C.Flags);
-        for (int S = 0; S < 2; ++S) {
-            EXPECT_EQ(Chart->Series(S).Count(), Points);
-            EXPECT_EQ(Chart->Series(S).XValueLast(), C.Accepted ? LastX + 1 : LastX);
-        }
-        EXPECT_DOUBLE_EQ(Chart->Series(0).YValue(Points - 1), C.Left);
-        EXPECT_DOUBLE_EQ(Chart->Series(1).YValue(Points - 1), C.Right);
     }
     // Packets send nothing and leave the user's pressure alone.
     EXPECT_TRUE(TakeEvents().filter(QStringLiteral("SendPacket")).isEmpty());
@@ -174,7 +142,7 @@ TEST_F(Tira4Panel, ExportsTheStoredValuesAndTheUsersPressure)
                            "Порог 1, %", "Порог 2, %"}));
     QStringList Values = Columns(&IOstanPlugin::GetColumnValue);
     ASSERT_EQ(Values.size(), 7);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d{1,2}:\\d\\d:\\d\\d$")).match(Values[0]).hasMatch());
+    EXPECT_TRUE(IsDateTimeText(Values[0])) << Values[0].toStdString();
     EXPECT_EQ(Values.mid(1), (QStringList{"5,0", "1000,0", "47,4", "100,0", "18,0", "2,0"}));
 
     // The pressure goes out as the user left it; emptied, it ends the row.

@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -24,18 +23,9 @@ constexpr TGUID CLSID_Tira6 = MakeGUID("{A013680E-D64D-4D89-9AE1-8617714142FC}")
 const std::vector<uint8_t> Worked{0x5F, 0x21, 0x00, 0x00, 0x30, 0xE8, 0x03, 0xD0, 0x07, 0x00,
                                   0x77, 0x00, 0x07, 0x02, 0x88, 0x13, 0xF4, 0x01, 0x31};
 
-// The worked packet with bytes changed (numbered from 1) and its check made
-// good again.
 std::vector<uint8_t> Changed(std::initializer_list<std::pair<int, uint8_t>> Bytes)
 {
-    std::vector<uint8_t> P = Worked;
-    for (auto [N, B] : Bytes)
-        P[size_t(N - 1)] = B;
-    uint8_t X = 0;
-    for (size_t i = 1; i + 1 < P.size(); ++i)
-        X ^= P[i];
-    P.back() = X;
-    return P;
+    return ChangedPacket(Worked, Bytes);
 }
 
 const char* const Fields[] = {"LUvozd", "LUazot", "LUsens", "LUakk", "LADCCurrent", "LRange"};
@@ -70,31 +60,18 @@ protected:
 
 TEST_F(Tira6Panel, AnswersTheScanWithItsProfileAndPictures)
 {
-    EXPECT_EQ(ProgIDToClassID(QStringLiteral("TIRA6.OstanPlugin")), CLSID_Tira6);
-    Plugin = Create();
-    Plugin->LoadPictures();
-    EXPECT_STREQ(Plugin->GetCaption(), "TIRA6");
-    EXPECT_STREQ(Plugin->GetDescription(), "Портативный течеискатель TIRA6");
-    for (intptr_t Ref : {Plugin->GetDevicePicture(), Plugin->GetConnectionPictureBLS4(), Plugin->GetConnectionPictureBLS5()})
-        EXPECT_NE(Ref, NoPicture);
+    ExpectScanAnswer(CLSID_Tira6, "TIRA6", "Портативный течеискатель TIRA6");
 }
 
 TEST_F(Tira6Panel, StartsEmptyWithAFullBarAnUnknownProtectionAndItsTrend)
 {
     Activate();
-    EXPECT_EQ(Panel->windowTitle(), QStringLiteral("TIRA6"));
-    EXPECT_EQ(Panel->minimumSize(), QSize(531, 348));
-    for (const char* F : Fields) {
-        EXPECT_TRUE(Find<QLineEdit>(F)->isReadOnly()) << F;
-        EXPECT_EQ(Find<QLineEdit>(F)->focusPolicy(), Qt::ClickFocus) << F;
-    }
+    ExpectFreshPanel("TIRA6", Fields);
     EXPECT_EQ(Texts(), (QStringList{"", "", "", "", "", "", "Неизвестно", "12"}));
     EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->minimum(), 0);
     EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->maximum(), 12);
     EXPECT_EQ(Flags(), "------");
     EXPECT_EQ(Find<QLabel>("lSensOver")->text(), QStringLiteral("80  - Перегрузка сенсора (H2)"));
-    for (const char* Image : {"MainImage", "ConnectionBLD4", "ConnectionBLD5"})
-        EXPECT_FALSE(Find<QWidget>(Image)->isVisible()) << Image;
 
     EXPECT_EQ(Find<QWidget>("GroupBox3")->geometry().right(), Panel->width() - 1 - (523 - 519));
     EXPECT_EQ(Find<QWidget>("BSensOn")->geometry().bottom(), Panel->height() - 1 - (314 - 311));
@@ -161,19 +138,11 @@ TEST_F(Tira6Panel, DecodesEachPacketOntoThePanelAndTheTrend)
         {"flags 0xC0", Changed({{2, 0xC0}}), true, WorkedTexts, "----RR", 50.0, 5.0},
     };
     Activate();
-    const int Points = Chart->Series(0).Count();
     for (const Case& C : Cases) {
         SCOPED_TRACE(C.What);
-        const double LastX = Chart->Series(0).XValueLast();
-        EXPECT_EQ(Plugin->ReceivePacket(TDynamicByteArray(C.Packet)), C.Accepted);
+        Feed(C.Packet, C.Accepted, C.Left, C.Right);
         EXPECT_EQ(Texts(), C.Texts);
         EXPECT_EQ(Flags(), C.Flags);
-        for (int S = 0; S < 2; ++S) {
-            EXPECT_EQ(Chart->Series(S).Count(), Points);
-            EXPECT_EQ(Chart->Series(S).XValueLast(), C.Accepted ? LastX + 1 : LastX);
-        }
-        EXPECT_DOUBLE_EQ(Chart->Series(0).YValue(Points - 1), C.Left);
-        EXPECT_DOUBLE_EQ(Chart->Series(1).YValue(Points - 1), C.Right);
     }
     EXPECT_TRUE(TakeEvents().filter(QStringLiteral("SendPacket")).isEmpty());
 }
@@ -186,7 +155,7 @@ TEST_F(Tira6Panel, ExportsTheStoredVoltagesAndTheProtection)
               (QStringList{"Дата, время", "U возд., мВ", "U порог, мВ", "Защита"}));
     QStringList Values = Columns(&IOstanPlugin::GetColumnValue);
     ASSERT_EQ(Values.size(), 4);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d{1,2}:\\d\\d:\\d\\d$")).match(Values[0]).hasMatch());
+    EXPECT_TRUE(IsDateTimeText(Values[0])) << Values[0].toStdString();
     EXPECT_EQ(Values.mid(1), (QStringList{"100,0", "200,0", "Включена"}));
     ASSERT_TRUE(Plugin->ReceivePacket(TDynamicByteArray(Changed({{11, 0x00}}))));
     EXPECT_EQ(Columns(&IOstanPlugin::GetColumnValue).mid(3), QStringList{"Отключена"});
