@@ -7,4 +7,7 @@ if(TARGET TIRA4)
   target_include_directories(test_tira4 PRIVATE ${CMAKE_SOURCE_DIR}/tests/fixtures)
   target_compile_definitions(test_tira4 PRIVATE TIRA4_LIBRARY="$<TARGET_FILE:TIRA4>")
   add_dependencies(test_tira4 TIRA4)
+  add_test(NAME TIRA4.ExportsOnlyTheEntryPoints
+    COMMAND ${CMAKE_COMMAND} -DLIBRARY=$<TARGET_FILE:TIRA4> -P ${CMAKE_SOURCE_DIR}/tests/fixtures/fixtures.cmake)
+  set_tests_properties(TIRA4.ExportsOnlyTheEntryPoints PROPERTIES LABELS integration)
 endif()

@@ -7,4 +7,7 @@ if(TARGET TIRA6)
   target_include_directories(test_tira6 PRIVATE ${CMAKE_SOURCE_DIR}/tests/fixtures)
   target_compile_definitions(test_tira6 PRIVATE TIRA6_LIBRARY="$<TARGET_FILE:TIRA6>")
   add_dependencies(test_tira6 TIRA6)
+  add_test(NAME TIRA6.ExportsOnlyTheEntryPoints
+    COMMAND ${CMAKE_COMMAND} -DLIBRARY=$<TARGET_FILE:TIRA6> -P ${CMAKE_SOURCE_DIR}/tests/fixtures/fixtures.cmake)
+  set_tests_properties(TIRA6.ExportsOnlyTheEntryPoints PROPERTIES LABELS integration)
 endif()
