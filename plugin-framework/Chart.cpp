@@ -139,4 +139,24 @@ const TChartAxis* TChart::AxisOf(const TFastLineSeries& S) const
     return nullptr;
 }
 
+std::pair<TFastLineSeries*, TFastLineSeries*> SetUpTrend(TChart& Chart, const TTrendSide& Left, const TTrendSide& Right)
+{
+    Chart.Title.clear();
+    Chart.LegendVisible = true;
+    Chart.BottomAxis().Visible = false;
+    TFastLineSeries* Series[2] = {};
+    int I = 0;
+    for (const auto& [Side, Axis] : {std::pair{&Left, TVertAxis::Left}, std::pair{&Right, TVertAxis::Right}}) {
+        TChartAxis& A = Axis == TVertAxis::Left ? Chart.LeftAxis() : Chart.RightAxis();
+        A.Title = Side->Title;
+        A.SetMinMax(Side->Minimum, Side->Maximum);
+        A.SetIncrement(Side->Increment);
+        TFastLineSeries& S = Chart.AddSeries(Axis);
+        S.Color = Side->Color;
+        S.Title = Side->SeriesTitle;
+        Series[I++] = &S;
+    }
+    return {Series[0], Series[1]};
+}
+
 } // namespace ostan

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 namespace ostan {
@@ -143,5 +144,21 @@ private:
     TChartAxis Bottom{this};
     int StoredWidth = 0;
 };
+
+// One side of a panel's trend: its vertical axis and the series drawn
+// against it.
+struct TTrendSide {
+    QString Title;
+    double Minimum;
+    double Maximum;
+    double Increment;
+    QString SeriesTitle;
+    QColor Color;
+};
+
+// The trend of a device panel: no title, the legend on, the bottom axis
+// hidden, series 0 on the left axis and series 1 on the right one. Returns
+// the two series.
+std::pair<TFastLineSeries*, TFastLineSeries*> SetUpTrend(TChart& Chart, const TTrendSide& Left, const TTrendSide& Right);
 
 } // namespace ostan

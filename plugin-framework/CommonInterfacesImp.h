@@ -55,6 +55,9 @@ public:
     int OutLen() const { return FOutLen; }
 
     uint8_t GetIn(int I) const;
+    // The 16-bit field at received bytes I (low 8 bits) and I+1.
+    uint16_t GetIn16(int I) const { return static_cast<uint16_t>(GetIn(I) | GetIn(I + 1) << 8); }
+    int16_t GetInSigned16(int I) const { return static_cast<int16_t>(GetIn16(I)); }
     uint8_t GetOut(int I) const;
     void SetIn(int I, uint8_t B);
     void SetOut(int I, uint8_t B);

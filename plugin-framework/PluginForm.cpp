@@ -259,8 +259,13 @@ bool TPluginForm::SendCommand(const TCommandDef& Command)
             V = std::clamp(V, static_cast<double>(Spin->MinValue()), static_cast<double>(Spin->MaxValue()));
         Argument = SpinArgument(V, Command.Scale);
     }
-    PluginPacket->Send({Command.Operation, Argument, 0});
+    SendRecord(Command.Operation, Argument);
     return true;
+}
+
+void TPluginForm::SendRecord(uint8_t Operation, uint8_t Argument)
+{
+    PluginPacket->Send({Operation, Argument, 0});
 }
 
 // ---------------------------------------------------------------- helpers

@@ -105,6 +105,9 @@ protected:
     // spin where it names one) to Send. A spin whose text is empty sends
     // nothing and beeps. False when nothing was sent.
     bool SendCommand(const TCommandDef& Command);
+    // Puts one record on its way: {Operation, Argument, trailer} by default;
+    // a device whose commands have another shape says so here.
+    virtual void SendRecord(uint8_t Operation, uint8_t Argument);
 
     // A child of the form by name and type; raises std::logic_error when
     // the form has none.

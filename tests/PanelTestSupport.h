@@ -12,11 +12,34 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace ostan::test {
+
+// Packet with bytes changed (numbered from 1) and its last byte set again so
+// that bytes 2 to the end XOR to 0.
+inline std::vector<uint8_t> ChangedPacket(std::vector<uint8_t> P, std::initializer_list<std::pair<int, uint8_t>> Bytes)
+{
+    for (auto [N, B] : Bytes)
+        P[size_t(N - 1)] = B;
+    uint8_t X = 0;
+    for (size_t i = 1; i + 1 < P.size(); ++i)
+        X ^= P[i];
+    P.back() = X;
+    return P;
+}
+
+// The export's date and time: short date, then long time.
+inline bool IsDateTimeText(const QString& Text)
+{
+    return QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d{1,2}:\\d\\d:\\d\\d$")).match(Text).hasMatch();
+}
 
 class TPanelFixture : public ::testing::Test {
 protected:
@@ -61,6 +84,34 @@ protected:
         Chart = View && View->inherits("ostan::TChartView") ? &static_cast<TChartView*>(View)->Chart() : nullptr;
     }
 
+    // The scan's view of the library: its class by ProgID, its caption and
+    // description, its three pictures.
+    void ExpectScanAnswer(const TGUID& ClassID, const char* Caption, const char* Description)
+    {
+        EXPECT_EQ(ProgIDToClassID(ProgID), ClassID);
+        Plugin = Create();
+        Plugin->LoadPictures();
+        EXPECT_STREQ(Plugin->GetCaption(), Caption);
+        EXPECT_STREQ(Plugin->GetDescription(), Description);
+        for (intptr_t Ref : {Plugin->GetDevicePicture(), Plugin->GetConnectionPictureBLS4(), Plugin->GetConnectionPictureBLS5()})
+            EXPECT_NE(Ref, NoPicture);
+    }
+
+    // The panel as activated: its caption and minimum size, the given value
+    // fields empty and out of the tab order, the pictures hidden.
+    void ExpectFreshPanel(const char* Caption, std::span<const char* const> ValueFields)
+    {
+        EXPECT_EQ(Panel->windowTitle(), QString::fromUtf8(Caption));
+        EXPECT_EQ(Panel->minimumSize(), QSize(531, 348));
+        for (const char* F : ValueFields) {
+            EXPECT_TRUE(Text(F).isEmpty()) << F;
+            EXPECT_TRUE(Find<QLineEdit>(F)->isReadOnly()) << F;
+            EXPECT_EQ(Find<QLineEdit>(F)->focusPolicy(), Qt::ClickFocus) << F;
+        }
+        for (const char* Image : {"MainImage", "ConnectionBLD4", "ConnectionBLD5"})
+            EXPECT_FALSE(Find<QWidget>(Image)->isVisible()) << Image;
+    }
+
     template <class W>
     W* Find(const char* Name) const
     {
@@ -91,6 +142,23 @@ protected:
         for (const char* Name : Labels)
             S += FlagState(Find<QLabel>(Name));
         return S;
+    }
+
+    // Hands Packet to the plug-in: accepted or refused as expected, and the
+    // trend's last points then Left and Right, moved on by one when accepted
+    // (the window keeps its number of points).
+    void Feed(const std::vector<uint8_t>& Packet, bool Accepted, double Left, double Right)
+    {
+        ASSERT_NE(Chart, nullptr);
+        const int Points = Chart->Series(0).Count();
+        const double LastX = Chart->Series(0).XValueLast();
+        EXPECT_EQ(Plugin->ReceivePacket(TDynamicByteArray(Packet)), Accepted);
+        for (int S = 0; S < 2; ++S) {
+            EXPECT_EQ(Chart->Series(S).Count(), Points);
+            EXPECT_EQ(Chart->Series(S).XValueLast(), Accepted ? LastX + 1 : LastX);
+        }
+        EXPECT_DOUBLE_EQ(Chart->Series(0).YValue(Points - 1), Left);
+        EXPECT_DOUBLE_EQ(Chart->Series(1).YValue(Points - 1), Right);
     }
 
     // The export's header or row: texts up to the first empty one.

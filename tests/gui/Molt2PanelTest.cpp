@@ -28,14 +28,7 @@ const std::vector<uint8_t> Worked{0x5F, 0x7B, 0x00, 0x29, 0x09, 0xC8, 0x64, 0xFA
 // good again.
 std::vector<uint8_t> Changed(std::initializer_list<std::pair<int, uint8_t>> Bytes)
 {
-    std::vector<uint8_t> P = Worked;
-    for (auto [N, B] : Bytes)
-        P[size_t(N - 1)] = B;
-    uint8_t X = 0;
-    for (size_t i = 1; i + 1 < P.size(); ++i)
-        X ^= P[i];
-    P.back() = X;
-    return P;
+    return ChangedPacket(Worked, Bytes);
 }
 
 const char* const Fields[] = {"LUvozd", "LUpgs",  "LUsensDif", "LCpgs", "LCalarm",   "LCoff",

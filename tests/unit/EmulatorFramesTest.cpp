@@ -218,6 +218,14 @@ TEST(EmulatedDevices, RelayedCommandsAreDecodedByTheDevicesTable)
         {"BRUN3vm", "200828", "cmd 01 payload 20 08 28  Перезапуск"},
         {"BRUN3vm", "081018", "cmd 01 payload 08 10 18"},
         {"PIP_KARN7E_8", "0400000004", "cmd 01 payload 04 00 00 00 04"},
+        {"TIRA4", "AA20B43E", "cmd 01 payload AA 20 B4 3E  Порог 1 18.00"},
+        {"TIRA4", "AA1063D9", "cmd 01 payload AA 10 63 D9  Порог 2 9.90"},
+        {"TIRA4", "AA4000EA", "cmd 01 payload AA 40 00 EA  Азот: текущ."},
+        {"TIRA4", "AA0100AB", "cmd 01 payload AA 01 00 AB  Выкл."},
+        {"TIRA4", "200828", "cmd 01 payload 20 08 28"},
+        {"TIRA6", "040004", "cmd 01 payload 04 00 04  Установить / Снять"},
+        {"TIRA6", "200828", "cmd 01 payload 20 08 28  Выкл."},
+        {"TIRA6", "200424", "cmd 01 payload 20 04 24  Тест сенс."},
     };
     for (const Case& C : Cases) {
         ReceivedCommand Cmd;

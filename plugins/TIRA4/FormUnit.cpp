@@ -1,0 +1,60 @@
+#include "FormUnit.h"
+
+#include "CommonInterfacesImp.h"
+#include "CommonPlugInMethods.h"
+#include "PanelText.h"
+#include "Profile.h"
+#include "Tables.h"
+
+#include <QStyle>
+#include <tuple>
+
+using namespace ostan;
+
+namespace tira4 {
+
+TForm1::TForm1()
+{
+    setupUi(this);
+    BOff->setIcon(style()->standardIcon(QStyle::SP_DialogNoButton));
+
+    std::tie(FastLineSeries7, FastLineSeries6) =
+        SetUpTrend(Chart1->Chart(), {"Аккум, В", 4.8, 5.2, 0.05, "Аккум.", QColor(0, 128, 255)},
+                   {"U сенс. абс., мВ", 990, 1100, 20, "Uсенс. абс.", Qt::black});
+
+    FlagLabels = TFlagLabels(this, Flags);
+    SetSpins(Spins);
+    SetCommands(Commands);
+    SetColumns(Columns);
+    FinishForm(OSTAN_PLUGIN_NAME);
+}
+
+void TForm1::ProcessPacket()
+{
+    if (!PluginPacket)
+        return;
+    const double Un2 = PluginPacket->GetIn16(2) / 10.0;
+    ShowText(LUazot, FixedText(Un2, 1));
+    const double Uair = PluginPacket->GetIn16(4) / 10.0;
+    ShowText(LUvozd, FixedText(Uair, 1));
+    ShowText(LPorog2, FixedText(PluginPacket->GetIn(6) / 10.0, 1));
+    ShowText(LPorog1, FixedText(PluginPacket->GetIn(7) / 10.0, 1));
+    ShowText(LLCD, FixedText(PluginPacket->GetInSigned16(12) / 10.0, 1));
+    const double Us = PluginPacket->GetIn16(14) / 10.0;
+    ShowText(LUsens, FixedText(Us, 1));
+    const double Ub = PluginPacket->GetIn16(16) / 1000.0;
+    ShowText(LUakk, FixedText(Ub, 3));
+    ShowText(LSensSensit, QuotientText(Uair - Un2, 21, 1));
+    FlagLabels.Show(PluginPacket->GetIn(9));
+    if (PluginChart)
+        PluginChart->AddValues(Ub, Us);
+}
+
+void TForm1::SendRecord(uint8_t Operation, uint8_t Argument)
+{
+    PluginPacket->Send({CommandLead, Operation, Argument, 0});
+}
+
+} // namespace tira4
+
+OSTAN_PLUGIN_LIBRARY(tira4::TForm1, tira4::Profile);

@@ -1,0 +1,75 @@
+#include "FormUnit.h"
+
+#include "CommonInterfacesImp.h"
+#include "CommonPlugInMethods.h"
+#include "PanelText.h"
+#include "Profile.h"
+#include "Tables.h"
+
+#include <QStyle>
+#include <algorithm>
+#include <tuple>
+
+using namespace ostan;
+
+namespace tira6 {
+
+namespace {
+
+constexpr int GuardColumn = static_cast<int>(Columns.size()) + 1;
+
+} // namespace
+
+TForm1::TForm1()
+{
+    setupUi(this);
+    BReset->setIcon(style()->standardIcon(QStyle::SP_DialogNoButton));
+
+    std::tie(FastLineSeries8, FastLineSeries9) =
+        SetUpTrend(Chart6->Chart(), {"U сенс. абс., мВ", -10, 100, 20, "Uсенс. абс.", Qt::black},
+                   {"Аккум, В", 4.8, 5.2, 0.05, "Аккум.", QColor(0, 128, 255)});
+
+    FlagLabels = TFlagLabels(this, Flags);
+    SetCommands(Commands);
+    SetColumns(Columns);
+    FinishForm(OSTAN_PLUGIN_NAME);
+}
+
+void TForm1::ProcessPacket()
+{
+    if (!PluginPacket)
+        return;
+    ShowText(LUvozd, FixedText(PluginPacket->GetIn16(6) / 10.0, 1));
+    ShowText(LUazot, FixedText(PluginPacket->GetIn16(8) / 10.0, 1));
+    const double Us = PluginPacket->GetIn16(17) / 10.0;
+    ShowText(LUsens, FixedText(Us, 1));
+    const double Ub = PluginPacket->GetIn16(15) / 1000.0;
+    ShowText(LUakk, FixedText(Ub, 3));
+    ShowText(LADCCurrent, FixedText((PluginPacket->GetIn(5) >> 4) * 2.5, 1));
+    const QString Guard = PluginPacket->GetIn(11) == GuardOn ? QStringLiteral("Включена") : QStringLiteral("Отключена");
+    if (LGuard->text() != Guard)
+        LGuard->setText(Guard);
+    // The bar ignores a position outside its range and would keep showing
+    // the last one; what lies beyond shows as its end.
+    const int Bar = std::clamp<int>(PluginPacket->GetIn(13), ProgressBar1->minimum(), ProgressBar1->maximum());
+    if (ProgressBar1->value() != Bar)
+        ProgressBar1->setValue(Bar);
+    ShowText(LRange, QString::number(PluginPacket->GetIn(14) + 1));
+    FlagLabels.Show(PluginPacket->GetIn(2));
+    if (PluginChart)
+        PluginChart->AddValues(Us, Ub);
+}
+
+QString TForm1::GetColumnCaption(int Index)
+{
+    return Index == GuardColumn ? QString::fromUtf8(GuardColumnCaption) : TPluginForm::GetColumnCaption(Index);
+}
+
+QString TForm1::GetColumnValue(int Index)
+{
+    return Index == GuardColumn ? LGuard->text() : TPluginForm::GetColumnValue(Index);
+}
+
+} // namespace tira6
+
+OSTAN_PLUGIN_LIBRARY(tira6::TForm1, tira6::Profile);
