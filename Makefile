@@ -4,7 +4,7 @@ BUILD ?= build
 DEVICE ?= PIP_KARN7
 JOBS  ?= $(shell nproc)
 
-.PHONY: all bootstrap configure build test test-asan run bench fuzz clean
+.PHONY: all bootstrap configure build test test-asan run bench soak fuzz clean
 
 all: build
 
@@ -38,11 +38,15 @@ test-asan: bootstrap
 run: build
 	@DEVICE=$(DEVICE) bash scripts/run.sh $(BUILD)
 
-# `make bench DEVICE=MOLT2`: also the whole program with that device
-# streaming at the line rate (default KARN-7).
+# `make bench DEVICE=MOLT2`: the benchmarks, the whole program with that
+# device streaming at the line rate (default KARN-7), the start-up.
 bench: build
-	@bash scripts/bench.sh $(BUILD)
-	@bash scripts/bench-device.sh $(BUILD) $(DEVICE)
+	@bash scripts/bench.sh $(BUILD) $(DEVICE)
+
+# `make soak`: an hour (SOAK_MINUTES) of the heaviest device (MOLT2old, or
+# the DEVICE given) at the line rate, with a save every minute.
+soak: build
+	@bash scripts/soak.sh $(BUILD) $(if $(filter command line environment,$(origin DEVICE)),$(DEVICE),MOLT2old)
 
 fuzz:
 	@bash scripts/bootstrap.sh fuzz

@@ -1,6 +1,8 @@
 #pragma once
 // The one way the program and the plug-ins show a message box. Tests install
 // a recorder that answers at once, so no test ever blocks on a modal box.
+// With $OSTAN_TRACE_BOXES set every box is also written to stderr as
+// "box <MsgType number> <text>", for the scripts that drive the real binary.
 #include <QString>
 #include <functional>
 #include <vector>

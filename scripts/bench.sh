@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# `make bench`: runs every benchmark executable of a build, then the real
-# program at the adapter's full line rate (scripts/line-rate-bench.sh).
+# `make bench [DEVICE=X]`: every benchmark executable of a build, then the
+# real program on Xvfb with DEVICE (default PIP_KARN7) streaming at the
+# adapter's full line rate (bench-device.sh), then its start-up with every
+# library of the build (startup-bench.sh).
+#
+#   bench.sh [BUILD] [DEVICE]
 set -euo pipefail
 build=${1:-build}
-bash "$(dirname "$0")/bootstrap.sh" bench
+device=${2:-PIP_KARN7}
+here=$(dirname "$0")
+bash "$here/bootstrap.sh" bench
 dir=$build/bench
 if [ ! -d "$dir" ]; then
   echo "bench: no $dir (is Google Benchmark installed? scripts/bootstrap.sh lists libbenchmark-dev)" >&2
@@ -15,12 +21,14 @@ for exe in "$dir"/*; do
   [ -f "$exe" ] && [ -x "$exe" ] || continue
   found=1
   echo "== $(basename "$exe")"
-  "$exe" "${@:2}" || status=1
+  "$exe" || status=1
 done
 if [ $found -eq 0 ]; then
   echo "bench: no benchmark executables in $dir" >&2
   exit 1
 fi
 echo "== line rate (the program on Xvfb)"
-bash "$(dirname "$0")/line-rate-bench.sh" "$build" || status=1
+bash "$here/bench-device.sh" "$build" "$device" || status=1
+echo "== start-up"
+bash "$here/startup-bench.sh" "$build" || status=1
 exit $status

@@ -17,9 +17,9 @@ packages=(
 if [ "${1:-}" = fuzz ]; then
   packages+=(clang libclang-rt-dev)
 fi
-# `bootstrap.sh bench`: also the X input tool the line-rate benchmark drives the window with.
+# `bootstrap.sh bench`: also the tracer that counts the start-up's writes of the store.
 if [ "${1:-}" = bench ]; then
-  packages+=(xdotool)
+  packages+=(strace)
 fi
 
 missing=()

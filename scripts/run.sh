@@ -11,9 +11,9 @@ export OSTAN_REGISTRY=${OSTAN_REGISTRY:-$(cd "$state" && pwd)/registry.reg}
 
 # A first run gets settings that point at the emulator, so the program finds
 # the adapter at once instead of asking (delete the file to see a first start).
-. "$(dirname "$0")/emulator-settings.sh"
+. "$(dirname "$0")/emulator-store.sh"
 if [ ! -e "$OSTAN_REGISTRY" ]; then
-  emulator_settings "$OSTAN_REGISTRY" 1
+  emulator_store "$OSTAN_REGISTRY" 1
 fi
 
 "$bin/adapter-emulator" --port 7 --baud 115200 --firmware 27 --status-period 500 --stream-on-select 500 \
