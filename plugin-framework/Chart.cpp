@@ -151,6 +151,7 @@ std::pair<TFastLineSeries*, TFastLineSeries*> SetUpTrend(TChart& Chart, const TT
         A.Title = Side->Title;
         A.SetMinMax(Side->Minimum, Side->Maximum);
         A.SetIncrement(Side->Increment);
+        A.LabelColor = Side->LabelColor;
         TFastLineSeries& S = Chart.AddSeries(Axis);
         S.Color = Side->Color;
         S.Title = Side->SeriesTitle;

@@ -154,6 +154,7 @@ struct TTrendSide {
     double Increment;
     QString SeriesTitle;
     QColor Color;
+    QColor LabelColor = {}; // of the axis labels; invalid: the window's text colour
 };
 
 // The trend of a device panel: no title, the legend on, the bottom axis

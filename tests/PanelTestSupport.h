@@ -66,8 +66,8 @@ protected:
     ComPtr<IOstanPlugin> Create() const { return CreatePlugin(ProgID); }
 
     // Create, Init, SetBounds, ShowPanel: the program's activation. Finds the
-    // panel and, when it has one, its chart.
-    void Activate(int32_t ExpectedPacketLength, int32_t ExpectedDeviceCode)
+    // panel and, when it has one, its chart ChartName.
+    void Activate(int32_t ExpectedPacketLength, int32_t ExpectedDeviceCode, const char* ChartName = "Chart1")
     {
         Plugin = Create();
         int32_t PacketLength = 0;
@@ -80,7 +80,7 @@ protected:
         Panel = Placeholder.findChild<QWidget*>(QStringLiteral("Form1"));
         ASSERT_NE(Panel, nullptr);
         // The library's own copy of the chart class: the same definition.
-        QWidget* View = Panel->findChild<QWidget*>(QStringLiteral("Chart1"));
+        QWidget* View = Panel->findChild<QWidget*>(QLatin1String(ChartName));
         Chart = View && View->inherits("ostan::TChartView") ? &static_cast<TChartView*>(View)->Chart() : nullptr;
     }
 
@@ -103,13 +103,17 @@ protected:
     {
         EXPECT_EQ(Panel->windowTitle(), QString::fromUtf8(Caption));
         EXPECT_EQ(Panel->minimumSize(), QSize(531, 348));
+        ExpectEmptyValueFields(ValueFields);
+        for (const char* Image : {"MainImage", "ConnectionBLD4", "ConnectionBLD5"})
+            EXPECT_FALSE(Find<QWidget>(Image)->isVisible()) << Image;
+    }
+    void ExpectEmptyValueFields(std::span<const char* const> ValueFields) const
+    {
         for (const char* F : ValueFields) {
             EXPECT_TRUE(Text(F).isEmpty()) << F;
             EXPECT_TRUE(Find<QLineEdit>(F)->isReadOnly()) << F;
             EXPECT_EQ(Find<QLineEdit>(F)->focusPolicy(), Qt::ClickFocus) << F;
         }
-        for (const char* Image : {"MainImage", "ConnectionBLD4", "ConnectionBLD5"})
-            EXPECT_FALSE(Find<QWidget>(Image)->isVisible()) << Image;
     }
 
     template <class W>
@@ -120,6 +124,13 @@ protected:
         return Child;
     }
     QString Text(const char* Edit) const { return Find<QLineEdit>(Edit)->text(); }
+    QStringList FieldTexts(std::span<const char* const> Edits) const
+    {
+        QStringList T;
+        for (const char* E : Edits)
+            T << Text(E);
+        return T;
+    }
 
     // A flag label as the user sees it: '-' off (disabled, button face),
     // 'Y' yellow, 'R' red, 'L' lime, '?' anything else.

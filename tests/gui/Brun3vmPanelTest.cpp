@@ -82,21 +82,12 @@ protected:
 
     void Activate()
     {
-        TPanelFixture::Activate(46, 3);
-        // The library's own copy of the chart class: the same definition.
-        QWidget* View = Find<QWidget>("Chart7");
-        ASSERT_TRUE(View && View->inherits("ostan::TChartView"));
-        Chart = &static_cast<TChartView*>(View)->Chart();
+        TPanelFixture::Activate(46, 3, "Chart7");
+        ASSERT_NE(Chart, nullptr);
         ASSERT_EQ(Chart->SeriesCount(), 2);
         TakeEvents();
     }
-    QStringList Texts() const
-    {
-        QStringList T;
-        for (const char* F : Fields)
-            T << Text(F);
-        return T;
-    }
+    QStringList Texts() const { return FieldTexts(Fields); }
     // Error labels, then sound, then state labels.
     std::string AllFlags() const
     {
@@ -114,25 +105,13 @@ protected:
 
 TEST_F(Brun3vmPanel, AnswersTheScanWithItsProfileAndPictures)
 {
-    EXPECT_EQ(ProgIDToClassID(QStringLiteral("BRUN3vm.OstanPlugin")), CLSID_Brun3vm);
-    Plugin = Create();
-    Plugin->LoadPictures();
-    EXPECT_STREQ(Plugin->GetCaption(), "BRUN-3вм");
-    EXPECT_STREQ(Plugin->GetDescription(), "Последняя модификация BRUN-3вм (BRUN9)");
-    for (intptr_t Ref : {Plugin->GetDevicePicture(), Plugin->GetConnectionPictureBLS4(), Plugin->GetConnectionPictureBLS5()})
-        EXPECT_NE(Ref, NoPicture);
+    ExpectScanAnswer(CLSID_Brun3vm, "BRUN-3вм", "Последняя модификация BRUN-3вм (BRUN9)");
 }
 
 TEST_F(Brun3vmPanel, StartsEmptyWithItsSpinTrendAndComponents)
 {
     Activate();
-    EXPECT_EQ(Panel->windowTitle(), QStringLiteral("BRUN-3вм"));
-    EXPECT_EQ(Panel->minimumSize(), QSize(531, 348));
-    for (const char* F : Fields) {
-        EXPECT_TRUE(Text(F).isEmpty()) << F;
-        EXPECT_TRUE(Find<QLineEdit>(F)->isReadOnly()) << F;
-        EXPECT_EQ(Find<QLineEdit>(F)->focusPolicy(), Qt::ClickFocus) << F;
-    }
+    ExpectFreshPanel("BRUN-3вм", Fields);
     EXPECT_EQ(VerdictColour(), 'F');
     EXPECT_EQ(AllFlags(), "-------- -- ----");
     EXPECT_FALSE(Find<QLabel>("lSound")->isEnabled());
@@ -141,8 +120,6 @@ TEST_F(Brun3vmPanel, StartsEmptyWithItsSpinTrendAndComponents)
     EXPECT_EQ(Text("NumSpin2"), QStringLiteral("64"));
     EXPECT_TRUE(Find<QLineEdit>("NumSpin2")->property("RoundValues").toBool());
     EXPECT_FALSE(Find<QLineEdit>("NumSpin2")->property("Wrap").toBool());
-    for (const char* Image : {"MainImage", "ConnectionBLD4", "ConnectionBLD5"})
-        EXPECT_FALSE(Find<QWidget>(Image)->isVisible()) << Image;
 
     // Anchored: the flag groups at the top right, the service buttons at the
     // bottom left, the trend filling the rest.

@@ -45,13 +45,7 @@ protected:
         ASSERT_EQ(Chart->SeriesCount(), 2);
         TakeEvents();
     }
-    QStringList Texts() const
-    {
-        QStringList T;
-        for (const char* F : Fields)
-            T << Text(F);
-        return T;
-    }
+    QStringList Texts() const { return FieldTexts(Fields); }
     std::string Flags() const
     {
         return TPanelFixture::Flags({"lADCInit", "lADCOver", "lEEBad", "lNoSettings", "lSensBad", "lSensSensitiv"});
@@ -66,33 +60,19 @@ protected:
 
 TEST_F(Molt2Panel, AnswersTheScanWithItsProfileAndPictures)
 {
-    EXPECT_EQ(ProgIDToClassID(QStringLiteral("MOLT2.OstanPlugin")), CLSID_Molt2);
-    Plugin = Create();
-    Plugin->LoadPictures();
-    EXPECT_STREQ(Plugin->GetCaption(), "MOLT-2.1");
-    EXPECT_STREQ(Plugin->GetDescription(), "Последняя модификация MOLT-2.1 (вариант исполнения 1 и 2)");
-    for (intptr_t Ref : {Plugin->GetDevicePicture(), Plugin->GetConnectionPictureBLS4(), Plugin->GetConnectionPictureBLS5()})
-        EXPECT_NE(Ref, NoPicture);
+    ExpectScanAnswer(CLSID_Molt2, "MOLT-2.1", "Последняя модификация MOLT-2.1 (вариант исполнения 1 и 2)");
 }
 
 TEST_F(Molt2Panel, StartsEmptyWithItsSpinsTrendAndComponents)
 {
     Activate();
-    EXPECT_EQ(Panel->windowTitle(), QStringLiteral("MOLT-2.1"));
-    EXPECT_EQ(Panel->minimumSize(), QSize(531, 348));
-    for (const char* F : Fields) {
-        EXPECT_TRUE(Text(F).isEmpty()) << F;
-        EXPECT_TRUE(Find<QLineEdit>(F)->isReadOnly()) << F;
-        EXPECT_EQ(Find<QLineEdit>(F)->focusPolicy(), Qt::ClickFocus) << F;
-    }
+    ExpectFreshPanel("MOLT-2.1", Fields);
     EXPECT_EQ(Flags(), "------");
     EXPECT_EQ(Find<QLabel>("lSensSensitiv")->text(), QStringLiteral("40  -  Низкая чувств. сенсора"));
     EXPECT_EQ(Text("NumSpin1"), QStringLiteral("2,50"));
     EXPECT_EQ(Text("NumSpin2"), QStringLiteral("5,00"));
     EXPECT_EQ(Text("NumSpin3"), QStringLiteral("1,00"));
     EXPECT_FALSE(Find<QPushButton>("BReset")->isEnabled());
-    for (const char* Image : {"MainImage", "ConnectionBLD4", "ConnectionBLD5"})
-        EXPECT_FALSE(Find<QWidget>(Image)->isVisible()) << Image;
 
     // Anchored: the flags at the top right, the service buttons at the
     // bottom left, the trend filling the rest.
@@ -104,6 +84,7 @@ TEST_F(Molt2Panel, StartsEmptyWithItsSpinsTrendAndComponents)
     EXPECT_EQ(Chart->LeftAxis().Maximum(), 100);
     EXPECT_EQ(Chart->RightAxis().Minimum(), 4.8);
     EXPECT_EQ(Chart->RightAxis().Maximum(), 5.2);
+    EXPECT_EQ(Chart->RightAxis().LabelColor, QColor(Qt::blue));
     EXPECT_EQ(Chart->Series(0).Title, QStringLiteral("Uсенс. абс."));
     EXPECT_EQ(Chart->Series(1).Title, QStringLiteral("Аккум."));
     EXPECT_EQ(Chart->Series(1).Color, QColor(0, 128, 255));

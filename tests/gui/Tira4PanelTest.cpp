@@ -40,13 +40,7 @@ protected:
         ASSERT_EQ(Chart->SeriesCount(), 2);
         TakeEvents();
     }
-    QStringList Texts() const
-    {
-        QStringList T;
-        for (const char* F : Fields)
-            T << Text(F);
-        return T;
-    }
+    QStringList Texts() const { return FieldTexts(Fields); }
     std::string Flags() const { return TPanelFixture::Flags({"lNoSettings", "lADCInit", "lADCOver", "lEEBad"}); }
 };
 

@@ -36,21 +36,15 @@ protected:
 
     void Activate()
     {
-        TPanelFixture::Activate(19, 3);
-        // The library's own copy of the chart class: the same definition.
-        QWidget* View = Find<QWidget>("Chart6");
-        ASSERT_TRUE(View && View->inherits("ostan::TChartView"));
-        Chart = &static_cast<TChartView*>(View)->Chart();
+        TPanelFixture::Activate(19, 3, "Chart6");
+        ASSERT_NE(Chart, nullptr);
         ASSERT_EQ(Chart->SeriesCount(), 2);
         TakeEvents();
     }
     // The value fields, then the protection and the bar.
     QStringList Texts() const
     {
-        QStringList T;
-        for (const char* F : Fields)
-            T << Text(F);
-        return T << Find<QLabel>("LGuard")->text() << QString::number(Find<QProgressBar>("ProgressBar1")->value());
+        return FieldTexts(Fields) << Find<QLabel>("LGuard")->text() << QString::number(Find<QProgressBar>("ProgressBar1")->value());
     }
     std::string Flags() const
     {
@@ -81,6 +75,7 @@ TEST_F(Tira6Panel, StartsEmptyWithAFullBarAnUnknownProtectionAndItsTrend)
     EXPECT_EQ(Chart->LeftAxis().Maximum(), 100);
     EXPECT_EQ(Chart->RightAxis().Minimum(), 4.8);
     EXPECT_EQ(Chart->RightAxis().Maximum(), 5.2);
+    EXPECT_FALSE(Chart->RightAxis().LabelColor.isValid()); // the analysers' blue is not its
     EXPECT_EQ(Chart->Series(0).Title, QStringLiteral("Uсенс. абс."));
     EXPECT_EQ(Chart->Series(1).Title, QStringLiteral("Аккум."));
     EXPECT_EQ(Chart->Series(1).Color, QColor(0, 128, 255));
