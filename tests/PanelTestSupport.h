@@ -181,6 +181,15 @@ protected:
         return Texts;
     }
 
+    // No export column at these indexes: neither caption nor value.
+    void ExpectNoColumns(std::initializer_list<int> Indexes) const
+    {
+        for (int Index : Indexes) {
+            EXPECT_STREQ(Plugin->GetColumnCaption(Index), "") << Index;
+            EXPECT_STREQ(Plugin->GetColumnValue(Index), "") << Index;
+        }
+    }
+
     const QString LibraryFile;
     const QString ProgID;
     TTempStore Store;
