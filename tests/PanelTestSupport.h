@@ -84,6 +84,16 @@ protected:
         Chart = View && View->inherits("ostan::TChartView") ? &static_cast<TChartView*>(View)->Chart() : nullptr;
     }
 
+    // Activate for a panel with a two-series trend in ChartName; what the
+    // activation itself reported is taken, so a test sees only what follows.
+    void ActivateWithTrend(int32_t ExpectedPacketLength, int32_t ExpectedDeviceCode, const char* ChartName = "Chart1")
+    {
+        Activate(ExpectedPacketLength, ExpectedDeviceCode, ChartName);
+        ASSERT_NE(Chart, nullptr);
+        ASSERT_EQ(Chart->SeriesCount(), 2);
+        TakeEvents();
+    }
+
     // The scan's view of the library: its class by ProgID, its caption and
     // description, its three pictures.
     void ExpectScanAnswer(const TGUID& ClassID, const char* Caption, const char* Description)

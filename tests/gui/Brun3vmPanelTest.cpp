@@ -79,13 +79,7 @@ class Brun3vmPanel : public TPanelFixture {
 protected:
     Brun3vmPanel() : TPanelFixture(BRUN3VM_LIBRARY, "BRUN3vm.OstanPlugin", {800, 500}) {}
 
-    void Activate()
-    {
-        TPanelFixture::Activate(46, 3, "Chart7");
-        ASSERT_NE(Chart, nullptr);
-        ASSERT_EQ(Chart->SeriesCount(), 2);
-        TakeEvents();
-    }
+    void Activate() { ActivateWithTrend(46, 3, "Chart7"); }
     QStringList Texts() const { return FieldTexts(Fields); }
     // Error labels, then sound, then state labels.
     std::string AllFlags() const

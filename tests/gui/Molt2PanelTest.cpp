@@ -37,13 +37,7 @@ class Molt2Panel : public TPanelFixture {
 protected:
     Molt2Panel() : TPanelFixture(MOLT2_LIBRARY, "MOLT2.OstanPlugin", {800, 500}) {}
 
-    void Activate()
-    {
-        TPanelFixture::Activate(21, 3);
-        ASSERT_NE(Chart, nullptr);
-        ASSERT_EQ(Chart->SeriesCount(), 2);
-        TakeEvents();
-    }
+    void Activate() { ActivateWithTrend(21, 3); }
     QStringList Texts() const { return FieldTexts(Fields); }
     std::string Flags() const
     {

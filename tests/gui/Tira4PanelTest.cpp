@@ -33,13 +33,7 @@ class Tira4Panel : public TPanelFixture {
 protected:
     Tira4Panel() : TPanelFixture(TIRA4_LIBRARY, "TIRA4.OstanPlugin", {800, 500}) {}
 
-    void Activate()
-    {
-        TPanelFixture::Activate(18, 4);
-        ASSERT_NE(Chart, nullptr);
-        ASSERT_EQ(Chart->SeriesCount(), 2);
-        TakeEvents();
-    }
+    void Activate() { ActivateWithTrend(18, 4); }
     QStringList Texts() const { return FieldTexts(Fields); }
     std::string Flags() const { return TPanelFixture::Flags({"lNoSettings", "lADCInit", "lADCOver", "lEEBad"}); }
 };

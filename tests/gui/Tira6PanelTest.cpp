@@ -34,13 +34,7 @@ class Tira6Panel : public TPanelFixture {
 protected:
     Tira6Panel() : TPanelFixture(TIRA6_LIBRARY, "TIRA6.OstanPlugin", {800, 500}) {}
 
-    void Activate()
-    {
-        TPanelFixture::Activate(19, 3, "Chart6");
-        ASSERT_NE(Chart, nullptr);
-        ASSERT_EQ(Chart->SeriesCount(), 2);
-        TakeEvents();
-    }
+    void Activate() { ActivateWithTrend(19, 3, "Chart6"); }
     // The value fields, then the protection and the bar.
     QStringList Texts() const
     {
