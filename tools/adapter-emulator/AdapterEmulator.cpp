@@ -3,6 +3,7 @@
 #include "PortMapping.h"
 #include "Ticks.h"
 
+#include <algorithm>
 #include <QSocketNotifier>
 
 namespace adapteremu {
@@ -199,7 +200,7 @@ void AdapterEmulator::Handle(const ParsedCommand& Cmd)
         Cfg.Status &= static_cast<uint8_t>(~StatusShortCircuit);
         break;
     case CmdSelect:
-        if (Cfg.StreamOnSelectMs > 0)
+        if (Cfg.StreamOnSelectMs > 0 || Cfg.StreamOnSelectMs == StreamAtLineRate)
             StartStream(Cfg.StreamOnSelectMs, Cfg.StreamFrame);
         break;
     default:
@@ -256,7 +257,12 @@ void AdapterEmulator::StartStream(int PeriodMs, QByteArray Frame)
 {
     StreamFixed = std::move(Frame);
     StreamStep = 0;
-    if (PeriodMs > 0)
+    StreamPaced = PeriodMs == StreamAtLineRate;
+    StreamBytes = 0;
+    StreamClock.start();
+    if (StreamPaced)
+        StreamTimer.start(1); // each tick sends what the line has carried since
+    else if (PeriodMs > 0)
         StreamTimer.start(PeriodMs);
     else
         StreamTimer.stop();
@@ -279,8 +285,25 @@ void AdapterEmulator::StatusTick()
 
 void AdapterEmulator::StreamTick()
 {
-    if (CanTalk())
-        SendRaw(NextStreamPacket());
+    if (!StreamPaced) {
+        if (CanTalk())
+            SendRaw(NextStreamPacket());
+        return;
+    }
+    const qint64 BytesPerSecond = Cfg.Baud / 10;
+    const qint64 Due = StreamClock.nsecsElapsed() * BytesPerSecond / 1000000000;
+    // A line cannot catch up: what a stall (or a silent adapter) missed is
+    // not sent in a burst afterwards.
+    StreamBytes = std::max(StreamBytes, Due - BytesPerSecond / 20);
+    if (!CanTalk())
+        return;
+    while (StreamBytes < Due) {
+        const QByteArray Packet = NextStreamPacket();
+        if (Packet.isEmpty())
+            break;
+        SendRaw(Packet);
+        StreamBytes += Packet.size();
+    }
 }
 
 void AdapterEmulator::ClearRecords()
