@@ -39,12 +39,16 @@ QByteArray MakeMolt2OldPacket(const Molt2OldReading& R)
 namespace {
 
 // The converter readings of a battery about 5 V, a sensor about 1040 mV and a
-// differential voltage that a whiff of gas now and then raises; the zero
-// offset wanders a little. For a while the analyser reports that it is not
+// differential voltage that a whiff of gas now and then raises (the reading
+// up to 2.5 %); the zero offset wanders a little. For a while the analyser reports that it is not
 // set up, and now and then that its display overflowed.
 QByteArray Molt2OldStream(int Step)
 {
     Molt2OldReading r;
+    // Calibrated: clean air reads 0, the 2.50 % test gas 350 mV above it.
+    r.AirVoltage = -20;
+    r.GasVoltage = 330;
+    r.Sensitivity = 140;
     r.F0 = Drift(Step, 90, 98, 102);
     r.F1 = r.F0 + 1000; // K 2.5 V over 1000 counts
     const double PerMillivolt = (r.F1 - r.F0) / (r.K * 1000);
@@ -52,7 +56,7 @@ QByteArray Molt2OldStream(int Step)
     const double Battery = Drift(Step, 300, 4.92, 5.08); // V
     const double Absolute = Drift(Step, 170, 1010, 1070) + Gas * 20; // mV
     const double Differential = -20 + Gas * 350; // mV
-    r.F2 = Battery * 1000 * 1000 * (r.F1 - r.F0) / (r.K * molt2old::BatteryFactor);
+    r.F2 = Battery * 1000 * (r.F1 - r.F0) / (r.K * molt2old::BatteryFactor);
     r.F4 = r.F0 + Absolute * PerMillivolt;
     r.F3 = Differential * PerMillivolt;
     if (Step % 200 >= 180)
