@@ -2,8 +2,7 @@
 // MOLT2old.so created by ProgID, put into a placeholder, fed packets and
 // clicked, with a recording callback class. The decimal separator is fixed
 // to ','.
-#include "Beep.h"
-#include "PanelTestSupport.h"
+#include "AnalyserPanelSupport.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -41,12 +40,10 @@ std::vector<uint8_t> Changed(std::initializer_list<std::pair<int, std::vector<ui
     return P;
 }
 
-const char* const Fields[] = {"LUakk", "LUsensAbs", "LUsensDif", "LLCD",  "LUvozd",
-                              "LUpgs", "LCpgs",     "LCoff",     "LCalarm", "LSensSensit"};
 const QStringList WorkedTexts{"5,105", "100,000", "50,0", "2,00", "10,0", "250,0", "2,50", "5,00", "1,00", "20,0"};
 constexpr double WorkedBattery = 300 * 2.5 * 6806.45166 / 1000 / 1000;
 
-// The worked texts with some replaced, by index into Fields.
+// The worked texts with some replaced, by index into the fixture's fields.
 QStringList With(std::initializer_list<std::pair<int, const char*>> Texts)
 {
     QStringList T = WorkedTexts;
@@ -55,33 +52,14 @@ QStringList With(std::initializer_list<std::pair<int, const char*>> Texts)
     return T;
 }
 
-class Molt2OldPanel : public TPanelFixture {
+class Molt2OldPanel : public TAnalyserPanelFixture {
 protected:
-    Molt2OldPanel() : TPanelFixture(MOLT2OLD_LIBRARY, "MOLT2old.OstanPlugin", {800, 500}) {}
-
-    void Activate()
+    Molt2OldPanel()
+        : TAnalyserPanelFixture(MOLT2OLD_LIBRARY, "MOLT2old.OstanPlugin", 49,
+                                {"LUakk", "LUsensAbs", "LUsensDif", "LLCD", "LUvozd", "LUpgs", "LCpgs", "LCoff",
+                                 "LCalarm", "LSensSensit"},
+                                {"lNoSettings", "lADCInit", "lADCOver", "lEEBad", "lSensBad", "lLCDOver"})
     {
-        TPanelFixture::Activate(49, 3);
-        ASSERT_NE(Chart, nullptr);
-        ASSERT_EQ(Chart->SeriesCount(), 2);
-        TakeEvents();
-    }
-    QStringList Texts() const
-    {
-        QStringList T;
-        for (const char* F : Fields)
-            T << Text(F);
-        return T;
-    }
-    std::string Flags() const
-    {
-        return TPanelFixture::Flags({"lNoSettings", "lADCInit", "lADCOver", "lEEBad", "lSensBad", "lLCDOver"});
-    }
-    void SetSpins(const char* S1, const char* S2, const char* S3)
-    {
-        Find<QLineEdit>("NumSpin1")->setText(QString::fromLatin1(S1));
-        Find<QLineEdit>("NumSpin2")->setText(QString::fromLatin1(S2));
-        Find<QLineEdit>("NumSpin3")->setText(QString::fromLatin1(S3));
     }
 };
 
@@ -237,15 +215,7 @@ TEST_F(Molt2OldPanel, ExportsTheStoredValuesAndTheSensitivity)
 
 TEST_F(Molt2OldPanel, ButtonsSendTheirCommandsWithTheSpinValues)
 {
-    struct Case {
-        const char* Button;
-        const char* Spin1;
-        const char* Spin2;
-        const char* Spin3;
-        QStringList Sent;
-        int Beeps = 0;
-    };
-    const Case Cases[] = {
+    const TButtonCase Cases[] = {
         {"BUvozd", "2,50", "5,00", "1,00", {"SendPacket 01 00 01"}},
         {"BUpgs", "2,50", "5,00", "1,00", {"SendPacket 02 00 02"}},
         {"BCpgs", "1,00", "5,00", "1,00", {"SendPacket 04 00 04"}},
@@ -266,14 +236,7 @@ TEST_F(Molt2OldPanel, ButtonsSendTheirCommandsWithTheSpinValues)
         {"BCalarm", "2,50", "5,00", "", {}, 1},
     };
     Activate();
-    for (const Case& C : Cases) {
-        SCOPED_TRACE(std::string(C.Button) + " " + C.Spin1 + " " + C.Spin2 + " " + C.Spin3);
-        SetSpins(C.Spin1, C.Spin2, C.Spin3);
-        BeepRecorder Beeps;
-        Find<QPushButton>(C.Button)->click();
-        EXPECT_EQ(TakeEvents(), C.Sent);
-        EXPECT_EQ(int(Beeps.MessageBeeps.size()), C.Beeps);
-    }
+    ExpectButtons(Cases);
 }
 
 } // namespace
