@@ -2,7 +2,6 @@
 # Debian packages first, so they work on a fresh machine.
 BUILD ?= build
 DEVICE ?= PIP_KARN7
-STREAM ?= 500
 JOBS  ?= $(shell nproc)
 
 .PHONY: all bootstrap configure build test run bench fuzz clean
@@ -21,10 +20,9 @@ build: configure
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 
-# `make run DEVICE=MOLT2`: the emulator plays that device (default KARN-7);
-# STREAM=line sends its packets back to back at the line's rate.
+# `make run DEVICE=MOLT2`: the emulator plays that device (default KARN-7).
 run: build
-	@DEVICE=$(DEVICE) STREAM=$(STREAM) bash scripts/run.sh $(BUILD)
+	@DEVICE=$(DEVICE) bash scripts/run.sh $(BUILD)
 
 bench: build
 	@bash scripts/bench.sh $(BUILD)

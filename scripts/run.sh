@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # `make run`: the adapter emulator on a pseudo-terminal, mapped into a
 # private settings store, and the program connected to it. DEVICE names the
-# device library the emulator plays (default PIP_KARN7); STREAM its packet
-# period in ms, or "line" for back to back at the line's rate (default 500).
+# device library the emulator plays (default PIP_KARN7).
 set -euo pipefail
 build=${1:-build}
 bin=$build/bin
@@ -25,7 +24,7 @@ Windows Registry Editor Version 5.00
 REG
 fi
 
-"$bin/adapter-emulator" --port 7 --baud 115200 --firmware 27 --status-period 500 --stream-on-select "${STREAM:-500}" \
+"$bin/adapter-emulator" --port 7 --baud 115200 --firmware 27 --status-period 500 --stream-on-select 500 \
   --device "${DEVICE:-PIP_KARN7}" --no-stdin \
   >"$state/emulator.log" 2>&1 &
 emu=$!

@@ -9,7 +9,6 @@
 #include "Ticks.h"
 
 #include <QProcess>
-#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -340,28 +339,6 @@ TEST_F(EmulatorTest, SelectStartsTheDeviceStreamAndResetStopsIt)
     line.Fresh();
     emu.StartStream(10, H("5F0102"));
     EXPECT_EQ(line.Take(6).toHex(), "5f01025f0102");
-}
-
-TEST_F(EmulatorTest, AStreamAtTheLineRateNeverOutrunsTheLine)
-{
-    EmulatorConfig cfg;
-    cfg.Device = QStringLiteral("MOLT2old");
-    cfg.StreamOnSelectMs = StreamAtLineRate;
-    auto& emu = Make(cfg);
-    Line line(emu.SlavePath(), B115200);
-    QElapsedTimer clock;
-    clock.start();
-    line.Write(H("0D0A0403" "0303"));
-    for (int i = 0; i < 4; ++i) {
-        const QByteArray p = line.Take(49);
-        ASSERT_EQ(p.size(), 49);
-        EXPECT_EQ(static_cast<uint8_t>(p[0]), DataHeader);
-        EXPECT_EQ(XorOf(p, 1), 0) << p.toHex().toStdString();
-    }
-    line.Drain();
-    const qint64 Carried = clock.nsecsElapsed() * (115200 / 10) / 1000000000;
-    // A packet goes out once the line is free for its first byte.
-    EXPECT_LE(4 * 49 + line.Got.size(), Carried + 49);
 }
 
 TEST_F(EmulatorTest, ShortCircuitResetClearsItsStatusBit)

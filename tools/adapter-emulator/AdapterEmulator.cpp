@@ -3,7 +3,6 @@
 #include "PortMapping.h"
 #include "Ticks.h"
 
-#include <algorithm>
 #include <QSocketNotifier>
 
 namespace adapteremu {
@@ -200,7 +199,7 @@ void AdapterEmulator::Handle(const ParsedCommand& Cmd)
         Cfg.Status &= static_cast<uint8_t>(~StatusShortCircuit);
         break;
     case CmdSelect:
-        if (Cfg.StreamOnSelectMs > 0 || Cfg.StreamOnSelectMs == StreamAtLineRate)
+        if (Cfg.StreamOnSelectMs > 0)
             StartStream(Cfg.StreamOnSelectMs, Cfg.StreamFrame);
         break;
     default:
@@ -257,12 +256,7 @@ void AdapterEmulator::StartStream(int PeriodMs, QByteArray Frame)
 {
     StreamFixed = std::move(Frame);
     StreamStep = 0;
-    StreamPaced = PeriodMs == StreamAtLineRate;
-    StreamBytes = 0;
-    StreamClock.start();
-    if (StreamPaced)
-        StreamTimer.start(1); // each tick sends what the line has carried since
-    else if (PeriodMs > 0)
+    if (PeriodMs > 0)
         StreamTimer.start(PeriodMs);
     else
         StreamTimer.stop();
@@ -285,25 +279,8 @@ void AdapterEmulator::StatusTick()
 
 void AdapterEmulator::StreamTick()
 {
-    if (!StreamPaced) {
-        if (CanTalk())
-            SendRaw(NextStreamPacket());
-        return;
-    }
-    const qint64 BytesPerSecond = Cfg.Baud / 10;
-    const qint64 Due = StreamClock.nsecsElapsed() * BytesPerSecond / 1000000000;
-    // A line cannot catch up: what a stall (or a silent adapter) missed is
-    // not sent in a burst afterwards.
-    StreamBytes = std::max(StreamBytes, Due - BytesPerSecond / 20);
-    if (!CanTalk())
-        return;
-    while (StreamBytes < Due) {
-        const QByteArray Packet = NextStreamPacket();
-        if (Packet.isEmpty())
-            break;
-        SendRaw(Packet);
-        StreamBytes += Packet.size();
-    }
+    if (CanTalk())
+        SendRaw(NextStreamPacket());
 }
 
 void AdapterEmulator::ClearRecords()

@@ -18,7 +18,6 @@
 #include "devices/PIP_KARN7.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -30,10 +29,6 @@ class QSocketNotifier;
 
 namespace adapteremu {
 
-// A stream period: packets back to back, as fast as the line carries them
-// (a tenth of the baud rate in bytes a second).
-inline constexpr int StreamAtLineRate = -1;
-
 struct EmulatorConfig {
     int PortNum = 7;
     int Baud = 115200;          // 57600 or 115200
@@ -42,7 +37,7 @@ struct EmulatorConfig {
     uint8_t Status = StatusPower; // power present; 0x20, 0x01 clear: instrument, reception
     int DefaultRelayLength = 3; // payload of 0x01 before any select
     bool RelayLengthFromSelect = true;
-    int StreamOnSelectMs = 0;   // > 0 or StreamAtLineRate: a select starts the device's data stream
+    int StreamOnSelectMs = 0;   // > 0: a select starts the device's data stream
     QByteArray StreamFrame;     // the stream's packet; empty: the device's readings
     QString Device = QLatin1String(DefaultDevice); // the device played (Devices.h)
     bool MapPort = true;        // write the COM mapping into the settings store
@@ -119,9 +114,8 @@ public:
     // "s", "t", "7", "_"), from a fixed pseudo-random sequence.
     int SendGarbage(int Count);
 
-    // The device's data stream: Frame every PeriodMs, or back to back at
-    // the line's byte rate with StreamAtLineRate (empty Frame: the device's
-    // own readings).
+    // The device's data stream: Frame every PeriodMs (empty Frame: the
+    // device's own readings).
     void StartStream(int PeriodMs, QByteArray Frame = {});
     void StopStream();
     bool IsStreaming() const { return StreamTimer.isActive(); }
@@ -163,9 +157,6 @@ private:
     QByteArray StreamFixed;
     const EmulatedDevice* FDevice = nullptr;
     int StreamStep = 0;
-    bool StreamPaced = false;  // at the line rate
-    QElapsedTimer StreamClock; // since the paced stream started
-    qint64 StreamBytes = 0;    // sent by the paced stream
     uint32_t GarbageSeed = 0x2545F491u;
     int Generation = 0; // bumped per terminal; stale delayed writes check it
     bool Silent = false;

@@ -18,16 +18,6 @@ bool ParseInt(const QString& Text, int& Out, int Base = 10)
     return ok;
 }
 
-// A stream period: milliseconds above 0, or "line" for the line rate.
-bool ParsePeriod(const QString& Text, int& Out)
-{
-    if (Text.toLower() == QLatin1String("line")) {
-        Out = StreamAtLineRate;
-        return true;
-    }
-    return ParseInt(Text, Out) && Out > 0;
-}
-
 bool ParseByte(const QString& Text, uint8_t& Out, int Base)
 {
     int v = 0;
@@ -99,9 +89,7 @@ QString EmulatorConsole::HelpText()
         "garbage N                    N bytes that open no frame\n"
         "device LIBRARY               the device played: %1\n"
         "stream device MS | stream karn7 MS | stream raw MS HEX... | stream off\n"
-        "                             MS \"line\": back to back at the line's rate\n"
-        "stream-on-select MS | line | off\n"
-        "                             a device select starts the device's stream\n"
+        "stream-on-select MS | off    a device select starts the device's stream\n"
         "relaylen N | auto            payload length of a relayed device command\n"
         "baud 57600 | 115200          the adapter's line speed\n"
         "silent on|off                no answers, no status, no stream\n"
@@ -254,27 +242,27 @@ void EmulatorConsole::Execute(const QString& Line)
         const QString kind = t.value(0).toLower();
         if (kind == QLatin1String("off") && t.size() == 1)
             Emu.StopStream();
-        else if (kind == QLatin1String("device") && t.size() == 2 && ParsePeriod(t[1], n))
+        else if (kind == QLatin1String("device") && t.size() == 2 && ParseInt(t[1], n) && n > 0)
             Emu.StartStream(n);
-        else if (kind == QLatin1String("karn7") && t.size() == 2 && ParsePeriod(t[1], n)) {
+        else if (kind == QLatin1String("karn7") && t.size() == 2 && ParseInt(t[1], n) && n > 0) {
             Emu.SetDevice(QLatin1String(DefaultDevice));
             Emu.StartStream(n);
         }
-        else if (kind == QLatin1String("raw") && t.size() >= 3 && ParsePeriod(t[1], n)) {
+        else if (kind == QLatin1String("raw") && t.size() >= 3 && ParseInt(t[1], n) && n > 0) {
             if (bytesOf(t.mid(2), bytes))
                 Emu.StartStream(n, bytes);
         } else
-            return usage("stream device MS|line | stream karn7 MS|line | stream raw MS|line HEX... | stream off");
+            return usage("stream device MS | stream karn7 MS | stream raw MS HEX... | stream off");
     } else if (verb == QLatin1String("device")) {
         if (t.size() != 1 || !Emu.SetDevice(t[0]))
             return Error(QStringLiteral("usage: device ") + DeviceNames().join(QLatin1Char('|')));
     } else if (verb == QLatin1String("stream-on-select")) {
         if (t.size() == 1 && t[0] == QLatin1String("off"))
             Emu.SetStreamOnSelect(0);
-        else if (t.size() == 1 && ParsePeriod(t[0], n))
+        else if (t.size() == 1 && ParseInt(t[0], n) && n > 0)
             Emu.SetStreamOnSelect(n);
         else
-            return usage("stream-on-select MS|line|off");
+            return usage("stream-on-select MS|off");
     } else if (verb == QLatin1String("relaylen")) {
         if (t.size() == 1 && t[0] == QLatin1String("auto")) {
             Emu.SetRelayLengthFromSelect(true);
