@@ -24,8 +24,11 @@ test: build
 run: build
 	@DEVICE=$(DEVICE) bash scripts/run.sh $(BUILD)
 
+# `make bench DEVICE=MOLT2`: also the whole program with that device
+# streaming at the line rate (default KARN-7).
 bench: build
 	@bash scripts/bench.sh $(BUILD)
+	@bash scripts/bench-device.sh $(BUILD) $(DEVICE)
 
 fuzz:
 	@bash scripts/bootstrap.sh fuzz

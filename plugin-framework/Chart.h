@@ -42,7 +42,10 @@ public:
     // bottom axis); the vertical axes of the trend have fixed ranges.
     bool Automatic = false;
     bool Visible = true;
+    // Written along a vertical axis, beside its labels.
     QString Title;
+    // Of the labels and the title; invalid: the window's text colour.
+    QColor LabelColor;
 
 private:
     TChart* Owner;

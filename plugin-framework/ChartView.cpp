@@ -72,8 +72,10 @@ void TChartView::paintEvent(QPaintEvent*)
     const bool ShowRight = Model.RightAxis().Visible && RightUsed;
     const bool ShowBottom = Model.BottomAxis().Visible;
 
+    // A vertical axis with a title gives it a column outside its labels.
+    auto Room = [&](const TChartAxis& A) { return LabelW + (A.Title.isEmpty() ? 0 : Fm.height() + 2); };
     int Top = 4 + (Model.Title.isEmpty() ? 0 : Fm.height() + 2);
-    QRect Plot = rect().adjusted(ShowLeft ? LabelW : 4, Top, ShowRight ? -LabelW : -4,
+    QRect Plot = rect().adjusted(ShowLeft ? Room(Model.LeftAxis()) : 4, Top, ShowRight ? -Room(Model.RightAxis()) : -4,
                                  ShowBottom ? -(Fm.height() + 6) : -4);
     if (Plot.width() < 4 || Plot.height() < 4)
         return;
@@ -110,6 +112,18 @@ void TChartView::paintEvent(QPaintEvent*)
         const TRange R{A.Minimum(), A.Maximum()};
         if (!R.Valid())
             return;
+        const QColor Ink = A.LabelColor.isValid() ? A.LabelColor : palette().color(QPalette::WindowText);
+        if (!A.Title.isEmpty()) {
+            // Read upwards on the left, downwards on the right.
+            Painter.save();
+            Painter.setPen(Ink);
+            const int X = IsLeft ? 0 : width();
+            Painter.translate(X, Plot.center().y());
+            Painter.rotate(IsLeft ? -90 : 90);
+            Painter.drawText(QRect(-Plot.height() / 2, 0, Plot.height(), Fm.height()), Qt::AlignHCenter, A.Title);
+            Painter.restore();
+        }
+        const int Offset = A.Title.isEmpty() ? 0 : Fm.height() + 2;
         const double Step = LabelStep(R.Max - R.Min, A.Increment(), MaxLabels);
         for (double V = std::ceil(R.Min / Step - 1e-9) * Step; V <= R.Max + Step * 1e-9; V += Step) {
             const int Y = static_cast<int>(std::lround(MapY(R, V)));
@@ -117,8 +131,8 @@ void TChartView::paintEvent(QPaintEvent*)
                 Painter.setPen(GridPen);
                 Painter.drawLine(Plot.left(), Y, Plot.right(), Y);
             }
-            Painter.setPen(palette().color(QPalette::WindowText));
-            const QRect Box = IsLeft ? QRect(0, Y - Fm.height() / 2, Plot.left() - 4, Fm.height())
+            Painter.setPen(Ink);
+            const QRect Box = IsLeft ? QRect(Offset, Y - Fm.height() / 2, Plot.left() - 4 - Offset, Fm.height())
                                      : QRect(Plot.right() + 4, Y - Fm.height() / 2, LabelW - 4, Fm.height());
             Painter.drawText(Box, (IsLeft ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter, LabelText(V, Step));
         }

@@ -131,6 +131,7 @@ bool TOstanPlugin::ReceivePacket(const TDynamicByteArray& Packet)
         PluginPacket->SetIn(i + 1, Packet[i]);
     if (!FPanel || !FPanel->CheckPacket())
         return false;
+    FPanel->HoldPainting();
     FPanel->ProcessPacket();
     return true;
 }

@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTimer>
 #include <algorithm>
 #include <stdexcept>
 
@@ -46,8 +47,12 @@ void TFlagLabels::Show(uint8_t Value) const
 
 // ---------------------------------------------------------------- the form
 
-TPluginForm::TPluginForm(QWidget* Parent) : QWidget(Parent)
+TPluginForm::TPluginForm(QWidget* Parent) : QWidget(Parent), PaintTimer(new QTimer(this))
 {
+    PaintTimer->setSingleShot(true);
+    PaintTimer->setInterval(PaintIntervalMs);
+    // Enabling updates again repaints the whole panel with its latest values.
+    connect(PaintTimer, &QTimer::timeout, this, [this] { setUpdatesEnabled(true); });
     setObjectName(QStringLiteral("Form1"));
     setFont(PanelFont());
     QPalette P = palette();
@@ -153,6 +158,14 @@ void TPluginForm::GrowToFit(QWidget* W, int Width)
     QWidget* Parent = W->parentWidget();
     if (Parent && Parent != this && G.right() + 4 > Parent->width())
         GrowToFit(Parent, G.right() + 5);
+}
+
+void TPluginForm::HoldPainting()
+{
+    if (PaintTimer->isActive())
+        return;
+    setUpdatesEnabled(false);
+    PaintTimer->start();
 }
 
 void TPluginForm::resizeEvent(QResizeEvent* Event)

@@ -30,6 +30,7 @@
 
 class QLabel;
 class QLineEdit;
+class QTimer;
 
 namespace ostan {
 
@@ -73,6 +74,12 @@ public:
     // Sends the records of the command table whose button is Button, in
     // table order (what a click on it does).
     void SendCommands(const char* Button);
+
+    // Packets come faster than the eye follows: the components take every
+    // packet's values at once (what they hold stays exact), but the panel
+    // is painted at most every PaintIntervalMs while packets come.
+    void HoldPainting();
+    static constexpr int PaintIntervalMs = 100;
 
     // Places the anchored components for the panel's present size. Qt tells
     // a hidden panel of its new size only when it is shown; the plug-in
@@ -118,6 +125,7 @@ private:
         QRect Design;
         bool Left, Top, Right, Bottom;
     };
+    QTimer* PaintTimer;
     QSize DesignSize;
     std::vector<TAnchored> Anchored;
     std::span<const TColumnDef> FColumns;

@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libjpeg62-turbo-dev libzip-dev libpugixml-dev libasound2-dev
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth xdotool fonts-dejavu-core
   fonts-liberation2 # the metrics of the fonts the windows name (Times New Roman, Arial)
 )
 # `bootstrap.sh fuzz`: also the compiler and runtimes of `make fuzz`.

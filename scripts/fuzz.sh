@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # `make fuzz`: builds the libFuzzer targets with clang, ASan and UBSan in
-# build-fuzz/ and runs each for ${FUZZ_SECONDS:-60} seconds: fuzz_rx (the
-# receive machine), then fuzz_panels once per device library
-# (FUZZ_LIBRARIES="A B" picks some).
+# build-fuzz/ and runs each for ${FUZZ_SECONDS:-60} seconds (or FUZZ_RUNS
+# executions): fuzz_rx (the receive machine), then fuzz_panels once per device
+# library (FUZZ_LIBRARIES="A B" picks some; FUZZ_TARGETS=fuzz_panels skips
+# fuzz_rx).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD:-$root/build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
+limit=(-max_total_time="$seconds")
+if [ -n "${FUZZ_RUNS:-}" ]; then limit=(-runs="$FUZZ_RUNS"); fi
 san="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -22,8 +25,9 @@ printf '\x1f\x13\x02\x05\x01\x40\x73\x1b\x68\x62\x21\x43\x37\x01\x00\x00\x00\x00
   >"$corpus/seed-frames"
 printf '\x7b\x03\x11\x03\x00\x62\x09\x6b\x5f\x01\x02\x62\x00\x62\x5f\xee\x01\x73\x19\x6a\x62\x04\x66' \
   >"$corpus/seed-nested"
-"$build/fuzz/fuzz_rx" -max_total_time="$seconds" -print_final_stats=1 \
-  -artifact_prefix="$build/" "$corpus"
+if [[ "${FUZZ_TARGETS:-fuzz_rx fuzz_panels}" == *fuzz_rx* ]]; then
+  "$build/fuzz/fuzz_rx" "${limit[@]}" -print_final_stats=1 -artifact_prefix="$build/" "$corpus"
+fi
 
 libraries=${FUZZ_LIBRARIES:-$(cd "$build/bin/Plugins" && ls *.so | sed 's/\.so$//')}
 for lib in $libraries; do
@@ -31,6 +35,6 @@ for lib in $libraries; do
   corpus=$build/corpus/fuzz_panels-$lib
   mkdir -p "$corpus"
   # The panels live as long as the process: their memory is not a leak.
-  ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0} OSTAN_FUZZ_LIBRARY=$lib "$build/fuzz/fuzz_panels" -max_total_time="$seconds" -print_final_stats=1 \
+  ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0} OSTAN_FUZZ_LIBRARY=$lib "$build/fuzz/fuzz_panels" "${limit[@]}" -print_final_stats=1 \
     -artifact_prefix="$build/$lib-" "$corpus"
 done

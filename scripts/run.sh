@@ -11,17 +11,9 @@ export OSTAN_REGISTRY=${OSTAN_REGISTRY:-$(cd "$state" && pwd)/registry.reg}
 
 # A first run gets settings that point at the emulator, so the program finds
 # the adapter at once instead of asking (delete the file to see a first start).
+. "$(dirname "$0")/emulator-settings.sh"
 if [ ! -e "$OSTAN_REGISTRY" ]; then
-  cat >"$OSTAN_REGISTRY" <<'REG'
-Windows Registry Editor Version 5.00
-
-[HKEY_LOCAL_MACHINE\SOFTWARE\Vantrel\Ostan\Settings]
-"Port"=dword:00000007
-"PortSpeed"=dword:0000000d
-"Sound"=dword:00000000
-"AutoSelectPlugin"=dword:00000001
-"BLSPinCount"=dword:00000004
-REG
+  emulator_settings "$OSTAN_REGISTRY" 1
 fi
 
 "$bin/adapter-emulator" --port 7 --baud 115200 --firmware 27 --status-period 500 --stream-on-select 500 \

@@ -35,6 +35,7 @@ TForm1::TForm1()
     C.RightAxis().Title = QStringLiteral("Аккум, В");
     C.RightAxis().SetMinMax(4.8, 5.2);
     C.RightAxis().SetIncrement(0.05);
+    C.RightAxis().LabelColor = Qt::blue;
     FastLineSeries6 = &C.AddSeries(TVertAxis::Left);
     FastLineSeries6->Color = Qt::black;
     FastLineSeries6->Title = QStringLiteral("Uсенс. абс.");

@@ -103,7 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
         }
     }
     A.Plugin->ReceivePacket(TDynamicByteArray(Packet));
-    for (int i = 0; i < 64 && *A.Plugin->GetColumnCaption(i); ++i)
+    // Column 0 is the clock, not the packet.
+    for (int i = 1; i < 64 && *A.Plugin->GetColumnCaption(i); ++i)
         A.Plugin->GetColumnValue(i);
     return 0;
 }

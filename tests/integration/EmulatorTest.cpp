@@ -464,3 +464,32 @@ TEST_F(EmulatorTest, CommandLineProgramEndsAtEndOfInputUnlessStdinIsNull)
         EXPECT_EQ(p.Proc.exitCode(), 0);
     }
 }
+
+TEST_F(EmulatorTest, TheChosenDeviceStreamsAtTheLineRateAndEveryByteIsCounted)
+{
+    EmulatorConfig cfg;
+    cfg.Device = QStringLiteral("MOLT2");
+    cfg.StreamOnSelectMs = StreamLineRate;
+    auto& emu = Make(cfg);
+    Line line(emu.SlavePath(), B115200);
+    line.Write(H("0D0A0403" "0303"));
+    // Whole analyser packets, each passing its check, back to back.
+    const QByteArray got = line.Take(21 * 30, 3000);
+    ASSERT_EQ(got.size(), 21 * 30);
+    for (int i = 0; i < got.size(); i += 21) {
+        const QByteArray p = got.mid(i, 21);
+        EXPECT_EQ(static_cast<uint8_t>(p[0]), DataHeader) << i;
+        EXPECT_EQ(XorOf(p, 1), 0) << i;
+    }
+    emu.StopStream();
+    line.Drain();
+    // What the emulator sent is what the line delivered.
+    EXPECT_EQ(emu.BytesUnread(), 0);
+    EXPECT_EQ(emu.BytesDropped(), 0);
+    EXPECT_EQ(emu.BytesSent(), got.size() + line.Got.size());
+
+    // The log decodes the analyser's commands.
+    EXPECT_EQ(EmulatorConsole::CommandLine(emu.Commands().front(), emu.Device()).toStdString(), "cmd 04 payload 03 03");
+    EXPECT_FALSE(emu.SetDevice(QStringLiteral("NoSuchDevice")));
+    EXPECT_STREQ(emu.Device()->Library, "MOLT2");
+}

@@ -10,6 +10,7 @@
 #include "PluginForm.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -281,6 +282,47 @@ TEST_F(PanelFixture, TextsFitAndAnchoredComponentsFollowTheEdges)
     EXPECT_EQ(Panel.findChild<QWidget*>(QStringLiteral("All"))->geometry(), QRect(10, 100, 380, 150));
     EXPECT_EQ(Panel.findChild<QWidget*>(QStringLiteral("Bottom"))->geometry(), QRect(10, 230, 20, 20));
     EXPECT_EQ(Panel.findChild<QWidget*>(QStringLiteral("LU"))->geometry(), QRect(10, 10, 60, 21));
+}
+
+TEST_F(PanelFixture, PacketsChangeTheComponentsAtOnceAndThePaintingAtAHumanPace)
+{
+    Panel.show();
+    auto* U = Panel.findChild<QLineEdit*>(QStringLiteral("LU"));
+    Panel.HoldPainting();
+    ShowText(U, QStringLiteral("1.0"));
+    EXPECT_EQ(U->text(), QStringLiteral("1.0"));
+    EXPECT_FALSE(U->updatesEnabled());
+    // More packets within the interval keep the hold; it ends by itself.
+    Panel.HoldPainting();
+    ShowText(U, QStringLiteral("2.0"));
+    EXPECT_EQ(U->text(), QStringLiteral("2.0"));
+    QElapsedTimer Waited;
+    Waited.start();
+    while (!U->updatesEnabled() && Waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_TRUE(U->updatesEnabled());
+    EXPECT_TRUE(Panel.updatesEnabled());
+}
+
+// What a Designer form writes, by property name, in the form's order.
+TEST(NumericControlProperties, AFormSetsThemByName)
+{
+    SetSeparatorsForTest(QLatin1Char('.'), QLatin1Char(' '));
+    TNumSpin Spin;
+    for (const auto& [Name, Value] : std::initializer_list<std::pair<const char*, QVariant>>{
+             {"Decimals", 2}, {"MaxValue", 3.05}, {"MinValue", 0.5}, {"Value", 2.5}, {"Increment", 0.01},
+             {"Wrap", true}, {"RoundValues", false}, {"EditorEnabled", false}})
+        EXPECT_TRUE(Spin.setProperty(Name, Value)) << Name;
+    EXPECT_EQ(Spin.text(), QStringLiteral("2.50"));
+    EXPECT_EQ(Spin.property("MinValue").toDouble(), 0.5);
+    EXPECT_EQ(Spin.property("MaxValue").toDouble(), 3.05);
+    EXPECT_EQ(Spin.property("Increment").toDouble(), 0.01);
+    EXPECT_TRUE(Spin.Wrap());
+    EXPECT_FALSE(Spin.EditorEnabled());
+    // A minimum above the maximum is refused, as the control refuses it.
+    Spin.setProperty("MinValue", 4.0);
+    EXPECT_EQ(Spin.property("MinValue").toDouble(), 0.5);
+    ResetSeparatorsForTest();
 }
 
 TEST(PanelForm, AComponentTheFormLacksIsAProgrammingError)

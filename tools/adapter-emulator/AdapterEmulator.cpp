@@ -3,6 +3,7 @@
 #include "PortMapping.h"
 #include "Ticks.h"
 
+#include <QDateTime>
 #include <QSocketNotifier>
 
 namespace adapteremu {
@@ -199,7 +200,7 @@ void AdapterEmulator::Handle(const ParsedCommand& Cmd)
         Cfg.Status &= static_cast<uint8_t>(~StatusShortCircuit);
         break;
     case CmdSelect:
-        if (Cfg.StreamOnSelectMs > 0)
+        if (Cfg.StreamOnSelectMs != 0)
             StartStream(Cfg.StreamOnSelectMs, Cfg.StreamFrame);
         break;
     default:
@@ -211,6 +212,7 @@ int AdapterEmulator::SendRaw(const QByteArray& Bytes)
 {
     const int n = Pty.Write(Bytes);
     Dropped += static_cast<int>(Bytes.size()) - n;
+    Sent += n;
     return n;
 }
 
@@ -256,7 +258,12 @@ void AdapterEmulator::StartStream(int PeriodMs, QByteArray Frame)
 {
     StreamFixed = std::move(Frame);
     StreamStep = 0;
-    if (PeriodMs > 0)
+    LineRate = PeriodMs == StreamLineRate;
+    StreamStartMs = QDateTime::currentMSecsSinceEpoch();
+    StreamBytes = 0;
+    if (LineRate)
+        StreamTimer.start(2);
+    else if (PeriodMs > 0)
         StreamTimer.start(PeriodMs);
     else
         StreamTimer.stop();
@@ -279,8 +286,20 @@ void AdapterEmulator::StatusTick()
 
 void AdapterEmulator::StreamTick()
 {
-    if (CanTalk())
+    if (!CanTalk())
+        return;
+    if (!LineRate) {
         SendRaw(NextStreamPacket());
+        return;
+    }
+    // Whole packets while the line has carried fewer bytes than its speed
+    // allows since the stream began.
+    const qint64 Budget = (QDateTime::currentMSecsSinceEpoch() - StreamStartMs) * Cfg.Baud / 10 / 1000;
+    while (StreamBytes < Budget && CanTalk()) {
+        const QByteArray Packet = NextStreamPacket();
+        StreamBytes += Packet.size();
+        SendRaw(Packet);
+    }
 }
 
 void AdapterEmulator::ClearRecords()

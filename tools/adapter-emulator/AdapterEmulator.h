@@ -37,11 +37,15 @@ struct EmulatorConfig {
     uint8_t Status = StatusPower; // power present; 0x20, 0x01 clear: instrument, reception
     int DefaultRelayLength = 3; // payload of 0x01 before any select
     bool RelayLengthFromSelect = true;
-    int StreamOnSelectMs = 0;   // > 0: a select starts the device's data stream
+    int StreamOnSelectMs = 0;   // > 0: a select starts the device's data stream; StreamLineRate: as fast as the line goes
     QByteArray StreamFrame;     // the stream's packet; empty: the device's readings
     QString Device = QLatin1String(DefaultDevice); // the device played (Devices.h)
     bool MapPort = true;        // write the COM mapping into the settings store
 };
+
+// The stream period that fills the line: whole packets as fast as the
+// adapter's line speed carries them (10 bits a byte).
+inline constexpr int StreamLineRate = -1;
 
 struct ReceivedCommand {
     uint8_t Code = 0;
@@ -114,8 +118,8 @@ public:
     // "s", "t", "7", "_"), from a fixed pseudo-random sequence.
     int SendGarbage(int Count);
 
-    // The device's data stream: Frame every PeriodMs (empty Frame: the
-    // device's own readings).
+    // The device's data stream: Frame every PeriodMs, or at the line rate
+    // with StreamLineRate (empty Frame: the device's own readings).
     void StartStream(int PeriodMs, QByteArray Frame = {});
     void StopStream();
     bool IsStreaming() const { return StreamTimer.isActive(); }
@@ -126,6 +130,10 @@ public:
     const QByteArray& RawReceived() const { return Raw; }
     void ClearRecords();
     int BytesDropped() const { return Dropped; }
+    // Bytes written to the program since the start, and those of them it
+    // has not read yet.
+    qint64 BytesSent() const { return Sent; }
+    int BytesUnread() const { return Pty.Unread(); }
 
 signals:
     void CommandReceived(const adapteremu::ReceivedCommand& Cmd);
@@ -165,6 +173,11 @@ private:
     std::vector<ReceivedCommand> Received;
     QByteArray Raw;
     int Dropped = 0;
+    qint64 Sent = 0;
+    // Line-rate stream: when it started and the bytes it sent since.
+    bool LineRate = false;
+    qint64 StreamStartMs = 0;
+    qint64 StreamBytes = 0;
 };
 
 } // namespace adapteremu

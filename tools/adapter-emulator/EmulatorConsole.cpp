@@ -88,8 +88,9 @@ QString EmulatorConsole::HelpText()
         "                             one frame in two writes (default: halves, 100 ms)\n"
         "garbage N                    N bytes that open no frame\n"
         "device LIBRARY               the device played: %1\n"
-        "stream device MS | stream karn7 MS | stream raw MS HEX... | stream off\n"
-        "stream-on-select MS | off    a device select starts the device's stream\n"
+        "stream device MS|line | stream karn7 MS | stream raw MS HEX... | stream off\n"
+        "stream-on-select MS|line|off a device select starts the device's stream (line: at the line rate)\n"
+        "stats                        \"stats sent N dropped N unread N\": bytes to the program\n"
         "relaylen N | auto            payload length of a relayed device command\n"
         "baud 57600 | 115200          the adapter's line speed\n"
         "silent on|off                no answers, no status, no stream\n"
@@ -242,6 +243,8 @@ void EmulatorConsole::Execute(const QString& Line)
         const QString kind = t.value(0).toLower();
         if (kind == QLatin1String("off") && t.size() == 1)
             Emu.StopStream();
+        else if (kind == QLatin1String("device") && t.size() == 2 && t[1] == QLatin1String("line"))
+            Emu.StartStream(StreamLineRate);
         else if (kind == QLatin1String("device") && t.size() == 2 && ParseInt(t[1], n) && n > 0)
             Emu.StartStream(n);
         else if (kind == QLatin1String("karn7") && t.size() == 2 && ParseInt(t[1], n) && n > 0) {
@@ -252,17 +255,24 @@ void EmulatorConsole::Execute(const QString& Line)
             if (bytesOf(t.mid(2), bytes))
                 Emu.StartStream(n, bytes);
         } else
-            return usage("stream device MS | stream karn7 MS | stream raw MS HEX... | stream off");
+            return usage("stream device MS|line | stream karn7 MS | stream raw MS HEX... | stream off");
     } else if (verb == QLatin1String("device")) {
         if (t.size() != 1 || !Emu.SetDevice(t[0]))
             return Error(QStringLiteral("usage: device ") + DeviceNames().join(QLatin1Char('|')));
     } else if (verb == QLatin1String("stream-on-select")) {
         if (t.size() == 1 && t[0] == QLatin1String("off"))
             Emu.SetStreamOnSelect(0);
+        else if (t.size() == 1 && t[0] == QLatin1String("line"))
+            Emu.SetStreamOnSelect(StreamLineRate);
         else if (t.size() == 1 && ParseInt(t[0], n) && n > 0)
             Emu.SetStreamOnSelect(n);
         else
-            return usage("stream-on-select MS|off");
+            return usage("stream-on-select MS|line|off");
+    } else if (verb == QLatin1String("stats")) {
+        Out(QStringLiteral("stats sent %1 dropped %2 unread %3")
+                .arg(Emu.BytesSent())
+                .arg(Emu.BytesDropped())
+                .arg(Emu.BytesUnread()));
     } else if (verb == QLatin1String("relaylen")) {
         if (t.size() == 1 && t[0] == QLatin1String("auto")) {
             Emu.SetRelayLengthFromSelect(true);

@@ -1,5 +1,7 @@
 #include "PseudoTerminal.h"
 
+#include <sys/ioctl.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -129,6 +131,15 @@ int PseudoTerminal::Write(const QByteArray& Bytes)
         break;
     }
     return done;
+}
+
+int PseudoTerminal::Unread() const
+{
+    int n = 0;
+    // The slave's input queue: what the master wrote and no reader took.
+    if (SlaveKeeper < 0 || ::ioctl(SlaveKeeper, FIONREAD, &n) != 0)
+        return 0;
+    return n;
 }
 
 } // namespace adapteremu

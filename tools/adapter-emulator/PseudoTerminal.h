@@ -31,6 +31,8 @@ public:
     // Bytes the terminal accepted; what it cannot take now is dropped, as a
     // line with nobody listening drops it.
     int Write(const QByteArray& Bytes);
+    // Bytes written here that the program has not read yet.
+    int Unread() const;
 
 private:
     int Master = -1;

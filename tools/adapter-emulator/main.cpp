@@ -88,7 +88,7 @@ int main(int argc, char** argv)
     const QCommandLineOption status(QStringLiteral("status"), QStringLiteral("Status byte in hex (default 08)."), QStringLiteral("HEX"), QStringLiteral("08"));
     const QCommandLineOption registry(QStringLiteral("registry"), QStringLiteral("Settings store file (sets OSTAN_REGISTRY)."), QStringLiteral("PATH"));
     const QCommandLineOption relay(QStringLiteral("relay-length"), QStringLiteral("Payload length of a relayed device command, or \"auto\" (default): learned from the last select, 3 before it."), QStringLiteral("N|auto"), QStringLiteral("auto"));
-    const QCommandLineOption streamOnSelect(QStringLiteral("stream-on-select"), QStringLiteral("A device select starts the device's data packets every MS (default: off)."), QStringLiteral("MS"));
+    const QCommandLineOption streamOnSelect(QStringLiteral("stream-on-select"), QStringLiteral("A device select starts the device's data packets every MS, or as fast as the line carries them with \"line\" (default: off)."), QStringLiteral("MS|line"));
     const QCommandLineOption device(QStringLiteral("device"), QStringLiteral("The device played: %1 (default %2).").arg(DeviceNames().join(QStringLiteral(", ")), QLatin1String(DefaultDevice)), QStringLiteral("LIBRARY"), QLatin1String(DefaultDevice));
     const QCommandLineOption script(QStringLiteral("script"), QStringLiteral("Run the control lines of FILE first."), QStringLiteral("FILE"));
     const QCommandLineOption noStdin(QStringLiteral("no-stdin"), QStringLiteral("Take no control lines from stdin."));
@@ -114,8 +114,10 @@ int main(int argc, char** argv)
             return Fail(QStringLiteral("--relay-length wants 0..246 or auto"));
         cfg.RelayLengthFromSelect = false;
     }
-    if (cl.isSet(streamOnSelect) && !ParseNumber(cl.value(streamOnSelect), 10, 1, 3600000, cfg.StreamOnSelectMs))
-        return Fail(QStringLiteral("--stream-on-select wants milliseconds"));
+    if (cl.value(streamOnSelect) == QLatin1String("line"))
+        cfg.StreamOnSelectMs = StreamLineRate;
+    else if (cl.isSet(streamOnSelect) && !ParseNumber(cl.value(streamOnSelect), 10, 1, 3600000, cfg.StreamOnSelectMs))
+        return Fail(QStringLiteral("--stream-on-select wants milliseconds or line"));
     if (!FindDevice(cl.value(device)))
         return Fail(QStringLiteral("--device wants one of ") + DeviceNames().join(QStringLiteral(", ")));
     cfg.Device = cl.value(device);
