@@ -26,6 +26,7 @@ TForm1::TForm1()
     C.LeftAxis().Title = QStringLiteral("Аккум, В");
     C.LeftAxis().SetMinMax(4.8, 5.2);
     C.LeftAxis().SetIncrement(0.05);
+    C.LeftAxis().LabelColor = Qt::blue;
     C.RightAxis().Title = QStringLiteral("U сенс. абс., мВ");
     C.RightAxis().SetMinMax(990, 1100);
     C.RightAxis().SetIncrement(20);

@@ -103,6 +103,7 @@ TEST_F(Molt2OldPanel, StartsEmptyWithItsSpinsTrendAndComponents)
     // The battery on the left, the sensor voltage on the right.
     EXPECT_EQ(Chart->LeftAxis().Minimum(), 4.8);
     EXPECT_EQ(Chart->LeftAxis().Maximum(), 5.2);
+    EXPECT_EQ(Chart->LeftAxis().LabelColor, QColor(Qt::blue));
     EXPECT_EQ(Chart->RightAxis().Minimum(), 990);
     EXPECT_EQ(Chart->RightAxis().Maximum(), 1100);
     EXPECT_EQ(Chart->Series(0).Title, QStringLiteral("Аккум."));
