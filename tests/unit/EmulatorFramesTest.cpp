@@ -5,6 +5,8 @@
 #include "CommandParser.h"
 #include "Devices.h"
 #include "EmulatorConsole.h"
+#include "devices/DeviceFloat.h"
+#include "devices/MOLT2old.h"
 #include "devices/PIP_KARN7.h"
 #include "devices/PIP_KARN7E_8.h"
 
@@ -76,6 +78,37 @@ TEST(EmulatorFrames, Karn7e8PacketsAreTypedAndChecked)
         EXPECT_EQ(p.toHex().toUpper(), QByteArray(c.packet)) << c.packet;
         EXPECT_EQ(XorOf(p, 1), 0) << c.packet;
     }
+}
+
+TEST(EmulatorFrames, DeviceFloatsInBothByteOrders)
+{
+    struct Case {
+        double Value;
+        const char* InOrder;
+    };
+    const Case Cases[] = {
+        {100, "85000048"}, {2.5, "80000020"}, {-2.5, "800000A0"}, {0, "00000000"},
+        {1.0 - 1e-9, "7F000000"},       // rounds up to the next power of two
+        {1e300, "FEFFFF7F"},            // beyond the range: its top
+        {-1e300, "FEFFFFFF"},
+    };
+    for (const Case& C : Cases) {
+        const auto F = DeviceFloat(C.Value);
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(F.data()), 4).toHex().toUpper(), QByteArray(C.InOrder)) << C.Value;
+        const auto R = ReversedDeviceFloat(C.Value);
+        EXPECT_EQ((std::array<uint8_t, 4>{F[0], F[3], F[2], F[1]}), R) << C.Value;
+    }
+}
+
+TEST(EmulatorFrames, Molt2OldPacketFromReadings)
+{
+    // The analyser's worked packet: flags 0x18 and 0x06 over the defaults.
+    Molt2OldReading R;
+    R.Errors = 0x18;
+    R.Warnings = 0x06;
+    EXPECT_EQ(MakeMolt2OldPacket(R).toHex().toUpper(),
+              QByteArray("5F18060085000048890080098700001683000020860000"
+                         "0C80000000854800008A1C400096FA6400000000008020000058"));
 }
 
 TEST(EmulatorFrames, HexTextBothWays)
@@ -208,6 +241,10 @@ TEST(EmulatedDevices, RelayedCommandsAreDecodedByTheDevicesTable)
         {"MOLT2", "200828", "cmd 01 payload 20 08 28  Сброс"},
         {"MOLT2", "200222", "cmd 01 payload 20 02 22  Тест нас/сен."},
         {"MOLT2", "7F007F", "cmd 01 payload 7F 00 7F"},
+        {"MOLT2old", "049692", "cmd 01 payload 04 96 92  C п.г.с. 2.50"},
+        {"MOLT2old", "04FFFB", "cmd 01 payload 04 FF FB  C п.г.с. 3.55"},
+        {"MOLT2old", "200424", "cmd 01 payload 20 04 24  Тест сенс."},
+        {"MOLT2old", "200222", "cmd 01 payload 20 02 22  Тест насоса"},
         {"PIP_KARN7", "04C8CC", "cmd 01 payload 04 C8 CC"},
         {"BRUN3vm", "044044", "cmd 01 payload 04 40 44  Чувств. 64.00"},
         {"BRUN3vm", "04FFFB", "cmd 01 payload 04 FF FB  Чувств. 255.00"},
