@@ -5,7 +5,9 @@
 #include "CommandParser.h"
 #include "Devices.h"
 #include "EmulatorConsole.h"
+#include "DeviceFloat.h"
 #include "devices/PIP_KARN7.h"
+#include "devices/TIRA5.h"
 
 #include <QList>
 #include <QSet>
@@ -57,6 +59,39 @@ TEST(EmulatorFrames, Karn7PacketsFromReadings)
         EXPECT_EQ(p.toHex().toUpper(), QByteArray(c.packet)) << c.packet;
         EXPECT_EQ(XorOf(p, 1), 0) << c.packet;
     }
+}
+
+// The meters' floats: the panels' worked bytes, the sign, the rounding that
+// carries into the exponent, and the ends of the range.
+TEST(EmulatorFrames, DeviceFloatsAsTheMetersSendThem)
+{
+    struct Case { double v; const char* bytes; };
+    const Case cases[] = {
+        {12.5, "82000048"},  {250.0, "8600007A"},      {100.0, "85000048"}, {-1.5, "7F0000C0"},
+        {1.0, "7F000000"},   {2.0 - 0x1p-25, "80000000"}, {0.0, "00000000"}, {1e-40, "00000000"},
+        {3.4028234663852886e38, "FEFFFF7F"}, {-3.4028234663852886e38, "FEFFFFFF"}, {1e39, "FEFFFF7F"},
+    };
+    for (const auto& c : cases) {
+        const auto b = DeviceFloatBytes(c.v);
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(b.data()), 4).toHex().toUpper(), QByteArray(c.bytes)) << c.v;
+    }
+}
+
+TEST(EmulatorFrames, Tira5PacketsFromReadings)
+{
+    Tira5Reading worked;
+    worked.Flags = 0x30;
+    EXPECT_EQ(MakeTira5Packet(worked).toHex().toUpper(), QByteArray("5F30000040000082000048860000"
+                                                                      "7AC8FA64007B1385000048B5"));
+    Tira5Reading other;
+    other.AirVoltage = -1.5;
+    other.Battery = 0xFFFF;
+    other.AdcCurrentCode = 15;
+    const QByteArray p = MakeTira5Packet(other);
+    EXPECT_EQ(p.mid(7, 4).toHex().toUpper(), QByteArray("7F0000C0"));
+    EXPECT_EQ(p.mid(19, 2).toHex().toUpper(), QByteArray("FFFF"));
+    EXPECT_EQ(uint8_t(p[4]), 0xF0);
+    EXPECT_EQ(XorOf(p, 1), 0);
 }
 
 TEST(EmulatorFrames, HexTextBothWays)
@@ -190,6 +225,12 @@ TEST(EmulatedDevices, RelayedCommandsAreDecodedByTheDevicesTable)
         {"MOLT2", "200222", "cmd 01 payload 20 02 22  Тест нас/сен."},
         {"MOLT2", "7F007F", "cmd 01 payload 7F 00 7F"},
         {"PIP_KARN7", "04C8CC", "cmd 01 payload 04 C8 CC"},
+        {"TIRA5", "04C8CC", "cmd 01 payload 04 C8 CC  C п.г.с. 2.50"},
+        {"TIRA5", "08020A", "cmd 01 payload 08 02 0A  C откл. 0.04"},
+        {"TIRA5", "200828", "cmd 01 payload 20 08 28  Выкл"},
+        {"TIRA5", "200222", "cmd 01 payload 20 02 22  Тест насоса"},
+        {"SEVO1", "10FFEF", "cmd 01 payload 10 FF EF  C сигн. 2.55"},
+        {"SEVO1", "200424", "cmd 01 payload 20 04 24  Включ. сенс."},
     };
     for (const Case& C : Cases) {
         ReceivedCommand Cmd;
