@@ -1,6 +1,7 @@
 # The whole road with a real device library (EndToEndSupport.h): one test per
 # library, <Name>EndToEndTest.cpp.
-foreach(entry "PIP_KARN7 Karn7" "MOLT2 Molt2")
+foreach(entry "PIP_KARN7 Karn7" "MOLT2 Molt2"
+    "TIRA5 Tira5")
   separate_arguments(entry)
   list(GET entry 0 lib)
   list(GET entry 1 name)
