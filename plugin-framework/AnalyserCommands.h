@@ -66,4 +66,15 @@ constexpr std::array<TSpinDef, 3> AnalyserSpins(int ConcentrationOffset)
     }};
 }
 
+// The export columns of the libraries of this set: the stored calibration
+// and threshold values and the sensitivity.
+inline constexpr std::array<TColumnDef, 6> AnalyserColumns{{
+    {"U возд., мВ", "LUvozd"},
+    {"U п.г.с., мВ", "LUpgs"},
+    {"С п.г.с., %", "LCpgs"},
+    {"Чувств. сенс., мВ/%", "LSensSensit"},
+    {"С откл., %", "LCoff"},
+    {"С сигн., %", "LCalarm"},
+}};
+
 } // namespace ostan

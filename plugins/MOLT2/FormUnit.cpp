@@ -1,5 +1,6 @@
 #include "FormUnit.h"
 
+#include "AnalyserTrend.h"
 #include "CommonInterfacesImp.h"
 #include "CommonPlugInMethods.h"
 #include "PanelText.h"
@@ -25,22 +26,9 @@ TForm1::TForm1()
     BReset->setIcon(style()->standardIcon(QStyle::SP_DialogNoButton));
     BCoffCalarm->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
 
-    TChart& C = Chart1->Chart();
-    C.Title.clear();
-    C.LegendVisible = true;
-    C.BottomAxis().Visible = false;
-    C.LeftAxis().Title = QStringLiteral("U сенс. абс., мВ");
-    C.LeftAxis().SetMinMax(-10, 100);
-    C.LeftAxis().SetIncrement(20);
-    C.RightAxis().Title = QStringLiteral("Аккум, В");
-    C.RightAxis().SetMinMax(4.8, 5.2);
-    C.RightAxis().SetIncrement(0.05);
-    FastLineSeries6 = &C.AddSeries(TVertAxis::Left);
-    FastLineSeries6->Color = Qt::black;
-    FastLineSeries6->Title = QStringLiteral("Uсенс. абс.");
-    FastLineSeries7 = &C.AddSeries(TVertAxis::Right);
-    FastLineSeries7->Color = QColor(0, 128, 255);
-    FastLineSeries7->Title = QStringLiteral("Аккум.");
+    const TAnalyserTrend Trend = SetUpAnalyserTrend(Chart1->Chart());
+    FastLineSeries6 = Trend.SensorVoltage;
+    FastLineSeries7 = Trend.Battery;
 
     FlagLabels = TFlagLabels(this, Flags);
     SetSpins(Spins);

@@ -1,5 +1,6 @@
 #include "FormUnit.h"
 
+#include "AnalyserTrend.h"
 #include "CommonInterfacesImp.h"
 #include "PanelText.h"
 #include "Tables.h"
@@ -16,22 +17,9 @@ TForm1::TForm1()
     BReset->setIcon(style()->standardIcon(QStyle::SP_DialogNoButton));
     BCoffCalarm->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
 
-    TChart& C = Chart7->Chart();
-    C.Title.clear();
-    C.LegendVisible = true;
-    C.BottomAxis().Visible = false;
-    C.LeftAxis().Title = QStringLiteral("U сенс. абс., мВ");
-    C.LeftAxis().SetMinMax(-10, 100);
-    C.LeftAxis().SetIncrement(20);
-    C.RightAxis().Title = QStringLiteral("Аккум, В");
-    C.RightAxis().SetMinMax(4.8, 5.2);
-    C.RightAxis().SetIncrement(0.05);
-    FastLineSeries10 = &C.AddSeries(TVertAxis::Left);
-    FastLineSeries10->Color = Qt::black;
-    FastLineSeries10->Title = QStringLiteral("Uсенс. абс.");
-    FastLineSeries11 = &C.AddSeries(TVertAxis::Right);
-    FastLineSeries11->Color = QColor(0, 128, 255);
-    FastLineSeries11->Title = QStringLiteral("Аккум.");
+    const TAnalyserTrend Trend = SetUpAnalyserTrend(Chart7->Chart());
+    FastLineSeries10 = Trend.SensorVoltage;
+    FastLineSeries11 = Trend.Battery;
 
     FlagLabels = TFlagLabels(this, Flags);
     SetSpins(Spins);
