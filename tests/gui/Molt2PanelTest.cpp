@@ -1,8 +1,7 @@
 // The MOLT-2.1 analyser library as the program drives it: the built MOLT2.so
 // created by ProgID, put into a placeholder, fed packets and clicked, with a
 // recording callback class. The decimal separator is fixed to ','.
-#include "Beep.h"
-#include "PanelTestSupport.h"
+#include "AnalyserPanelTest.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -24,51 +23,22 @@ constexpr TGUID CLSID_Molt2 = MakeGUID("{61962100-4939-49F1-99C5-65B1F227CCF3}")
 const std::vector<uint8_t> Worked{0x5F, 0x7B, 0x00, 0x29, 0x09, 0xC8, 0x64, 0xFA, 0x00, 0x11, 0x00,
                                   0x40, 0x6A, 0xFF, 0xCC, 0xFF, 0xDC, 0x05, 0x7B, 0x13, 0x4B};
 
-// The worked packet with bytes changed (numbered from 1) and its check made
-// good again.
-std::vector<uint8_t> Changed(std::initializer_list<std::pair<int, uint8_t>> Bytes)
-{
-    std::vector<uint8_t> P = Worked;
-    for (auto [N, B] : Bytes)
-        P[size_t(N - 1)] = B;
-    uint8_t X = 0;
-    for (size_t i = 1; i + 1 < P.size(); ++i)
-        X ^= P[i];
-    P.back() = X;
-    return P;
-}
+// The worked packet with bytes changed (numbered from 1), its check made good.
+std::vector<uint8_t> Changed(std::initializer_list<std::pair<int, uint8_t>> Bytes) { return WithBytes(Worked, Bytes); }
 
-const char* const Fields[] = {"LUvozd", "LUpgs",  "LUsensDif", "LCpgs", "LCalarm",   "LCoff",
-                              "LLCD",   "LUsensAbs", "LUakk", "LADCCurrent", "LSensSensit"};
+// LUvozd LUpgs LUsensDif LCpgs LCalarm LCoff LLCD LUsensAbs LUakk LADCCurrent LSensSensit
+const std::vector<const char*> Fields{"LUvozd", "LUpgs",     "LUsensDif", "LCpgs",       "LCalarm",    "LCoff",
+                                     "LLCD",   "LUsensAbs", "LUakk",     "LADCCurrent", "LSensSensit"};
 
-class Molt2Panel : public TPanelFixture {
+class Molt2Panel : public TAnalyserPanelFixture {
 protected:
-    Molt2Panel() : TPanelFixture(MOLT2_LIBRARY, "MOLT2.OstanPlugin", {800, 500}) {}
+    Molt2Panel()
+        : TAnalyserPanelFixture(MOLT2_LIBRARY, "MOLT2.OstanPlugin", Fields,
+                                {"lADCInit", "lADCOver", "lEEBad", "lNoSettings", "lSensBad", "lSensSensitiv"})
+    {
+    }
 
-    void Activate()
-    {
-        TPanelFixture::Activate(21, 3);
-        ASSERT_NE(Chart, nullptr);
-        ASSERT_EQ(Chart->SeriesCount(), 2);
-        TakeEvents();
-    }
-    QStringList Texts() const
-    {
-        QStringList T;
-        for (const char* F : Fields)
-            T << Text(F);
-        return T;
-    }
-    std::string Flags() const
-    {
-        return TPanelFixture::Flags({"lADCInit", "lADCOver", "lEEBad", "lNoSettings", "lSensBad", "lSensSensitiv"});
-    }
-    void SetSpins(const char* S1, const char* S2, const char* S3)
-    {
-        Find<QLineEdit>("NumSpin1")->setText(QString::fromLatin1(S1));
-        Find<QLineEdit>("NumSpin2")->setText(QString::fromLatin1(S2));
-        Find<QLineEdit>("NumSpin3")->setText(QString::fromLatin1(S3));
-    }
+    void Activate() { TAnalyserPanelFixture::Activate(21); }
 };
 
 TEST_F(Molt2Panel, AnswersTheScanWithItsProfileAndPictures)
@@ -123,15 +93,8 @@ TEST_F(Molt2Panel, StartsEmptyWithItsSpinsTrendAndComponents)
 // Texts and flags persist from packet to packet, so the cases run in order.
 TEST_F(Molt2Panel, DecodesEachPacketOntoThePanelAndTheTrend)
 {
-    struct Case {
-        const char* What;
-        std::vector<uint8_t> Packet;
-        bool Accepted;
-        // LUvozd LUpgs LUsensDif LCpgs LCalarm LCoff LLCD LUsensAbs LUakk LADCCurrent LSensSensit
-        QStringList Texts;
-        std::string Flags; // lADCInit lADCOver lEEBad lNoSettings lSensBad lSensSensitiv
-        double Left, Right;
-    };
+    // LUvozd LUpgs LUsensDif LCpgs LCalarm LCoff LLCD LUsensAbs LUakk LADCCurrent LSensSensit;
+    // flags lADCInit lADCOver lEEBad lNoSettings lSensBad lSensSensitiv
     const QStringList WorkedTexts{"12,3",  "234,5",  "-5,2",  "2,50", "1,00", "5,00",
                                   "-1,50", "1500,0", "4,987", "10,0", "88,9"};
     auto With = [&](int Index, const char* Text) {
@@ -141,7 +104,7 @@ TEST_F(Molt2Panel, DecodesEachPacketOntoThePanelAndTheTrend)
     };
     std::vector<uint8_t> BadCheck = Changed({{17, 0x00}});
     BadCheck.back() ^= 0x01;
-    const Case Cases[] = {
+    const TPacketCase Cases[] = {
         {"the worked packet", Worked, true, WorkedTexts, "R--Y--", 1500, 4.987},
         {"its check byte changed", BadCheck, false, WorkedTexts, "R--Y--", 1500, 4.987},
         {"any header", Changed({{1, 0x00}}), true, WorkedTexts, "R--Y--", 1500, 4.987},
@@ -162,22 +125,7 @@ TEST_F(Molt2Panel, DecodesEachPacketOntoThePanelAndTheTrend)
          "R--Y--", 1500, 4.987},
     };
     Activate();
-    const int Points = Chart->Series(0).Count();
-    for (const Case& C : Cases) {
-        SCOPED_TRACE(C.What);
-        const double LastX = Chart->Series(0).XValueLast();
-        EXPECT_EQ(Plugin->ReceivePacket(TDynamicByteArray(C.Packet)), C.Accepted);
-        EXPECT_EQ(Texts(), C.Texts);
-        EXPECT_EQ(Flags(), C.Flags);
-        for (int S = 0; S < 2; ++S) {
-            EXPECT_EQ(Chart->Series(S).Count(), Points);
-            EXPECT_EQ(Chart->Series(S).XValueLast(), C.Accepted ? LastX + 1 : LastX);
-        }
-        EXPECT_DOUBLE_EQ(Chart->Series(0).YValue(Points - 1), C.Left);
-        EXPECT_DOUBLE_EQ(Chart->Series(1).YValue(Points - 1), C.Right);
-    }
-    // Packets send nothing.
-    EXPECT_TRUE(TakeEvents().filter(QStringLiteral("SendPacket")).isEmpty());
+    Feed(Cases);
 }
 
 TEST_F(Molt2Panel, ExportsTheStoredValuesAndTheSensitivity)
@@ -199,46 +147,8 @@ TEST_F(Molt2Panel, ExportsTheStoredValuesAndTheSensitivity)
 
 TEST_F(Molt2Panel, ButtonsSendTheirCommandsWithTheSpinValues)
 {
-    struct Case {
-        const char* Button;
-        const char* Spin1;
-        const char* Spin2;
-        const char* Spin3;
-        QStringList Sent;
-        int Beeps = 0;
-    };
-    const Case Cases[] = {
-        {"BUvozd", "2,50", "5,00", "1,00", {"SendPacket 01 00 01"}},
-        {"BUpgs", "2,50", "5,00", "1,00", {"SendPacket 02 00 02"}},
-        {"BCpgs", "0,50", "5,00", "1,00", {"SendPacket 04 00 04"}},
-        {"BCpgs", "2,50", "5,00", "1,00", {"SendPacket 04 C8 CC"}},
-        {"BCpgs", "3,05", "5,00", "1,00", {"SendPacket 04 FF FB"}},
-        {"BCpgs", "9,00", "5,00", "1,00", {"SendPacket 04 FF FB"}}, // typed past the range: its top
-        {"BCoff", "2,50", "0,01", "1,00", {"SendPacket 08 00 08"}},
-        {"BCoff", "2,50", "0,03", "1,00", {"SendPacket 08 02 0A"}},
-        {"BCoff", "2,50", "0,05", "1,00", {"SendPacket 08 02 0A"}},
-        {"BCoff", "2,50", "1,09", "1,00", {"SendPacket 08 36 3E"}},
-        {"BCoff", "2,50", "5,00", "1,00", {"SendPacket 08 FA F2"}},
-        {"BCoff", "2,50", "5,10", "1,00", {"SendPacket 08 FF F7"}},
-        {"BCalarm", "2,50", "5,00", "1,00", {"SendPacket 10 64 74"}},
-        {"BCalarm", "2,50", "5,00", "2,55", {"SendPacket 10 FF EF"}},
-        {"BCoffCalarm", "2,50", "5,00", "1,00", {"SendPacket 08 FA F2", "SendPacket 10 64 74"}},
-        {"BSensOn", "2,50", "5,00", "1,00", {"SendPacket 20 04 24"}},
-        {"BSoundTest", "2,50", "5,00", "1,00", {"SendPacket 20 01 21"}},
-        {"BPumpTest", "2,50", "5,00", "1,00", {"SendPacket 20 02 22"}},
-        // A value the user does not see is never sent.
-        {"BCpgs", "", "5,00", "1,00", {}, 1},
-        {"BCoffCalarm", "2,50", "", "1,00", {"SendPacket 10 64 74"}, 1},
-    };
     Activate();
-    for (const Case& C : Cases) {
-        SCOPED_TRACE(std::string(C.Button) + " " + C.Spin1 + " " + C.Spin2 + " " + C.Spin3);
-        SetSpins(C.Spin1, C.Spin2, C.Spin3);
-        BeepRecorder Beeps;
-        Find<QPushButton>(C.Button)->click();
-        EXPECT_EQ(TakeEvents(), C.Sent);
-        EXPECT_EQ(int(Beeps.MessageBeeps.size()), C.Beeps);
-    }
+    Click(AnalyserButtonCases());
     // "Сброс" is disabled on the form and nothing enables it; its command
     // is that of the table all the same.
     auto* Reset = Find<QPushButton>("BReset");

@@ -3,15 +3,13 @@
 // pictures) created by ProgID, put into a placeholder, fed packets and
 // clicked, with a recording callback class. The decimal separator is fixed
 // to ','.
-#include "Beep.h"
-#include "PanelTestSupport.h"
+#include "AnalyserPanelTest.h"
 #include "Picture.h"
 
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <vector>
@@ -26,22 +24,14 @@ namespace {
 const std::vector<uint8_t> Worked{0x5F, 0x30, 0x00, 0x00, 0x40, 0x00, 0x00, 0x82, 0x00, 0x00, 0x48, 0x86, 0x00,
                                   0x00, 0x7A, 0xC8, 0xFA, 0x64, 0x00, 0x7B, 0x13, 0x85, 0x00, 0x00, 0x48, 0xB5};
 
-// The worked packet with bytes changed (numbered from 1) and its check made
-// good again.
-std::vector<uint8_t> Changed(std::initializer_list<std::pair<int, uint8_t>> Bytes)
-{
-    std::vector<uint8_t> P = Worked;
-    for (auto [N, B] : Bytes)
-        P[size_t(N - 1)] = B;
-    uint8_t X = 0;
-    for (size_t i = 1; i + 1 < P.size(); ++i)
-        X ^= P[i];
-    P.back() = X;
-    return P;
-}
+// The worked packet with bytes changed (numbered from 1), its check made good.
+std::vector<uint8_t> Changed(std::initializer_list<std::pair<int, uint8_t>> Bytes) { return WithBytes(Worked, Bytes); }
 
-const char* const Fields[] = {"LUvozd", "LUpgs",       "LUsensAbs", "LUakk", "LCpgs",
-                              "LCoff",  "LCalarm", "LADCCurrent", "LLCD", "LSensSensit"};
+// LUvozd LUpgs LUsensAbs LUakk LCpgs LCoff LCalarm LADCCurrent LLCD LSensSensit
+const std::vector<const char*> Fields{"LUvozd", "LUpgs",   "LUsensAbs",   "LUakk", "LCpgs",
+                                     "LCoff",  "LCalarm", "LADCCurrent", "LLCD",  "LSensSensit"};
+// In the order of the flag table.
+const std::vector<const char*> FlagLabels{"lADCInit", "lADCOver", "lEEBad", "lEE2Bad", "lNoSettings", "lSensBad"};
 
 struct TLibrary {
     const char* File;
@@ -56,34 +46,11 @@ const TLibrary Tira5{TIRA5_LIBRARY, "TIRA5.OstanPlugin", "TIRA5", MakeGUID("{A13
 const TLibrary Sevo1{SEVO1_LIBRARY, "SEVO1.OstanPlugin", "SEVO1", MakeGUID("{85850168-511E-4A32-A1AA-D36AA0260502}"),
                      "SEVO-1, TIRA5.3", "Портативные измерители SEVO-1, TIRA5.3"};
 
-class Tira5Panel : public TPanelFixture {
+class Tira5Panel : public TAnalyserPanelFixture {
 protected:
-    explicit Tira5Panel(const TLibrary& L = Tira5) : TPanelFixture(L.File, L.ProgID, {800, 500}) {}
+    explicit Tira5Panel(const TLibrary& L = Tira5) : TAnalyserPanelFixture(L.File, L.ProgID, Fields, FlagLabels) {}
 
-    void Activate()
-    {
-        TPanelFixture::Activate(26, 3);
-        ASSERT_NE(Chart, nullptr);
-        ASSERT_EQ(Chart->SeriesCount(), 2);
-        TakeEvents();
-    }
-    QStringList Texts() const
-    {
-        QStringList T;
-        for (const char* F : Fields)
-            T << Text(F);
-        return T;
-    }
-    std::string Flags() const
-    {
-        return TPanelFixture::Flags({"lADCInit", "lADCOver", "lEEBad", "lEE2Bad", "lNoSettings", "lSensBad"});
-    }
-    void SetSpins(const char* S1, const char* S2, const char* S3)
-    {
-        Find<QLineEdit>("NumSpin1")->setText(QString::fromLatin1(S1));
-        Find<QLineEdit>("NumSpin2")->setText(QString::fromLatin1(S2));
-        Find<QLineEdit>("NumSpin3")->setText(QString::fromLatin1(S3));
-    }
+    void Activate() { TAnalyserPanelFixture::Activate(26); }
 };
 
 class Sevo1Panel : public Tira5Panel {
@@ -182,15 +149,6 @@ TEST_F(Tira5Panel, StartsEmptyWithItsSpinsTrendAndComponents)
 // Texts and flags persist from packet to packet, so the cases run in order.
 TEST_F(Tira5Panel, DecodesEachPacketOntoThePanelAndTheTrend)
 {
-    struct Case {
-        const char* What;
-        std::vector<uint8_t> Packet;
-        bool Accepted;
-        // LUvozd LUpgs LUsensAbs LUakk LCpgs LCoff LCalarm LADCCurrent LLCD LSensSensit
-        QStringList Texts;
-        std::string Flags; // lADCInit lADCOver lEEBad lEE2Bad lNoSettings lSensBad
-        double Left, Right;
-    };
     const QStringList WorkedTexts{"12,5", "250,0", "100,0", "4,987", "2,50", "5,00", "1,00", "10,0", "0,92", "95,0"};
     auto With = [&](std::initializer_list<std::pair<int, const char*>> Texts) {
         QStringList T = WorkedTexts;
@@ -202,7 +160,7 @@ TEST_F(Tira5Panel, DecodesEachPacketOntoThePanelAndTheTrend)
     BadCheck.back() ^= 0x01;
     // The largest device float: (2 - 2^-23) x 2^127, shown in full.
     const char* Largest = "340282346638529000000000000000000000000,0";
-    const Case Cases[] = {
+    const TPacketCase Cases[] = {
         {"the worked packet", Worked, true, WorkedTexts, "---RY-", 100, 4.987},
         {"its check byte changed", BadCheck, false, WorkedTexts, "---RY-", 100, 4.987},
         {"any header", Changed({{1, 0x00}}), true, WorkedTexts, "---RY-", 100, 4.987},
@@ -236,22 +194,7 @@ TEST_F(Tira5Panel, DecodesEachPacketOntoThePanelAndTheTrend)
                {9, "272225877310823000000000000000000000000,0"}}), "---RY-", 100, 4.987},
     };
     Activate();
-    const int Points = Chart->Series(0).Count();
-    for (const Case& C : Cases) {
-        SCOPED_TRACE(C.What);
-        const double LastX = Chart->Series(0).XValueLast();
-        EXPECT_EQ(Plugin->ReceivePacket(TDynamicByteArray(C.Packet)), C.Accepted);
-        EXPECT_EQ(Texts(), C.Texts);
-        EXPECT_EQ(Flags(), C.Flags);
-        for (int S = 0; S < 2; ++S) {
-            EXPECT_EQ(Chart->Series(S).Count(), Points);
-            EXPECT_EQ(Chart->Series(S).XValueLast(), C.Accepted ? LastX + 1 : LastX);
-        }
-        EXPECT_DOUBLE_EQ(Chart->Series(0).YValue(Points - 1), C.Left);
-        EXPECT_DOUBLE_EQ(Chart->Series(1).YValue(Points - 1), C.Right);
-    }
-    // Packets send nothing.
-    EXPECT_TRUE(TakeEvents().filter(QStringLiteral("SendPacket")).isEmpty());
+    Feed(Cases);
 }
 
 TEST_F(Tira5Panel, ExportsTheStoredValuesAndTheSensitivityButNotTheConcentration)
@@ -273,48 +216,10 @@ TEST_F(Tira5Panel, ExportsTheStoredValuesAndTheSensitivityButNotTheConcentration
 
 TEST_F(Tira5Panel, ButtonsSendTheirCommandsWithTheSpinValues)
 {
-    struct Case {
-        const char* Button;
-        const char* Spin1;
-        const char* Spin2;
-        const char* Spin3;
-        QStringList Sent;
-        int Beeps = 0;
-    };
-    const Case Cases[] = {
-        {"BUvozd", "2,50", "5,00", "1,00", {"SendPacket 01 00 01"}},
-        {"BUpgs", "2,50", "5,00", "1,00", {"SendPacket 02 00 02"}},
-        {"BCpgs", "0,50", "5,00", "1,00", {"SendPacket 04 00 04"}},
-        {"BCpgs", "2,50", "5,00", "1,00", {"SendPacket 04 C8 CC"}},
-        {"BCpgs", "3,05", "5,00", "1,00", {"SendPacket 04 FF FB"}},
-        {"BCpgs", "0,10", "5,00", "1,00", {"SendPacket 04 00 04"}}, // typed below the range: its bottom
-        {"BCoff", "2,50", "0,01", "1,00", {"SendPacket 08 00 08"}},
-        {"BCoff", "2,50", "0,03", "1,00", {"SendPacket 08 02 0A"}},
-        {"BCoff", "2,50", "0,05", "1,00", {"SendPacket 08 02 0A"}},
-        {"BCoff", "2,50", "1,09", "1,00", {"SendPacket 08 36 3E"}},
-        {"BCoff", "2,50", "5,00", "1,00", {"SendPacket 08 FA F2"}},
-        {"BCoff", "2,50", "5,10", "1,00", {"SendPacket 08 FF F7"}},
-        {"BCalarm", "2,50", "5,00", "0,00", {"SendPacket 10 00 10"}},
-        {"BCalarm", "2,50", "5,00", "1,00", {"SendPacket 10 64 74"}},
-        {"BCalarm", "2,50", "5,00", "2,55", {"SendPacket 10 FF EF"}},
-        {"BCoffCalarm", "2,50", "0,05", "2,55", {"SendPacket 08 02 0A", "SendPacket 10 FF EF"}},
-        {"BReset", "2,50", "5,00", "1,00", {"SendPacket 20 08 28"}},
-        {"BSensOn", "2,50", "5,00", "1,00", {"SendPacket 20 04 24"}},
-        {"BSoundTest", "2,50", "5,00", "1,00", {"SendPacket 20 01 21"}},
-        {"BPumpTest", "2,50", "5,00", "1,00", {"SendPacket 20 02 22"}},
-        // A value the user does not see is never sent.
-        {"BCpgs", "", "5,00", "1,00", {}, 1},
-        {"BCoffCalarm", "2,50", "5,00", "", {"SendPacket 08 FA F2"}, 1},
-    };
     Activate();
-    for (const Case& C : Cases) {
-        SCOPED_TRACE(std::string(C.Button) + " " + C.Spin1 + " " + C.Spin2 + " " + C.Spin3);
-        SetSpins(C.Spin1, C.Spin2, C.Spin3);
-        BeepRecorder Beeps;
-        Find<QPushButton>(C.Button)->click();
-        EXPECT_EQ(TakeEvents(), C.Sent);
-        EXPECT_EQ(int(Beeps.MessageBeeps.size()), C.Beeps);
-    }
+    Click(AnalyserButtonCases());
+    // "Выкл" is enabled from the start.
+    Click(std::vector<TButtonCase>{{"BReset", "2,50", "5,00", "1,00", {"SendPacket 20 08 28"}}});
 }
 
 // The other library is the same panel: its own caption, the same decoding
