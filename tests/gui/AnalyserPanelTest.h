@@ -7,6 +7,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <initializer_list>
 #include <span>
 #include <string>
@@ -145,6 +146,24 @@ protected:
             Find<QPushButton>(C.Button)->click();
             EXPECT_EQ(TakeEvents(), C.Sent);
             EXPECT_EQ(int(Beeps.MessageBeeps.size()), C.Beeps);
+        }
+    }
+
+    // The exported header and row: the date and time, then the stored
+    // values and the sensitivity (Values); nothing past them.
+    void ExpectExport(const QStringList& Values) const
+    {
+        EXPECT_EQ(Columns(&IOstanPlugin::GetColumnCaption),
+                  (QStringList{"Дата, время", "U возд., мВ", "U п.г.с., мВ", "С п.г.с., %", "Чувств. сенс., мВ/%",
+                               "С откл., %", "С сигн., %"}));
+        const QStringList Row = Columns(&IOstanPlugin::GetColumnValue);
+        ASSERT_EQ(Row.size(), 7);
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d{1,2}:\\d\\d:\\d\\d$")).match(Row[0]).hasMatch())
+            << Row[0].toStdString();
+        EXPECT_EQ(Row.mid(1), Values);
+        for (int Index : {7, 8, 100, -1}) {
+            EXPECT_STREQ(Plugin->GetColumnCaption(Index), "") << Index;
+            EXPECT_STREQ(Plugin->GetColumnValue(Index), "") << Index;
         }
     }
 
