@@ -149,6 +149,45 @@ protected:
         }
     }
 
+    // What the panel shows before its first packet: Title, empty value
+    // fields, dark flags, the spins' start values, hidden pictures, the
+    // anchored components (ChartView the trend's) and the trend; an
+    // exported row holds only the date and time.
+    void ExpectStartingState(const char* Title, const char* ChartView) const
+    {
+        EXPECT_EQ(Panel->windowTitle(), QString::fromUtf8(Title));
+        EXPECT_EQ(Panel->minimumSize(), QSize(531, 348));
+        for (const char* F : FieldNames) {
+            EXPECT_TRUE(Text(F).isEmpty()) << F;
+            EXPECT_TRUE(Find<QLineEdit>(F)->isReadOnly()) << F;
+            EXPECT_EQ(Find<QLineEdit>(F)->focusPolicy(), Qt::ClickFocus) << F;
+        }
+        EXPECT_EQ(Flags(), std::string(FlagNames.size(), '-'));
+        EXPECT_EQ(Text("NumSpin1"), QStringLiteral("2,50"));
+        EXPECT_EQ(Text("NumSpin2"), QStringLiteral("5,00"));
+        EXPECT_EQ(Text("NumSpin3"), QStringLiteral("1,00"));
+        for (const char* Image : {"MainImage", "ConnectionBLD4", "ConnectionBLD5"})
+            EXPECT_FALSE(Find<QWidget>(Image)->isVisible()) << Image;
+
+        // Anchored: the flags at the top right, the service buttons at the
+        // bottom left, the trend filling the rest.
+        EXPECT_EQ(Find<QWidget>("GroupBox3")->geometry().right(), Panel->width() - 1 - (523 - 519));
+        EXPECT_EQ(Find<QWidget>("BSensOn")->geometry().bottom(), Panel->height() - 1 - (314 - 313));
+        EXPECT_EQ(Find<QWidget>(ChartView)->geometry().bottomRight(), QPoint(Panel->width() - 1, Panel->height() - 1));
+
+        EXPECT_EQ(Chart->LeftAxis().Minimum(), -10);
+        EXPECT_EQ(Chart->LeftAxis().Maximum(), 100);
+        EXPECT_EQ(Chart->RightAxis().Minimum(), 4.8);
+        EXPECT_EQ(Chart->RightAxis().Maximum(), 5.2);
+        EXPECT_EQ(Chart->Series(0).Title, QStringLiteral("Uсенс. абс."));
+        EXPECT_EQ(Chart->Series(1).Title, QStringLiteral("Аккум."));
+        EXPECT_EQ(Chart->Series(0).Color, QColor(Qt::black));
+        EXPECT_EQ(Chart->Series(1).Color, QColor(0, 128, 255));
+        EXPECT_EQ(Chart->Series(0).Count(), Chart->Width() / 25);
+
+        EXPECT_EQ(Columns(&IOstanPlugin::GetColumnValue).size(), 1);
+    }
+
     // The exported header and row: the date and time, then the stored
     // values and the sensitivity (Values); nothing past them.
     void ExpectExport(const QStringList& Values) const

@@ -54,39 +54,9 @@ TEST_F(Molt2Panel, AnswersTheScanWithItsProfileAndPictures)
 TEST_F(Molt2Panel, StartsEmptyWithItsSpinsTrendAndComponents)
 {
     Activate();
-    EXPECT_EQ(Panel->windowTitle(), QStringLiteral("MOLT-2.1"));
-    EXPECT_EQ(Panel->minimumSize(), QSize(531, 348));
-    for (const char* F : Fields) {
-        EXPECT_TRUE(Text(F).isEmpty()) << F;
-        EXPECT_TRUE(Find<QLineEdit>(F)->isReadOnly()) << F;
-        EXPECT_EQ(Find<QLineEdit>(F)->focusPolicy(), Qt::ClickFocus) << F;
-    }
-    EXPECT_EQ(Flags(), "------");
+    ExpectStartingState("MOLT-2.1", "Chart1");
     EXPECT_EQ(Find<QLabel>("lSensSensitiv")->text(), QStringLiteral("40  -  Низкая чувств. сенсора"));
-    EXPECT_EQ(Text("NumSpin1"), QStringLiteral("2,50"));
-    EXPECT_EQ(Text("NumSpin2"), QStringLiteral("5,00"));
-    EXPECT_EQ(Text("NumSpin3"), QStringLiteral("1,00"));
     EXPECT_FALSE(Find<QPushButton>("BReset")->isEnabled());
-    for (const char* Image : {"MainImage", "ConnectionBLD4", "ConnectionBLD5"})
-        EXPECT_FALSE(Find<QWidget>(Image)->isVisible()) << Image;
-
-    // Anchored: the flags at the top right, the service buttons at the
-    // bottom left, the trend filling the rest.
-    EXPECT_EQ(Find<QWidget>("GroupBox3")->geometry().right(), Panel->width() - 1 - (523 - 519));
-    EXPECT_EQ(Find<QWidget>("BSensOn")->geometry().bottom(), Panel->height() - 1 - (314 - 313));
-    EXPECT_EQ(Find<QWidget>("Chart1")->geometry().bottomRight(), QPoint(Panel->width() - 1, Panel->height() - 1));
-
-    EXPECT_EQ(Chart->LeftAxis().Minimum(), -10);
-    EXPECT_EQ(Chart->LeftAxis().Maximum(), 100);
-    EXPECT_EQ(Chart->RightAxis().Minimum(), 4.8);
-    EXPECT_EQ(Chart->RightAxis().Maximum(), 5.2);
-    EXPECT_EQ(Chart->Series(0).Title, QStringLiteral("Uсенс. абс."));
-    EXPECT_EQ(Chart->Series(1).Title, QStringLiteral("Аккум."));
-    EXPECT_EQ(Chart->Series(1).Color, QColor(0, 128, 255));
-    EXPECT_EQ(Chart->Series(0).Count(), Chart->Width() / 25);
-
-    // Before any packet an exported row holds only the date and time.
-    EXPECT_EQ(Columns(&IOstanPlugin::GetColumnValue).size(), 1);
 }
 
 // Texts and flags persist from packet to packet, so the cases run in order.
