@@ -79,9 +79,14 @@ protected:
         Plugin->ShowPanel();
         Panel = Placeholder.findChild<QWidget*>(QStringLiteral("Form1"));
         ASSERT_NE(Panel, nullptr);
-        // The library's own copy of the chart class: the same definition.
-        QWidget* View = Panel->findChild<QWidget*>(QStringLiteral("Chart1"));
-        Chart = View && View->inherits("ostan::TChartView") ? &static_cast<TChartView*>(View)->Chart() : nullptr;
+        // The library's own copy of the chart class (the same definition),
+        // whatever the form names it.
+        Chart = nullptr;
+        for (QWidget* View : Panel->findChildren<QWidget*>())
+            if (View->inherits("ostan::TChartView")) {
+                Chart = &static_cast<TChartView*>(View)->Chart();
+                break;
+            }
     }
 
     // The scan's view of the library: its class by ProgID, its caption and

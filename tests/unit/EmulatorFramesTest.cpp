@@ -9,6 +9,7 @@
 #include "devices/MOLT2old.h"
 #include "devices/PIP_KARN7.h"
 #include "devices/PIP_KARN7E_8.h"
+#include "devices/TIRA5.h"
 
 #include <QList>
 #include <QSet>
@@ -91,6 +92,9 @@ TEST(EmulatorFrames, DeviceFloatsInBothByteOrders)
         {1.0 - 1e-9, "7F000000"},       // rounds up to the next power of two
         {1e300, "FEFFFF7F"},            // beyond the range: its top
         {-1e300, "FEFFFFFF"},
+        {12.5, "82000048"}, {250.0, "8600007A"}, {-1.5, "7F0000C0"}, {1.0, "7F000000"},
+        {2.0 - 0x1p-25, "80000000"},
+        {3.4028234663852886e38, "FEFFFF7F"}, {-3.4028234663852886e38, "FEFFFFFF"},
     };
     for (const Case& C : Cases) {
         const auto F = DeviceFloat(C.Value);
@@ -109,6 +113,23 @@ TEST(EmulatorFrames, Molt2OldPacketFromReadings)
     EXPECT_EQ(MakeMolt2OldPacket(R).toHex().toUpper(),
               QByteArray("5F18060085000048890080098700001683000020860000"
                          "0C80000000854800008A1C400096FA6400000000008020000058"));
+}
+
+TEST(EmulatorFrames, Tira5PacketsFromReadings)
+{
+    Tira5Reading worked;
+    worked.Flags = 0x30;
+    EXPECT_EQ(MakeTira5Packet(worked).toHex().toUpper(), QByteArray("5F30000040000082000048860000"
+                                                                      "7AC8FA64007B1385000048B5"));
+    Tira5Reading other;
+    other.AirVoltage = -1.5;
+    other.Battery = 0xFFFF;
+    other.AdcCurrentCode = 15;
+    const QByteArray p = MakeTira5Packet(other);
+    EXPECT_EQ(p.mid(7, 4).toHex().toUpper(), QByteArray("7F0000C0"));
+    EXPECT_EQ(p.mid(19, 2).toHex().toUpper(), QByteArray("FFFF"));
+    EXPECT_EQ(uint8_t(p[4]), 0xF0);
+    EXPECT_EQ(XorOf(p, 1), 0);
 }
 
 TEST(EmulatorFrames, HexTextBothWays)
@@ -263,6 +284,12 @@ TEST(EmulatedDevices, RelayedCommandsAreDecodedByTheDevicesTable)
         {"TIRA6", "040004", "cmd 01 payload 04 00 04  Установить / Снять"},
         {"TIRA6", "200828", "cmd 01 payload 20 08 28  Выкл."},
         {"TIRA6", "200424", "cmd 01 payload 20 04 24  Тест сенс."},
+        {"TIRA5", "04C8CC", "cmd 01 payload 04 C8 CC  C п.г.с. 2.50"},
+        {"TIRA5", "08020A", "cmd 01 payload 08 02 0A  C откл. 0.04"},
+        {"TIRA5", "200828", "cmd 01 payload 20 08 28  Выкл"},
+        {"TIRA5", "200222", "cmd 01 payload 20 02 22  Тест насоса"},
+        {"SEVO1", "10FFEF", "cmd 01 payload 10 FF EF  C сигн. 2.55"},
+        {"SEVO1", "200424", "cmd 01 payload 20 04 24  Включ. сенс."},
     };
     for (const Case& C : Cases) {
         ReceivedCommand Cmd;
