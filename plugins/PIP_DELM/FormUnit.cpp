@@ -4,6 +4,7 @@
 #include "CommonPlugInMethods.h"
 #include "PanelText.h"
 #include "Profile.h"
+#include "SensorBlockTrend.h"
 #include "Tables.h"
 
 #include <QShowEvent>
@@ -19,21 +20,7 @@ TForm1::TForm1()
     BReset->setIcon(style()->standardIcon(QStyle::SP_DialogNoButton));
     connect(BReset, &QPushButton::clicked, this, &TForm1::BResetClick);
 
-    TChart& C = Chart3->Chart();
-    C.Title.clear();
-    C.LegendVisible = false;
-    C.BottomAxis().Visible = false;
-    C.BottomAxis().Automatic = true;
-    C.LeftAxis().Title = QStringLiteral("Концентрация");
-    C.LeftAxis().SetMinMax(-0.25, 2.75);
-    C.LeftAxis().SetIncrement(0.02);
-    C.RightAxis().Title = QStringLiteral("Аккум, В");
-    C.RightAxis().Visible = false;
-    C.RightAxis().SetMinMax(4.8, 5.2);
-    C.RightAxis().SetIncrement(0.05);
-    FastLineSeries2 = &C.AddSeries(TVertAxis::Left);
-    FastLineSeries2->Color = Qt::black;
-    FastLineSeries2->Title = QStringLiteral("Uсенс. абс.");
+    FastLineSeries2 = &SetUpSensorBlockTrend(Chart3->Chart(), -0.25, 2.75, 0.02);
 
     MeasurementFlags = TFlagLabels(this, delm::MeasurementFlags);
     ErrorFlags = TFlagLabels(this, delm::ErrorFlags);
