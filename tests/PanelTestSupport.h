@@ -14,7 +14,9 @@
 #include <QLineEdit>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace ostan::test {
 
@@ -43,8 +45,8 @@ protected:
     ComPtr<IOstanPlugin> Create() const { return CreatePlugin(ProgID); }
 
     // Create, Init, SetBounds, ShowPanel: the program's activation. Finds the
-    // panel and, when it has one, its chart.
-    void Activate(int32_t ExpectedPacketLength, int32_t ExpectedDeviceCode)
+    // panel and, when it has one, its chart (named ChartName).
+    void Activate(int32_t ExpectedPacketLength, int32_t ExpectedDeviceCode, const char* ChartName = "Chart1")
     {
         Plugin = Create();
         int32_t PacketLength = 0;
@@ -57,7 +59,7 @@ protected:
         Panel = Placeholder.findChild<QWidget*>(QStringLiteral("Form1"));
         ASSERT_NE(Panel, nullptr);
         // The library's own copy of the chart class: the same definition.
-        QWidget* View = Panel->findChild<QWidget*>(QStringLiteral("Chart1"));
+        QWidget* View = Panel->findChild<QWidget*>(QLatin1String(ChartName));
         Chart = View && View->inherits("ostan::TChartView") ? &static_cast<TChartView*>(View)->Chart() : nullptr;
     }
 
@@ -69,6 +71,19 @@ protected:
         return Child;
     }
     QString Text(const char* Edit) const { return Find<QLineEdit>(Edit)->text(); }
+
+    // Feeds Packet to the plug-in; the value of the point it added to the
+    // chart's series 0, none when it added none.
+    std::optional<double> ReceiveForPoint(const std::vector<uint8_t>& Packet, bool Accepted = true)
+    {
+        const TFastLineSeries& Series = Chart->Series(0);
+        const double LastX = Series.XValueLast();
+        EXPECT_EQ(Plugin->ReceivePacket(TDynamicByteArray(Packet)), Accepted);
+        if (Series.XValueLast() == LastX)
+            return std::nullopt;
+        EXPECT_EQ(Series.XValueLast(), LastX + 1);
+        return Series.YValue(Series.Count() - 1);
+    }
 
     // A flag label as the user sees it: '-' off (disabled, button face),
     // 'Y' yellow, 'R' red, 'L' lime, '?' anything else.

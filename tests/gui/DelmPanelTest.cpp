@@ -22,25 +22,12 @@ protected:
 
     void Activate()
     {
-        TPanelFixture::Activate(6, 5);
-        auto* View = Find<QWidget>("Chart3");
-        ASSERT_TRUE(View && View->inherits("ostan::TChartView"));
-        Chart = &static_cast<TChartView*>(View)->Chart();
+        TPanelFixture::Activate(6, 5, "Chart3");
+        ASSERT_NE(Chart, nullptr);
         ASSERT_EQ(Chart->SeriesCount(), 1);
     }
     const TFastLineSeries& Series() const { return Chart->Series(0); }
     std::string Flags() const { return TPanelFixture::Flags({"lNoSettings", "lMathErr", "lADCOver", "lEEBad"}); }
-
-    // Feeds a packet; the chart point it added, if any.
-    std::optional<double> Receive(const std::vector<uint8_t>& Packet, bool Accepted = true)
-    {
-        const double LastX = Series().XValueLast();
-        EXPECT_EQ(Plugin->ReceivePacket(TDynamicByteArray(Packet)), Accepted);
-        if (Series().XValueLast() == LastX)
-            return std::nullopt;
-        EXPECT_EQ(Series().XValueLast(), LastX + 1);
-        return Series().YValue(Series().Count() - 1);
-    }
 };
 
 } // namespace
@@ -105,7 +92,7 @@ TEST_F(DelmPanel, DecodesEachKindOfPacket)
     Activate();
     for (const Case& C : Cases) {
         SCOPED_TRACE(C.What);
-        const std::optional<double> Point = Receive(C.Packet, C.Accepted);
+        const std::optional<double> Point = ReceiveForPoint(C.Packet, C.Accepted);
         EXPECT_EQ(Text("LType"), QString::fromUtf8(C.Type));
         EXPECT_EQ(Text("LConcentr"), QString::fromUtf8(C.Concentr));
         EXPECT_EQ(Text("LConcentrGood"), QString::fromUtf8(C.Good));
@@ -171,7 +158,7 @@ TEST_F(DelmPanel, CalibrationConcentrationScalesAxisAndNextValue)
         Find<QLineEdit>("SpinConc")->setText(QString::fromUtf8(C.Spin));
         EXPECT_DOUBLE_EQ(Chart->LeftAxis().Minimum(), C.AxisMin);
         EXPECT_DOUBLE_EQ(Chart->LeftAxis().Maximum(), C.AxisMax);
-        const std::optional<double> Point = Receive({0x5F, 0x00, 0x00, 0x13, 0x88, 0x9B});
+        const std::optional<double> Point = ReceiveForPoint({0x5F, 0x00, 0x00, 0x13, 0x88, 0x9B});
         ASSERT_TRUE(Point.has_value());
         EXPECT_DOUBLE_EQ(*Point, C.Point);
         EXPECT_EQ(Text("LConcentr"), QStringLiteral("5000"));

@@ -25,26 +25,13 @@ protected:
 
     void Activate()
     {
-        TPanelFixture::Activate(4, 3);
-        auto* View = Find<QWidget>("Chart4");
-        ASSERT_TRUE(View && View->inherits("ostan::TChartView"));
-        Chart = &static_cast<TChartView*>(View)->Chart();
+        TPanelFixture::Activate(4, 3, "Chart4");
+        ASSERT_NE(Chart, nullptr);
         ASSERT_EQ(Chart->SeriesCount(), 1);
     }
     const TFastLineSeries& Series() const { return Chart->Series(0); }
     void SetSpin(const char* Text) { Find<QLineEdit>("SpinConc")->setText(QString::fromUtf8(Text)); }
     std::pair<double, double> Axis() const { return {Chart->LeftAxis().Minimum(), Chart->LeftAxis().Maximum()}; }
-
-    // Feeds a packet; the chart point it added, if any.
-    std::optional<double> Receive(const std::vector<uint8_t>& Packet, bool Accepted = true)
-    {
-        const double LastX = Series().XValueLast();
-        EXPECT_EQ(Plugin->ReceivePacket(TDynamicByteArray(Packet)), Accepted);
-        if (Series().XValueLast() == LastX)
-            return std::nullopt;
-        EXPECT_EQ(Series().XValueLast(), LastX + 1);
-        return Series().YValue(Series().Count() - 1);
-    }
 };
 
 const char* const Fields[] = {"LType", "LUvozd", "LUpgs", "LConcentr", "LUsensAbs", "LConcentrGood", "LSensitiv"};
@@ -117,7 +104,7 @@ TEST_F(Karn7ePanel, DecodesEachPacketType)
     Activate();
     for (const Case& C : Cases) {
         SCOPED_TRACE(C.What);
-        const std::optional<double> Point = Receive(C.Packet, C.Accepted);
+        const std::optional<double> Point = ReceiveForPoint(C.Packet, C.Accepted);
         for (size_t i = 0; i < std::size(Fields); ++i)
             EXPECT_EQ(Text(Fields[i]), QString::fromUtf8(C.Texts[i])) << Fields[i];
         EXPECT_EQ(Flags({"lPIPBad"}), C.Fault);
@@ -162,7 +149,7 @@ TEST_F(Karn7ePanel, RestartZeroesTheVoltagesAndKeepsTheFault)
     EXPECT_EQ(Columns(&IOstanPlugin::GetColumnValue).size(), 1);
 
     // Both voltages are 0 now.
-    EXPECT_EQ(Receive({0x5F, 0x82, 0x01, 0xF4}), 1.25);
+    EXPECT_EQ(ReceiveForPoint({0x5F, 0x82, 0x01, 0xF4}), 1.25);
     EXPECT_EQ(Text("LUsensAbs"), QStringLiteral("0,0"));
     EXPECT_EQ(Text("LSensitiv"), QStringLiteral("0,00"));
     EXPECT_EQ(Flags({"lPIPBad"}), "R");
@@ -197,7 +184,7 @@ TEST_F(Karn7ePanel, CalibrationConcentrationScalesAxisAndValues)
         SetSpin(C.Spin);
         EXPECT_DOUBLE_EQ(Axis().first, C.Axis.first);
         EXPECT_DOUBLE_EQ(Axis().second, C.Axis.second);
-        const std::optional<double> Point = Receive({0x5F, 0x82, 0x01, 0xF4});
+        const std::optional<double> Point = ReceiveForPoint({0x5F, 0x82, 0x01, 0xF4});
         ASSERT_TRUE(Point.has_value());
         EXPECT_DOUBLE_EQ(*Point, C.Point);
         EXPECT_EQ(Text("LConcentr"), QStringLiteral("500"));
