@@ -1,6 +1,8 @@
 # The whole road with a real device library (EndToEndSupport.h): one test per
 # library, <Name>EndToEndTest.cpp.
-foreach(entry "PIP_KARN7 Karn7" "MOLT2 Molt2")
+foreach(entry "PIP_KARN7 Karn7" "MOLT2 Molt2"
+    "PIP_KARN7E Karn7e"
+    "PIP_DELM Delm")
   separate_arguments(entry)
   list(GET entry 0 lib)
   list(GET entry 1 name)
