@@ -6,4 +6,7 @@ if(TARGET PIP_DELM)
   target_include_directories(test_delm PRIVATE ${CMAKE_SOURCE_DIR}/tests/fixtures)
   target_compile_definitions(test_delm PRIVATE DELM_LIBRARY="$<TARGET_FILE:PIP_DELM>")
   add_dependencies(test_delm PIP_DELM)
+  add_test(NAME PIP_DELM.ExportsOnlyTheEntryPoints
+    COMMAND ${CMAKE_COMMAND} -DLIBRARY=$<TARGET_FILE:PIP_DELM> -P ${CMAKE_SOURCE_DIR}/tests/fixtures/fixtures.cmake)
+  set_tests_properties(PIP_DELM.ExportsOnlyTheEntryPoints PROPERTIES LABELS integration)
 endif()
