@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -66,8 +67,8 @@ protected:
     ComPtr<IOstanPlugin> Create() const { return CreatePlugin(ProgID); }
 
     // Create, Init, SetBounds, ShowPanel: the program's activation. Finds the
-    // panel and, when it has one, its chart.
-    void Activate(int32_t ExpectedPacketLength, int32_t ExpectedDeviceCode)
+    // panel and, when it has one, its chart (the one named ChartName, when given).
+    void Activate(int32_t ExpectedPacketLength, int32_t ExpectedDeviceCode, const char* ChartName = nullptr)
     {
         Plugin = Create();
         int32_t PacketLength = 0;
@@ -80,10 +81,10 @@ protected:
         Panel = Placeholder.findChild<QWidget*>(QStringLiteral("Form1"));
         ASSERT_NE(Panel, nullptr);
         // The library's own copy of the chart class (the same definition),
-        // whatever the form names it.
+        // the one named ChartName where a panel has several.
         Chart = nullptr;
         for (QWidget* View : Panel->findChildren<QWidget*>())
-            if (View->inherits("ostan::TChartView")) {
+            if (View->inherits("ostan::TChartView") && (!ChartName || View->objectName() == QLatin1String(ChartName))) {
                 Chart = &static_cast<TChartView*>(View)->Chart();
                 break;
             }
@@ -125,6 +126,19 @@ protected:
         return Child;
     }
     QString Text(const char* Edit) const { return Find<QLineEdit>(Edit)->text(); }
+
+    // Feeds Packet to the plug-in; the value of the point it added to the
+    // chart's series 0, none when it added none.
+    std::optional<double> ReceiveForPoint(const std::vector<uint8_t>& Packet, bool Accepted = true)
+    {
+        const TFastLineSeries& Series = Chart->Series(0);
+        const double LastX = Series.XValueLast();
+        EXPECT_EQ(Plugin->ReceivePacket(TDynamicByteArray(Packet)), Accepted);
+        if (Series.XValueLast() == LastX)
+            return std::nullopt;
+        EXPECT_EQ(Series.XValueLast(), LastX + 1);
+        return Series.YValue(Series.Count() - 1);
+    }
 
     // A flag label as the user sees it: '-' off (disabled, button face),
     // 'Y' yellow, 'R' red, 'L' lime, '?' anything else.
