@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -66,8 +67,8 @@ protected:
     ComPtr<IOstanPlugin> Create() const { return CreatePlugin(ProgID); }
 
     // Create, Init, SetBounds, ShowPanel: the program's activation. Finds the
-    // panel and, when it has one, its chart ChartName.
-    void Activate(int32_t ExpectedPacketLength, int32_t ExpectedDeviceCode, const char* ChartName = "Chart1")
+    // panel and, when it has one, its chart (the one named ChartName, when given).
+    void Activate(int32_t ExpectedPacketLength, int32_t ExpectedDeviceCode, const char* ChartName = nullptr)
     {
         Plugin = Create();
         int32_t PacketLength = 0;
@@ -79,14 +80,19 @@ protected:
         Plugin->ShowPanel();
         Panel = Placeholder.findChild<QWidget*>(QStringLiteral("Form1"));
         ASSERT_NE(Panel, nullptr);
-        // The library's own copy of the chart class: the same definition.
-        QWidget* View = Panel->findChild<QWidget*>(QLatin1String(ChartName));
-        Chart = View && View->inherits("ostan::TChartView") ? &static_cast<TChartView*>(View)->Chart() : nullptr;
+        // The library's own copy of the chart class (the same definition),
+        // the one named ChartName where a panel has several.
+        Chart = nullptr;
+        for (QWidget* View : Panel->findChildren<QWidget*>())
+            if (View->inherits("ostan::TChartView") && (!ChartName || View->objectName() == QLatin1String(ChartName))) {
+                Chart = &static_cast<TChartView*>(View)->Chart();
+                break;
+            }
     }
 
-    // Activate for a panel with a two-series trend in ChartName; what the
+    // Activate for a panel with a two-series trend; what the
     // activation itself reported is taken, so a test sees only what follows.
-    void ActivateWithTrend(int32_t ExpectedPacketLength, int32_t ExpectedDeviceCode, const char* ChartName = "Chart1")
+    void ActivateWithTrend(int32_t ExpectedPacketLength, int32_t ExpectedDeviceCode, const char* ChartName = nullptr)
     {
         Activate(ExpectedPacketLength, ExpectedDeviceCode, ChartName);
         ASSERT_NE(Chart, nullptr);
@@ -140,6 +146,19 @@ protected:
         for (const char* E : Edits)
             T << Text(E);
         return T;
+    }
+
+    // Feeds Packet to the plug-in; the value of the point it added to the
+    // chart's series 0, none when it added none.
+    std::optional<double> ReceiveForPoint(const std::vector<uint8_t>& Packet, bool Accepted = true)
+    {
+        const TFastLineSeries& Series = Chart->Series(0);
+        const double LastX = Series.XValueLast();
+        EXPECT_EQ(Plugin->ReceivePacket(TDynamicByteArray(Packet)), Accepted);
+        if (Series.XValueLast() == LastX)
+            return std::nullopt;
+        EXPECT_EQ(Series.XValueLast(), LastX + 1);
+        return Series.YValue(Series.Count() - 1);
     }
 
     // A flag label as the user sees it: '-' off (disabled, button face),

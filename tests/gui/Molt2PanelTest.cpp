@@ -1,8 +1,7 @@
 // The MOLT-2.1 analyser library as the program drives it: the built MOLT2.so
 // created by ProgID, put into a placeholder, fed packets and clicked, with a
 // recording callback class. The decimal separator is fixed to ','.
-#include "Beep.h"
-#include "PanelTestSupport.h"
+#include "AnalyserPanelSupport.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -30,24 +29,14 @@ std::vector<uint8_t> Changed(std::initializer_list<std::pair<int, uint8_t>> Byte
     return ChangedPacket(Worked, Bytes);
 }
 
-const char* const Fields[] = {"LUvozd", "LUpgs",  "LUsensDif", "LCpgs", "LCalarm",   "LCoff",
-                              "LLCD",   "LUsensAbs", "LUakk", "LADCCurrent", "LSensSensit"};
-
-class Molt2Panel : public TPanelFixture {
+class Molt2Panel : public TAnalyserPanelFixture {
 protected:
-    Molt2Panel() : TPanelFixture(MOLT2_LIBRARY, "MOLT2.OstanPlugin", {800, 500}) {}
-
-    void Activate() { ActivateWithTrend(21, 3); }
-    QStringList Texts() const { return FieldTexts(Fields); }
-    std::string Flags() const
+    Molt2Panel()
+        : TAnalyserPanelFixture(MOLT2_LIBRARY, "MOLT2.OstanPlugin", 21,
+                                {"LUvozd", "LUpgs", "LUsensDif", "LCpgs", "LCalarm", "LCoff", "LLCD", "LUsensAbs",
+                                 "LUakk", "LADCCurrent", "LSensSensit"},
+                                {"lADCInit", "lADCOver", "lEEBad", "lNoSettings", "lSensBad", "lSensSensitiv"})
     {
-        return TPanelFixture::Flags({"lADCInit", "lADCOver", "lEEBad", "lNoSettings", "lSensBad", "lSensSensitiv"});
-    }
-    void SetSpins(const char* S1, const char* S2, const char* S3)
-    {
-        Find<QLineEdit>("NumSpin1")->setText(QString::fromLatin1(S1));
-        Find<QLineEdit>("NumSpin2")->setText(QString::fromLatin1(S2));
-        Find<QLineEdit>("NumSpin3")->setText(QString::fromLatin1(S3));
     }
 };
 
@@ -155,15 +144,7 @@ TEST_F(Molt2Panel, ExportsTheStoredValuesAndTheSensitivity)
 
 TEST_F(Molt2Panel, ButtonsSendTheirCommandsWithTheSpinValues)
 {
-    struct Case {
-        const char* Button;
-        const char* Spin1;
-        const char* Spin2;
-        const char* Spin3;
-        QStringList Sent;
-        int Beeps = 0;
-    };
-    const Case Cases[] = {
+    const TButtonCase Cases[] = {
         {"BUvozd", "2,50", "5,00", "1,00", {"SendPacket 01 00 01"}},
         {"BUpgs", "2,50", "5,00", "1,00", {"SendPacket 02 00 02"}},
         {"BCpgs", "0,50", "5,00", "1,00", {"SendPacket 04 00 04"}},
@@ -187,14 +168,7 @@ TEST_F(Molt2Panel, ButtonsSendTheirCommandsWithTheSpinValues)
         {"BCoffCalarm", "2,50", "", "1,00", {"SendPacket 10 64 74"}, 1},
     };
     Activate();
-    for (const Case& C : Cases) {
-        SCOPED_TRACE(std::string(C.Button) + " " + C.Spin1 + " " + C.Spin2 + " " + C.Spin3);
-        SetSpins(C.Spin1, C.Spin2, C.Spin3);
-        BeepRecorder Beeps;
-        Find<QPushButton>(C.Button)->click();
-        EXPECT_EQ(TakeEvents(), C.Sent);
-        EXPECT_EQ(int(Beeps.MessageBeeps.size()), C.Beeps);
-    }
+    ExpectButtons(Cases);
     // "Сброс" is disabled on the form and nothing enables it; its command
     // is that of the table all the same.
     auto* Reset = Find<QPushButton>("BReset");
