@@ -48,46 +48,17 @@ TEST_F(Molt2Panel, AnswersTheScanWithItsProfileAndPictures)
 TEST_F(Molt2Panel, StartsEmptyWithItsSpinsTrendAndComponents)
 {
     Activate();
-    ExpectFreshPanel("MOLT-2.1", Fields);
-    EXPECT_EQ(Flags(), "------");
+    ExpectStartingState("MOLT-2.1", "Chart1");
     EXPECT_EQ(Find<QLabel>("lSensSensitiv")->text(), QStringLiteral("40  -  Низкая чувств. сенсора"));
-    EXPECT_EQ(Text("NumSpin1"), QStringLiteral("2,50"));
-    EXPECT_EQ(Text("NumSpin2"), QStringLiteral("5,00"));
-    EXPECT_EQ(Text("NumSpin3"), QStringLiteral("1,00"));
     EXPECT_FALSE(Find<QPushButton>("BReset")->isEnabled());
-
-    // Anchored: the flags at the top right, the service buttons at the
-    // bottom left, the trend filling the rest.
-    EXPECT_EQ(Find<QWidget>("GroupBox3")->geometry().right(), Panel->width() - 1 - (523 - 519));
-    EXPECT_EQ(Find<QWidget>("BSensOn")->geometry().bottom(), Panel->height() - 1 - (314 - 313));
-    EXPECT_EQ(Find<QWidget>("Chart1")->geometry().bottomRight(), QPoint(Panel->width() - 1, Panel->height() - 1));
-
-    EXPECT_EQ(Chart->LeftAxis().Minimum(), -10);
-    EXPECT_EQ(Chart->LeftAxis().Maximum(), 100);
-    EXPECT_EQ(Chart->RightAxis().Minimum(), 4.8);
-    EXPECT_EQ(Chart->RightAxis().Maximum(), 5.2);
     EXPECT_EQ(Chart->RightAxis().LabelColor, QColor(Qt::blue));
-    EXPECT_EQ(Chart->Series(0).Title, QStringLiteral("Uсенс. абс."));
-    EXPECT_EQ(Chart->Series(1).Title, QStringLiteral("Аккум."));
-    EXPECT_EQ(Chart->Series(1).Color, QColor(0, 128, 255));
-    EXPECT_EQ(Chart->Series(0).Count(), Chart->Width() / 25);
-
-    // Before any packet an exported row holds only the date and time.
-    EXPECT_EQ(Columns(&IOstanPlugin::GetColumnValue).size(), 1);
 }
 
 // Texts and flags persist from packet to packet, so the cases run in order.
 TEST_F(Molt2Panel, DecodesEachPacketOntoThePanelAndTheTrend)
 {
-    struct Case {
-        const char* What;
-        std::vector<uint8_t> Packet;
-        bool Accepted;
-        // LUvozd LUpgs LUsensDif LCpgs LCalarm LCoff LLCD LUsensAbs LUakk LADCCurrent LSensSensit
-        QStringList Texts;
-        std::string Flags; // lADCInit lADCOver lEEBad lNoSettings lSensBad lSensSensitiv
-        double Left, Right;
-    };
+    // Texts: LUvozd LUpgs LUsensDif LCpgs LCalarm LCoff LLCD LUsensAbs LUakk LADCCurrent LSensSensit;
+    // flags: lADCInit lADCOver lEEBad lNoSettings lSensBad lSensSensitiv.
     const QStringList WorkedTexts{"12,3",  "234,5",  "-5,2",  "2,50", "1,00", "5,00",
                                   "-1,50", "1500,0", "4,987", "10,0", "88,9"};
     auto With = [&](int Index, const char* Text) {
@@ -97,7 +68,7 @@ TEST_F(Molt2Panel, DecodesEachPacketOntoThePanelAndTheTrend)
     };
     std::vector<uint8_t> BadCheck = Changed({{17, 0x00}});
     BadCheck.back() ^= 0x01;
-    const Case Cases[] = {
+    const TPacketCase Cases[] = {
         {"the worked packet", Worked, true, WorkedTexts, "R--Y--", 1500, 4.987},
         {"its check byte changed", BadCheck, false, WorkedTexts, "R--Y--", 1500, 4.987},
         {"any header", Changed({{1, 0x00}}), true, WorkedTexts, "R--Y--", 1500, 4.987},
@@ -118,14 +89,7 @@ TEST_F(Molt2Panel, DecodesEachPacketOntoThePanelAndTheTrend)
          "R--Y--", 1500, 4.987},
     };
     Activate();
-    for (const Case& C : Cases) {
-        SCOPED_TRACE(C.What);
-        Feed(C.Packet, C.Accepted, C.Left, C.Right);
-        EXPECT_EQ(Texts(), C.Texts);
-        EXPECT_EQ(Flags(), C.Flags);
-    }
-    // Packets send nothing.
-    EXPECT_TRUE(TakeEvents().filter(QStringLiteral("SendPacket")).isEmpty());
+    Feed(Cases);
 }
 
 TEST_F(Molt2Panel, ExportsTheStoredValuesAndTheSensitivity)
@@ -144,31 +108,8 @@ TEST_F(Molt2Panel, ExportsTheStoredValuesAndTheSensitivity)
 
 TEST_F(Molt2Panel, ButtonsSendTheirCommandsWithTheSpinValues)
 {
-    const TButtonCase Cases[] = {
-        {"BUvozd", "2,50", "5,00", "1,00", {"SendPacket 01 00 01"}},
-        {"BUpgs", "2,50", "5,00", "1,00", {"SendPacket 02 00 02"}},
-        {"BCpgs", "0,50", "5,00", "1,00", {"SendPacket 04 00 04"}},
-        {"BCpgs", "2,50", "5,00", "1,00", {"SendPacket 04 C8 CC"}},
-        {"BCpgs", "3,05", "5,00", "1,00", {"SendPacket 04 FF FB"}},
-        {"BCpgs", "9,00", "5,00", "1,00", {"SendPacket 04 FF FB"}}, // typed past the range: its top
-        {"BCoff", "2,50", "0,01", "1,00", {"SendPacket 08 00 08"}},
-        {"BCoff", "2,50", "0,03", "1,00", {"SendPacket 08 02 0A"}},
-        {"BCoff", "2,50", "0,05", "1,00", {"SendPacket 08 02 0A"}},
-        {"BCoff", "2,50", "1,09", "1,00", {"SendPacket 08 36 3E"}},
-        {"BCoff", "2,50", "5,00", "1,00", {"SendPacket 08 FA F2"}},
-        {"BCoff", "2,50", "5,10", "1,00", {"SendPacket 08 FF F7"}},
-        {"BCalarm", "2,50", "5,00", "1,00", {"SendPacket 10 64 74"}},
-        {"BCalarm", "2,50", "5,00", "2,55", {"SendPacket 10 FF EF"}},
-        {"BCoffCalarm", "2,50", "5,00", "1,00", {"SendPacket 08 FA F2", "SendPacket 10 64 74"}},
-        {"BSensOn", "2,50", "5,00", "1,00", {"SendPacket 20 04 24"}},
-        {"BSoundTest", "2,50", "5,00", "1,00", {"SendPacket 20 01 21"}},
-        {"BPumpTest", "2,50", "5,00", "1,00", {"SendPacket 20 02 22"}},
-        // A value the user does not see is never sent.
-        {"BCpgs", "", "5,00", "1,00", {}, 1},
-        {"BCoffCalarm", "2,50", "", "1,00", {"SendPacket 10 64 74"}, 1},
-    };
     Activate();
-    ExpectButtons(Cases);
+    ExpectButtons(AnalyserButtonCases());
     // "Сброс" is disabled on the form and nothing enables it; its command
     // is that of the table all the same.
     auto* Reset = Find<QPushButton>("BReset");
