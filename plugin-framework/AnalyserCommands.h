@@ -1,7 +1,8 @@
 #pragma once
 // The command set of the gas analysers and portable meters that share one
 // set of ten buttons and three spins (calibration in air and in test gas, the
-// test-gas concentration, the two alarm thresholds, the service tests). The
+// test-gas concentration, the two alarm thresholds, the service tests), and
+// the export columns of the values those commands store. The
 // libraries differ only in the offset of the test-gas concentration code
 // (the code is the concentration in hundredths minus it) and in the captions
 // of three service buttons.
@@ -65,5 +66,16 @@ constexpr std::array<TSpinDef, 3> AnalyserSpins(int ConcentrationOffset)
         {"NumSpin3", 2, 0.00, 2.55, 0.01, 1.00},
     }};
 }
+
+// The export columns: the stored calibration values, the sensitivity and
+// the thresholds.
+inline constexpr std::array<TColumnDef, 6> AnalyserColumns{{
+    {"U возд., мВ", "LUvozd"},
+    {"U п.г.с., мВ", "LUpgs"},
+    {"С п.г.с., %", "LCpgs"},
+    {"Чувств. сенс., мВ/%", "LSensSensit"},
+    {"С откл., %", "LCoff"},
+    {"С сигн., %", "LCalarm"},
+}};
 
 } // namespace ostan

@@ -1,10 +1,16 @@
 #pragma once
 // The trend the analysers' panels share: the absolute sensor voltage on the
-// left axis, the battery on the right, the legend on top, no title and no
-// bottom axis.
+// left axis, the battery on the right (its labels blue), the legend on top,
+// no title and no bottom axis. Other panels draw the same two sides on their
+// own axes through SetUpTrend.
 #include "Chart.h"
 
 namespace ostan {
+
+inline const TTrendSide SensorVoltageSide{QStringLiteral("U сенс. абс., мВ"), -10, 100, 20,
+                                          QStringLiteral("Uсенс. абс."), Qt::black};
+inline const TTrendSide BatterySide{QStringLiteral("Аккум, В"), 4.8, 5.2, 0.05, QStringLiteral("Аккум."),
+                                    QColor(0, 128, 255)};
 
 struct TAnalyserTrend {
     TFastLineSeries* SensorVoltage; // series 0, left axis, -10 to 100 mV

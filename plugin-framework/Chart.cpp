@@ -1,6 +1,7 @@
 #include "Chart.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace ostan {
@@ -22,6 +23,14 @@ void TChartAxis::SetMinMax(double AMin, double AMax)
     Min = AMin;
     Max = AMax;
     Owner->Changed();
+}
+
+bool TChartAxis::SetRange(double AMin, double AMax)
+{
+    if (!std::isfinite(AMin) || !std::isfinite(AMax) || !(AMin < AMax))
+        return false;
+    SetMinMax(AMin, AMax);
+    return true;
 }
 
 void TChartAxis::SetIncrement(double Value)
@@ -151,6 +160,7 @@ std::pair<TFastLineSeries*, TFastLineSeries*> SetUpTrend(TChart& Chart, const TT
         A.Title = Side->Title;
         A.SetMinMax(Side->Minimum, Side->Maximum);
         A.SetIncrement(Side->Increment);
+        A.LabelColor = Side->LabelColor;
         TFastLineSeries& S = Chart.AddSeries(Axis);
         S.Color = Side->Color;
         S.Title = Side->SeriesTitle;

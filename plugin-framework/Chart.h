@@ -35,6 +35,9 @@ public:
     void SetMinimum(double Value);
     void SetMaximum(double Value);
     void SetMinMax(double AMin, double AMax);
+    // Both bounds, only when they make a range: finite and AMin below AMax.
+    // For a range computed from what the user typed (0 would give 0 to 0).
+    bool SetRange(double AMin, double AMax);
     // Desired step between labels; 0 lets the painter choose. A step that
     // would crowd the labels is widened when painting.
     void SetIncrement(double Value);
@@ -154,6 +157,7 @@ struct TTrendSide {
     double Increment;
     QString SeriesTitle;
     QColor Color;
+    QColor LabelColor = {}; // of the axis labels; invalid: the window's text colour
 };
 
 // The trend of a device panel: no title, the legend on, the bottom axis

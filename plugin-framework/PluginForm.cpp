@@ -286,8 +286,12 @@ void SetValueFieldLook(QLineEdit* Edit)
 
 void ShowText(QLineEdit* Edit, const QString& Text)
 {
-    if (Edit->text() != Text)
-        Edit->setText(Text);
+    if (Edit->text() == Text)
+        return;
+    Edit->setText(Text);
+    // A text longer than the field shows its beginning, the leading digits
+    // of a number, not a tail of zeros.
+    Edit->setCursorPosition(0);
 }
 
 int TextFitWidth(const QWidget* W)

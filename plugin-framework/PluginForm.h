@@ -141,7 +141,8 @@ QString DateTimeText(const QDateTime& Moment);
 
 // Read-only, in the button-face colour, out of the tab order.
 void SetValueFieldLook(QLineEdit* Edit);
-// Sets the text only when it differs, so an unchanged field is not repainted.
+// Sets the text only when it differs, so an unchanged field is not repainted;
+// a text longer than the field shows its beginning.
 void ShowText(QLineEdit* Edit, const QString& Text);
 
 // How wide a label, button, check box, group box or line edit must be to

@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -66,8 +67,8 @@ protected:
     ComPtr<IOstanPlugin> Create() const { return CreatePlugin(ProgID); }
 
     // Create, Init, SetBounds, ShowPanel: the program's activation. Finds the
-    // panel and, when it has one, its chart.
-    void Activate(int32_t ExpectedPacketLength, int32_t ExpectedDeviceCode)
+    // panel and, when it has one, its chart (the one named ChartName, when given).
+    void Activate(int32_t ExpectedPacketLength, int32_t ExpectedDeviceCode, const char* ChartName = nullptr)
     {
         Plugin = Create();
         int32_t PacketLength = 0;
@@ -79,9 +80,24 @@ protected:
         Plugin->ShowPanel();
         Panel = Placeholder.findChild<QWidget*>(QStringLiteral("Form1"));
         ASSERT_NE(Panel, nullptr);
-        // The library's own copy of the chart class: the same definition.
-        QWidget* View = Panel->findChild<QWidget*>(QStringLiteral("Chart1"));
-        Chart = View && View->inherits("ostan::TChartView") ? &static_cast<TChartView*>(View)->Chart() : nullptr;
+        // The library's own copy of the chart class (the same definition),
+        // the one named ChartName where a panel has several.
+        Chart = nullptr;
+        for (QWidget* View : Panel->findChildren<QWidget*>())
+            if (View->inherits("ostan::TChartView") && (!ChartName || View->objectName() == QLatin1String(ChartName))) {
+                Chart = &static_cast<TChartView*>(View)->Chart();
+                break;
+            }
+    }
+
+    // Activate for a panel with a two-series trend; what the
+    // activation itself reported is taken, so a test sees only what follows.
+    void ActivateWithTrend(int32_t ExpectedPacketLength, int32_t ExpectedDeviceCode, const char* ChartName = nullptr)
+    {
+        Activate(ExpectedPacketLength, ExpectedDeviceCode, ChartName);
+        ASSERT_NE(Chart, nullptr);
+        ASSERT_EQ(Chart->SeriesCount(), 2);
+        TakeEvents();
     }
 
     // The scan's view of the library: its class by ProgID, its caption and
@@ -103,13 +119,17 @@ protected:
     {
         EXPECT_EQ(Panel->windowTitle(), QString::fromUtf8(Caption));
         EXPECT_EQ(Panel->minimumSize(), QSize(531, 348));
+        ExpectEmptyValueFields(ValueFields);
+        for (const char* Image : {"MainImage", "ConnectionBLD4", "ConnectionBLD5"})
+            EXPECT_FALSE(Find<QWidget>(Image)->isVisible()) << Image;
+    }
+    void ExpectEmptyValueFields(std::span<const char* const> ValueFields) const
+    {
         for (const char* F : ValueFields) {
             EXPECT_TRUE(Text(F).isEmpty()) << F;
             EXPECT_TRUE(Find<QLineEdit>(F)->isReadOnly()) << F;
             EXPECT_EQ(Find<QLineEdit>(F)->focusPolicy(), Qt::ClickFocus) << F;
         }
-        for (const char* Image : {"MainImage", "ConnectionBLD4", "ConnectionBLD5"})
-            EXPECT_FALSE(Find<QWidget>(Image)->isVisible()) << Image;
     }
 
     template <class W>
@@ -120,6 +140,26 @@ protected:
         return Child;
     }
     QString Text(const char* Edit) const { return Find<QLineEdit>(Edit)->text(); }
+    QStringList FieldTexts(std::span<const char* const> Edits) const
+    {
+        QStringList T;
+        for (const char* E : Edits)
+            T << Text(E);
+        return T;
+    }
+
+    // Feeds Packet to the plug-in; the value of the point it added to the
+    // chart's series 0, none when it added none.
+    std::optional<double> ReceiveForPoint(const std::vector<uint8_t>& Packet, bool Accepted = true)
+    {
+        const TFastLineSeries& Series = Chart->Series(0);
+        const double LastX = Series.XValueLast();
+        EXPECT_EQ(Plugin->ReceivePacket(TDynamicByteArray(Packet)), Accepted);
+        if (Series.XValueLast() == LastX)
+            return std::nullopt;
+        EXPECT_EQ(Series.XValueLast(), LastX + 1);
+        return Series.YValue(Series.Count() - 1);
+    }
 
     // A flag label as the user sees it: '-' off (disabled, button face),
     // 'Y' yellow, 'R' red, 'L' lime, '?' anything else.
@@ -168,6 +208,15 @@ protected:
         for (int i = 0; *(Plugin.Get()->*Get)(i); ++i)
             Texts << QString::fromUtf8((Plugin.Get()->*Get)(i));
         return Texts;
+    }
+
+    // No export column at these indexes: neither caption nor value.
+    void ExpectNoColumns(std::initializer_list<int> Indexes) const
+    {
+        for (int Index : Indexes) {
+            EXPECT_STREQ(Plugin->GetColumnCaption(Index), "") << Index;
+            EXPECT_STREQ(Plugin->GetColumnValue(Index), "") << Index;
+        }
     }
 
     const QString LibraryFile;

@@ -42,15 +42,16 @@ struct TQuickStart {
     TQuickStart& operator=(const TQuickStart&) = delete;
 };
 
-// A stored link on COM<Port> at 57600 baud, no sound, no automatic selection.
-inline void StoreLinkSettings(int Port)
+// A stored link on COM<Port> at 57600 baud, no sound; the library chosen by
+// the device's ID frames only when AutoSelect.
+inline void StoreLinkSettings(int Port, bool AutoSelect = false)
 {
     TRegistry r;
     ASSERT_TRUE(r.OpenKey(TOptionsDlg::SettingsKey, true));
     r.WriteInteger("Port", Port);
     r.WriteInteger("PortSpeed", 13);
     r.WriteInteger("Sound", 0);
-    r.WriteInteger("AutoSelectPlugin", 0);
+    r.WriteInteger("AutoSelectPlugin", AutoSelect ? 1 : 0);
     r.WriteInteger("BLSPinCount", 4);
 }
 

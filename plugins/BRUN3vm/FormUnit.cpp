@@ -80,7 +80,7 @@ void TForm1::ProcessPacket()
     ShowEepromVerdict(XorOf(EepromFirstByte, EepromLastByte) == 0);
     const double Uabs = PluginPacket->DF(AbsVoltageFloat);
     ShowText(LUsensAbs, FixedText(Uabs, 1));
-    const double Ubat = (In(BatteryWord) | In(BatteryWord + 1) << 8) / BatteryDivisor;
+    const double Ubat = PluginPacket->GetIn16(BatteryWord) / BatteryDivisor;
     ShowText(LUakk, FixedText(Ubat, 3));
     ErrorLabels.Show(In(ErrorFlagsByte));
     SoundLabels.Show(In(SoundFlagsByte));

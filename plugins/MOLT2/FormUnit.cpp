@@ -13,13 +13,6 @@ using namespace ostan;
 
 namespace molt2 {
 
-namespace {
-
-int16_t Signed16(int N) { return static_cast<int16_t>(PluginPacket->GetIn(N) | PluginPacket->GetIn(N + 1) << 8); }
-uint16_t Unsigned16(int N) { return static_cast<uint16_t>(PluginPacket->GetIn(N) | PluginPacket->GetIn(N + 1) << 8); }
-
-} // namespace
-
 TForm1::TForm1()
 {
     setupUi(this);
@@ -41,19 +34,19 @@ void TForm1::ProcessPacket()
 {
     if (!PluginPacket)
         return;
-    const double Uair = Signed16(2) / 10.0;
+    const double Uair = PluginPacket->GetInSigned16(2) / 10.0;
     ShowText(LUvozd, FixedText(Uair, 1));
-    const double Ugas = Signed16(4) / 10.0;
+    const double Ugas = PluginPacket->GetInSigned16(4) / 10.0;
     ShowText(LUpgs, FixedText(Ugas, 1));
-    ShowText(LUsensDif, FixedText(Signed16(15) / 10.0, 1));
+    ShowText(LUsensDif, FixedText(PluginPacket->GetInSigned16(15) / 10.0, 1));
     const double Cgas = (PluginPacket->GetIn(6) + 50) / 100.0;
     ShowText(LCpgs, FixedText(Cgas, 2));
     ShowText(LCalarm, FixedText(PluginPacket->GetIn(7) / 100.0, 2));
     ShowText(LCoff, FixedText(PluginPacket->GetIn(8) * 2 / 100.0, 2));
-    ShowText(LLCD, FixedText(Signed16(13) / 100.0, 2));
-    const double Uabs = Unsigned16(17);
+    ShowText(LLCD, FixedText(PluginPacket->GetInSigned16(13) / 100.0, 2));
+    const double Uabs = PluginPacket->GetIn16(17);
     ShowText(LUsensAbs, FixedText(Uabs, 1));
-    const double Ubat = Unsigned16(19) / 1000.0;
+    const double Ubat = PluginPacket->GetIn16(19) / 1000.0;
     ShowText(LUakk, FixedText(Ubat, 3));
     ShowText(LADCCurrent, FixedText((PluginPacket->GetIn(12) >> 4) * 2.5, 1));
     ShowText(LSensSensit, QuotientText(Ugas - Uair, Cgas, 1));

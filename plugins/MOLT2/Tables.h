@@ -28,13 +28,6 @@ inline constexpr std::array<ostan::TFlagDef, 6> Flags{{
     {0x40, "lSensSensitiv", ostan::FlagRed},
 }};
 
-inline constexpr std::array<ostan::TColumnDef, 6> Columns{{
-    {"U возд., мВ", "LUvozd"},
-    {"U п.г.с., мВ", "LUpgs"},
-    {"С п.г.с., %", "LCpgs"},
-    {"Чувств. сенс., мВ/%", "LSensSensit"},
-    {"С откл., %", "LCoff"},
-    {"С сигн., %", "LCalarm"},
-}};
+inline constexpr auto& Columns = ostan::AnalyserColumns;
 
 } // namespace molt2

@@ -4,6 +4,7 @@
 #include "CommonPlugInMethods.h"
 #include "PanelText.h"
 #include "Profile.h"
+#include "SensorBlockTrend.h"
 #include "Tables.h"
 
 #include <QStyle>
@@ -29,21 +30,7 @@ TForm1::TForm1()
     BReset->setIcon(style()->standardIcon(QStyle::SP_DialogNoButton));
     connect(BReset, &QPushButton::clicked, this, &TForm1::BResetClick);
 
-    TChart& C = Chart1->Chart();
-    C.Title.clear();
-    C.LegendVisible = false;
-    C.BottomAxis().Visible = false;
-    C.BottomAxis().Automatic = true;
-    C.LeftAxis().Title = QStringLiteral("Концентрация");
-    C.LeftAxis().SetMinMax(-10, 150);
-    C.LeftAxis().SetIncrement(0.01);
-    C.RightAxis().Title = QStringLiteral("Аккум, В");
-    C.RightAxis().Visible = false;
-    C.RightAxis().SetMinMax(4.8, 5.2);
-    C.RightAxis().SetIncrement(0.05);
-    FastLineSeries3 = &C.AddSeries(TVertAxis::Left);
-    FastLineSeries3->Color = Qt::black;
-    FastLineSeries3->Title = QStringLiteral("Uсенс. абс.");
+    FastLineSeries3 = &SetUpSensorBlockTrend(Chart1->Chart(), -10, 150, 0.01);
 
     ThresholdFlags = TFlagLabels(this, karn7::ThresholdFlags);
     FaultFlags = TFlagLabels(this, karn7::FaultFlags);

@@ -9,6 +9,7 @@
 #include <QShowEvent>
 #include <QStyle>
 #include <cmath>
+#include <tuple>
 
 using namespace ostan;
 
@@ -30,23 +31,10 @@ TForm1::TForm1()
     BReset->setIcon(style()->standardIcon(QStyle::SP_DialogNoButton));
     connect(BReset, &QPushButton::clicked, this, &TForm1::BResetClick);
 
-    TChart& C = Chart1->Chart();
-    C.Title.clear();
-    C.LegendVisible = true;
-    C.BottomAxis().Visible = false;
-    C.BottomAxis().Automatic = true;
-    C.LeftAxis().Title = QStringLiteral("Концентрация");
-    C.LeftAxis().SetMinMax(-0.25, 2.75);
-    C.LeftAxis().SetIncrement(0.02);
-    C.RightAxis().Title = QStringLiteral("U сенс. абс., мВ");
-    C.RightAxis().SetMinMax(990, 1100);
-    C.RightAxis().SetIncrement(20);
-    FastLineSeries7 = &C.AddSeries(TVertAxis::Left);
-    FastLineSeries7->Color = QColor(0, 128, 255);
-    FastLineSeries7->Title = QStringLiteral("Концентрация");
-    FastLineSeries6 = &C.AddSeries(TVertAxis::Right);
-    FastLineSeries6->Color = Qt::black;
-    FastLineSeries6->Title = QStringLiteral("Uсенс. абс.");
+    std::tie(FastLineSeries7, FastLineSeries6) =
+        SetUpTrend(Chart1->Chart(), {"Концентрация", -0.25, 2.75, 0.02, "Концентрация", QColor(0, 128, 255)},
+                   {"U сенс. абс., мВ", 990, 1100, 20, "Uсенс. абс.", Qt::black});
+    Chart1->Chart().BottomAxis().Automatic = true;
 
     FaultFlags = TFlagLabels(this, karn7e8::FaultFlags);
     NoSettingsFlag = TFlagLabels(this, karn7e8::NoSettingsFlag);

@@ -1,5 +1,6 @@
 #include "FormUnit.h"
 
+#include "AnalyserTrend.h"
 #include "CommonInterfacesImp.h"
 #include "CommonPlugInMethods.h"
 #include "PanelText.h"
@@ -19,8 +20,7 @@ TForm1::TForm1()
     BOff->setIcon(style()->standardIcon(QStyle::SP_DialogNoButton));
 
     std::tie(FastLineSeries7, FastLineSeries6) =
-        SetUpTrend(Chart1->Chart(), {"Аккум, В", 4.8, 5.2, 0.05, "Аккум.", QColor(0, 128, 255)},
-                   {"U сенс. абс., мВ", 990, 1100, 20, "Uсенс. абс.", Qt::black});
+        SetUpTrend(Chart1->Chart(), BatterySide, {"U сенс. абс., мВ", 990, 1100, 20, "Uсенс. абс.", Qt::black});
 
     FlagLabels = TFlagLabels(this, Flags);
     SetSpins(Spins);

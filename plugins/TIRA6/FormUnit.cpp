@@ -1,5 +1,6 @@
 #include "FormUnit.h"
 
+#include "AnalyserTrend.h"
 #include "CommonInterfacesImp.h"
 #include "CommonPlugInMethods.h"
 #include "PanelText.h"
@@ -26,8 +27,7 @@ TForm1::TForm1()
     BReset->setIcon(style()->standardIcon(QStyle::SP_DialogNoButton));
 
     std::tie(FastLineSeries8, FastLineSeries9) =
-        SetUpTrend(Chart6->Chart(), {"U сенс. абс., мВ", -10, 100, 20, "Uсенс. абс.", Qt::black},
-                   {"Аккум, В", 4.8, 5.2, 0.05, "Аккум.", QColor(0, 128, 255)});
+        SetUpTrend(Chart6->Chart(), SensorVoltageSide, BatterySide);
 
     FlagLabels = TFlagLabels(this, Flags);
     SetCommands(Commands);

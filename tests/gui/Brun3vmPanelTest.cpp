@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <map>
 #include <vector>
@@ -80,23 +79,8 @@ class Brun3vmPanel : public TPanelFixture {
 protected:
     Brun3vmPanel() : TPanelFixture(BRUN3VM_LIBRARY, "BRUN3vm.OstanPlugin", {800, 500}) {}
 
-    void Activate()
-    {
-        TPanelFixture::Activate(46, 3);
-        // The library's own copy of the chart class: the same definition.
-        QWidget* View = Find<QWidget>("Chart7");
-        ASSERT_TRUE(View && View->inherits("ostan::TChartView"));
-        Chart = &static_cast<TChartView*>(View)->Chart();
-        ASSERT_EQ(Chart->SeriesCount(), 2);
-        TakeEvents();
-    }
-    QStringList Texts() const
-    {
-        QStringList T;
-        for (const char* F : Fields)
-            T << Text(F);
-        return T;
-    }
+    void Activate() { ActivateWithTrend(46, 3, "Chart7"); }
+    QStringList Texts() const { return FieldTexts(Fields); }
     // Error labels, then sound, then state labels.
     std::string AllFlags() const
     {
@@ -114,25 +98,13 @@ protected:
 
 TEST_F(Brun3vmPanel, AnswersTheScanWithItsProfileAndPictures)
 {
-    EXPECT_EQ(ProgIDToClassID(QStringLiteral("BRUN3vm.OstanPlugin")), CLSID_Brun3vm);
-    Plugin = Create();
-    Plugin->LoadPictures();
-    EXPECT_STREQ(Plugin->GetCaption(), "BRUN-3вм");
-    EXPECT_STREQ(Plugin->GetDescription(), "Последняя модификация BRUN-3вм (BRUN9)");
-    for (intptr_t Ref : {Plugin->GetDevicePicture(), Plugin->GetConnectionPictureBLS4(), Plugin->GetConnectionPictureBLS5()})
-        EXPECT_NE(Ref, NoPicture);
+    ExpectScanAnswer(CLSID_Brun3vm, "BRUN-3вм", "Последняя модификация BRUN-3вм (BRUN9)");
 }
 
 TEST_F(Brun3vmPanel, StartsEmptyWithItsSpinTrendAndComponents)
 {
     Activate();
-    EXPECT_EQ(Panel->windowTitle(), QStringLiteral("BRUN-3вм"));
-    EXPECT_EQ(Panel->minimumSize(), QSize(531, 348));
-    for (const char* F : Fields) {
-        EXPECT_TRUE(Text(F).isEmpty()) << F;
-        EXPECT_TRUE(Find<QLineEdit>(F)->isReadOnly()) << F;
-        EXPECT_EQ(Find<QLineEdit>(F)->focusPolicy(), Qt::ClickFocus) << F;
-    }
+    ExpectFreshPanel("BRUN-3вм", Fields);
     EXPECT_EQ(VerdictColour(), 'F');
     EXPECT_EQ(AllFlags(), "-------- -- ----");
     EXPECT_FALSE(Find<QLabel>("lSound")->isEnabled());
@@ -141,8 +113,6 @@ TEST_F(Brun3vmPanel, StartsEmptyWithItsSpinTrendAndComponents)
     EXPECT_EQ(Text("NumSpin2"), QStringLiteral("64"));
     EXPECT_TRUE(Find<QLineEdit>("NumSpin2")->property("RoundValues").toBool());
     EXPECT_FALSE(Find<QLineEdit>("NumSpin2")->property("Wrap").toBool());
-    for (const char* Image : {"MainImage", "ConnectionBLD4", "ConnectionBLD5"})
-        EXPECT_FALSE(Find<QWidget>(Image)->isVisible()) << Image;
 
     // Anchored: the flag groups at the top right, the service buttons at the
     // bottom left, the trend filling the rest.
@@ -224,7 +194,6 @@ TEST_F(Brun3vmPanel, DecodesEachPacketOntoThePanelAndTheTrend)
         {"one byte too many", [] { auto P = Worked(); P.push_back(0); return P; }(), false, {}, 'F', "R----R-- Y- -Y-Y"},
     };
     Activate();
-    const int Points = Chart->Series(0).Count();
     for (const Case& C : Cases) {
         SCOPED_TRACE(C.What);
         QStringList Expected = {"10,0", "1000,0", "800,0", "200", "64", "OK", "950,5", "5,000"};
@@ -233,17 +202,10 @@ TEST_F(Brun3vmPanel, DecodesEachPacketOntoThePanelAndTheTrend)
             ASSERT_NE(At, std::end(Fields)) << Field.toStdString();
             Expected[int(At - std::begin(Fields))] = Text;
         }
-        const double LastX = Chart->Series(0).XValueLast();
-        EXPECT_EQ(Plugin->ReceivePacket(TDynamicByteArray(C.Packet)), C.Accepted);
+        Feed(C.Packet, C.Accepted, C.Left, C.Right);
         EXPECT_EQ(Texts(), Expected);
         EXPECT_EQ(VerdictColour(), C.Verdict);
         EXPECT_EQ(AllFlags(), C.Flags);
-        for (int S = 0; S < 2; ++S) {
-            EXPECT_EQ(Chart->Series(S).Count(), Points);
-            EXPECT_EQ(Chart->Series(S).XValueLast(), C.Accepted ? LastX + 1 : LastX);
-        }
-        EXPECT_DOUBLE_EQ(Chart->Series(0).YValue(Points - 1), C.Left);
-        EXPECT_DOUBLE_EQ(Chart->Series(1).YValue(Points - 1), C.Right);
     }
     // Packets send nothing.
     EXPECT_TRUE(TakeEvents().filter(QStringLiteral("SendPacket")).isEmpty());
@@ -268,12 +230,9 @@ TEST_F(Brun3vmPanel, ExportsTheCalibrationVoltagesAndTheSensitivity)
               (QStringList{"Дата, время", "U возд., мВ", "U п.г.с., мВ", "Чувствит."}));
     const QStringList Values = Columns(&IOstanPlugin::GetColumnValue);
     ASSERT_EQ(Values.size(), 4);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d{1,2}:\\d\\d:\\d\\d$")).match(Values[0]).hasMatch());
+    EXPECT_TRUE(IsDateTimeText(Values[0])) << Values[0].toStdString();
     EXPECT_EQ(Values.mid(1), (QStringList{"1000,0", "800,0", "64"}));
-    for (int Index : {4, 5, 100, -1}) {
-        EXPECT_STREQ(Plugin->GetColumnCaption(Index), "") << Index;
-        EXPECT_STREQ(Plugin->GetColumnValue(Index), "") << Index;
-    }
+    ExpectNoColumns({4, 5, 100, -1});
 }
 
 TEST_F(Brun3vmPanel, ButtonsSendTheirCommandsWithTheSpinValue)

@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <optional>
 #include <vector>
@@ -42,13 +41,7 @@ protected:
         ASSERT_EQ(Chart->SeriesCount(), 2);
     }
     bool Receive(const std::vector<uint8_t>& P) { return Plugin->ReceivePacket(TDynamicByteArray(P)); }
-    QStringList Texts() const
-    {
-        QStringList T;
-        for (const char* F : Fields)
-            T << Text(F);
-        return T;
-    }
+    QStringList Texts() const { return FieldTexts(Fields); }
     std::string Flags() const
     {
         return TPanelFixture::Flags({"lNoSettings", "lADCErr", "lSensBad", "lRangeEx", "lLowPower"});
@@ -80,14 +73,8 @@ protected:
 
 TEST_F(Karn7e8Panel, AnswersTheScanWithItsProfileAndPictures)
 {
-    EXPECT_EQ(ProgIDToClassID(QStringLiteral("PIP_KARN7E_8.OstanPlugin")), CLSID_Karn7e8);
-    Plugin = Create();
-    Plugin->LoadPictures();
-    EXPECT_STREQ(Plugin->GetCaption(), "Блок датчкика KARN-7E/8");
-    EXPECT_STREQ(Plugin->GetDescription(),
-                 "Блок датчкика KARN-7E/8 нового поколения. Может применятся в приборах KARN-7E и KARN-8.");
-    for (intptr_t Ref : {Plugin->GetDevicePicture(), Plugin->GetConnectionPictureBLS4(), Plugin->GetConnectionPictureBLS5()})
-        EXPECT_NE(Ref, NoPicture);
+    ExpectScanAnswer(CLSID_Karn7e8, "Блок датчкика KARN-7E/8",
+                     "Блок датчкика KARN-7E/8 нового поколения. Может применятся в приборах KARN-7E и KARN-8.");
     // The scan's panel is never shown, so it asks for no restart.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(TakeEvents().filter(QStringLiteral("RestartDevice")).isEmpty());
@@ -99,11 +86,7 @@ TEST_F(Karn7e8Panel, ShowingThePanelAsksForARestartAndStartsEmpty)
     EXPECT_EQ(TakeEvents(), (QStringList{"back created", "RestartDevice"}));
     EXPECT_EQ(Panel->windowTitle(), QStringLiteral("Блок датчкика KARN-7E/8"));
     EXPECT_EQ(Panel->minimumSize(), QSize(531, 341));
-    for (const char* F : Fields) {
-        EXPECT_TRUE(Text(F).isEmpty()) << F;
-        EXPECT_TRUE(Find<QLineEdit>(F)->isReadOnly()) << F;
-        EXPECT_EQ(Find<QLineEdit>(F)->focusPolicy(), Qt::ClickFocus) << F;
-    }
+    ExpectEmptyValueFields(Fields);
     EXPECT_EQ(Flags(), "-----");
     EXPECT_EQ(Find<QGroupBox>("GroupBox1")->title(), QStringLiteral("Калибровка"));
     EXPECT_EQ(Label("LConcText"), QStringLiteral("% об.д."));
@@ -133,10 +116,7 @@ TEST_F(Karn7e8Panel, ShowingThePanelAsksForARestartAndStartsEmpty)
               (QStringList{"Дата, время", "Тип БД", "Тип газа", "U возд., мВ", "U п.г.с., мВ", "Настр. конц., %",
                            "Чувств. сенс., мВ/%"}));
     EXPECT_EQ(Columns(&IOstanPlugin::GetColumnValue).size(), 1);
-    for (int Index : {7, 8, 100, -1}) {
-        EXPECT_STREQ(Plugin->GetColumnCaption(Index), "") << Index;
-        EXPECT_STREQ(Plugin->GetColumnValue(Index), "") << Index;
-    }
+    ExpectNoColumns({7, 8, 100, -1});
 }
 
 // The fields hold the latest packet of each type, so the packets run as one
@@ -380,7 +360,7 @@ TEST_F(Karn7e8Panel, RestartClearsThePanelAndTheGasNameComesBackWithTheNextPacke
     ASSERT_TRUE(Receive(Packet(4, 8, 0x0100)));
     Row = Columns(&IOstanPlugin::GetColumnValue);
     ASSERT_EQ(Row.size(), 7);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d{1,2}:\\d\\d:\\d\\d$")).match(Row[0]).hasMatch());
+    EXPECT_TRUE(IsDateTimeText(Row[0])) << Row[0].toStdString();
     EXPECT_EQ(Row.mid(1), (QStringList{"Разн. напряжение", "Моноокс. углерода", "1,000", "62,5", "125", "1"}));
 
     // An unknown gas's name does not come back by itself.

@@ -1,14 +1,12 @@
 // The MOLT-2.1 analyser library as the program drives it: the built MOLT2.so
 // created by ProgID, put into a placeholder, fed packets and clicked, with a
 // recording callback class. The decimal separator is fixed to ','.
-#include "Beep.h"
-#include "PanelTestSupport.h"
+#include "AnalyserPanelSupport.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -31,100 +29,36 @@ std::vector<uint8_t> Changed(std::initializer_list<std::pair<int, uint8_t>> Byte
     return ChangedPacket(Worked, Bytes);
 }
 
-const char* const Fields[] = {"LUvozd", "LUpgs",  "LUsensDif", "LCpgs", "LCalarm",   "LCoff",
-                              "LLCD",   "LUsensAbs", "LUakk", "LADCCurrent", "LSensSensit"};
-
-class Molt2Panel : public TPanelFixture {
+class Molt2Panel : public TAnalyserPanelFixture {
 protected:
-    Molt2Panel() : TPanelFixture(MOLT2_LIBRARY, "MOLT2.OstanPlugin", {800, 500}) {}
-
-    void Activate()
+    Molt2Panel()
+        : TAnalyserPanelFixture(MOLT2_LIBRARY, "MOLT2.OstanPlugin", 21,
+                                {"LUvozd", "LUpgs", "LUsensDif", "LCpgs", "LCalarm", "LCoff", "LLCD", "LUsensAbs",
+                                 "LUakk", "LADCCurrent", "LSensSensit"},
+                                {"lADCInit", "lADCOver", "lEEBad", "lNoSettings", "lSensBad", "lSensSensitiv"})
     {
-        TPanelFixture::Activate(21, 3);
-        ASSERT_NE(Chart, nullptr);
-        ASSERT_EQ(Chart->SeriesCount(), 2);
-        TakeEvents();
-    }
-    QStringList Texts() const
-    {
-        QStringList T;
-        for (const char* F : Fields)
-            T << Text(F);
-        return T;
-    }
-    std::string Flags() const
-    {
-        return TPanelFixture::Flags({"lADCInit", "lADCOver", "lEEBad", "lNoSettings", "lSensBad", "lSensSensitiv"});
-    }
-    void SetSpins(const char* S1, const char* S2, const char* S3)
-    {
-        Find<QLineEdit>("NumSpin1")->setText(QString::fromLatin1(S1));
-        Find<QLineEdit>("NumSpin2")->setText(QString::fromLatin1(S2));
-        Find<QLineEdit>("NumSpin3")->setText(QString::fromLatin1(S3));
     }
 };
 
 TEST_F(Molt2Panel, AnswersTheScanWithItsProfileAndPictures)
 {
-    EXPECT_EQ(ProgIDToClassID(QStringLiteral("MOLT2.OstanPlugin")), CLSID_Molt2);
-    Plugin = Create();
-    Plugin->LoadPictures();
-    EXPECT_STREQ(Plugin->GetCaption(), "MOLT-2.1");
-    EXPECT_STREQ(Plugin->GetDescription(), "Последняя модификация MOLT-2.1 (вариант исполнения 1 и 2)");
-    for (intptr_t Ref : {Plugin->GetDevicePicture(), Plugin->GetConnectionPictureBLS4(), Plugin->GetConnectionPictureBLS5()})
-        EXPECT_NE(Ref, NoPicture);
+    ExpectScanAnswer(CLSID_Molt2, "MOLT-2.1", "Последняя модификация MOLT-2.1 (вариант исполнения 1 и 2)");
 }
 
 TEST_F(Molt2Panel, StartsEmptyWithItsSpinsTrendAndComponents)
 {
     Activate();
-    EXPECT_EQ(Panel->windowTitle(), QStringLiteral("MOLT-2.1"));
-    EXPECT_EQ(Panel->minimumSize(), QSize(531, 348));
-    for (const char* F : Fields) {
-        EXPECT_TRUE(Text(F).isEmpty()) << F;
-        EXPECT_TRUE(Find<QLineEdit>(F)->isReadOnly()) << F;
-        EXPECT_EQ(Find<QLineEdit>(F)->focusPolicy(), Qt::ClickFocus) << F;
-    }
-    EXPECT_EQ(Flags(), "------");
+    ExpectStartingState("MOLT-2.1", "Chart1");
     EXPECT_EQ(Find<QLabel>("lSensSensitiv")->text(), QStringLiteral("40  -  Низкая чувств. сенсора"));
-    EXPECT_EQ(Text("NumSpin1"), QStringLiteral("2,50"));
-    EXPECT_EQ(Text("NumSpin2"), QStringLiteral("5,00"));
-    EXPECT_EQ(Text("NumSpin3"), QStringLiteral("1,00"));
     EXPECT_FALSE(Find<QPushButton>("BReset")->isEnabled());
-    for (const char* Image : {"MainImage", "ConnectionBLD4", "ConnectionBLD5"})
-        EXPECT_FALSE(Find<QWidget>(Image)->isVisible()) << Image;
-
-    // Anchored: the flags at the top right, the service buttons at the
-    // bottom left, the trend filling the rest.
-    EXPECT_EQ(Find<QWidget>("GroupBox3")->geometry().right(), Panel->width() - 1 - (523 - 519));
-    EXPECT_EQ(Find<QWidget>("BSensOn")->geometry().bottom(), Panel->height() - 1 - (314 - 313));
-    EXPECT_EQ(Find<QWidget>("Chart1")->geometry().bottomRight(), QPoint(Panel->width() - 1, Panel->height() - 1));
-
-    EXPECT_EQ(Chart->LeftAxis().Minimum(), -10);
-    EXPECT_EQ(Chart->LeftAxis().Maximum(), 100);
-    EXPECT_EQ(Chart->RightAxis().Minimum(), 4.8);
-    EXPECT_EQ(Chart->RightAxis().Maximum(), 5.2);
-    EXPECT_EQ(Chart->Series(0).Title, QStringLiteral("Uсенс. абс."));
-    EXPECT_EQ(Chart->Series(1).Title, QStringLiteral("Аккум."));
-    EXPECT_EQ(Chart->Series(1).Color, QColor(0, 128, 255));
-    EXPECT_EQ(Chart->Series(0).Count(), Chart->Width() / 25);
-
-    // Before any packet an exported row holds only the date and time.
-    EXPECT_EQ(Columns(&IOstanPlugin::GetColumnValue).size(), 1);
+    EXPECT_EQ(Chart->RightAxis().LabelColor, QColor(Qt::blue));
 }
 
 // Texts and flags persist from packet to packet, so the cases run in order.
 TEST_F(Molt2Panel, DecodesEachPacketOntoThePanelAndTheTrend)
 {
-    struct Case {
-        const char* What;
-        std::vector<uint8_t> Packet;
-        bool Accepted;
-        // LUvozd LUpgs LUsensDif LCpgs LCalarm LCoff LLCD LUsensAbs LUakk LADCCurrent LSensSensit
-        QStringList Texts;
-        std::string Flags; // lADCInit lADCOver lEEBad lNoSettings lSensBad lSensSensitiv
-        double Left, Right;
-    };
+    // Texts: LUvozd LUpgs LUsensDif LCpgs LCalarm LCoff LLCD LUsensAbs LUakk LADCCurrent LSensSensit;
+    // flags: lADCInit lADCOver lEEBad lNoSettings lSensBad lSensSensitiv.
     const QStringList WorkedTexts{"12,3",  "234,5",  "-5,2",  "2,50", "1,00", "5,00",
                                   "-1,50", "1500,0", "4,987", "10,0", "88,9"};
     auto With = [&](int Index, const char* Text) {
@@ -134,7 +68,7 @@ TEST_F(Molt2Panel, DecodesEachPacketOntoThePanelAndTheTrend)
     };
     std::vector<uint8_t> BadCheck = Changed({{17, 0x00}});
     BadCheck.back() ^= 0x01;
-    const Case Cases[] = {
+    const TPacketCase Cases[] = {
         {"the worked packet", Worked, true, WorkedTexts, "R--Y--", 1500, 4.987},
         {"its check byte changed", BadCheck, false, WorkedTexts, "R--Y--", 1500, 4.987},
         {"any header", Changed({{1, 0x00}}), true, WorkedTexts, "R--Y--", 1500, 4.987},
@@ -155,22 +89,7 @@ TEST_F(Molt2Panel, DecodesEachPacketOntoThePanelAndTheTrend)
          "R--Y--", 1500, 4.987},
     };
     Activate();
-    const int Points = Chart->Series(0).Count();
-    for (const Case& C : Cases) {
-        SCOPED_TRACE(C.What);
-        const double LastX = Chart->Series(0).XValueLast();
-        EXPECT_EQ(Plugin->ReceivePacket(TDynamicByteArray(C.Packet)), C.Accepted);
-        EXPECT_EQ(Texts(), C.Texts);
-        EXPECT_EQ(Flags(), C.Flags);
-        for (int S = 0; S < 2; ++S) {
-            EXPECT_EQ(Chart->Series(S).Count(), Points);
-            EXPECT_EQ(Chart->Series(S).XValueLast(), C.Accepted ? LastX + 1 : LastX);
-        }
-        EXPECT_DOUBLE_EQ(Chart->Series(0).YValue(Points - 1), C.Left);
-        EXPECT_DOUBLE_EQ(Chart->Series(1).YValue(Points - 1), C.Right);
-    }
-    // Packets send nothing.
-    EXPECT_TRUE(TakeEvents().filter(QStringLiteral("SendPacket")).isEmpty());
+    Feed(Cases);
 }
 
 TEST_F(Molt2Panel, ExportsTheStoredValuesAndTheSensitivity)
@@ -182,56 +101,15 @@ TEST_F(Molt2Panel, ExportsTheStoredValuesAndTheSensitivity)
                            "С откл., %", "С сигн., %"}));
     const QStringList Values = Columns(&IOstanPlugin::GetColumnValue);
     ASSERT_EQ(Values.size(), 7);
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} \\d{1,2}:\\d\\d:\\d\\d$")).match(Values[0]).hasMatch());
+    EXPECT_TRUE(IsDateTimeText(Values[0])) << Values[0].toStdString();
     EXPECT_EQ(Values.mid(1), (QStringList{"12,3", "234,5", "2,50", "88,9", "5,00", "1,00"}));
-    for (int Index : {7, 8, 100, -1}) {
-        EXPECT_STREQ(Plugin->GetColumnCaption(Index), "") << Index;
-        EXPECT_STREQ(Plugin->GetColumnValue(Index), "") << Index;
-    }
+    ExpectNoColumns({7, 8, 100, -1});
 }
 
 TEST_F(Molt2Panel, ButtonsSendTheirCommandsWithTheSpinValues)
 {
-    struct Case {
-        const char* Button;
-        const char* Spin1;
-        const char* Spin2;
-        const char* Spin3;
-        QStringList Sent;
-        int Beeps = 0;
-    };
-    const Case Cases[] = {
-        {"BUvozd", "2,50", "5,00", "1,00", {"SendPacket 01 00 01"}},
-        {"BUpgs", "2,50", "5,00", "1,00", {"SendPacket 02 00 02"}},
-        {"BCpgs", "0,50", "5,00", "1,00", {"SendPacket 04 00 04"}},
-        {"BCpgs", "2,50", "5,00", "1,00", {"SendPacket 04 C8 CC"}},
-        {"BCpgs", "3,05", "5,00", "1,00", {"SendPacket 04 FF FB"}},
-        {"BCpgs", "9,00", "5,00", "1,00", {"SendPacket 04 FF FB"}}, // typed past the range: its top
-        {"BCoff", "2,50", "0,01", "1,00", {"SendPacket 08 00 08"}},
-        {"BCoff", "2,50", "0,03", "1,00", {"SendPacket 08 02 0A"}},
-        {"BCoff", "2,50", "0,05", "1,00", {"SendPacket 08 02 0A"}},
-        {"BCoff", "2,50", "1,09", "1,00", {"SendPacket 08 36 3E"}},
-        {"BCoff", "2,50", "5,00", "1,00", {"SendPacket 08 FA F2"}},
-        {"BCoff", "2,50", "5,10", "1,00", {"SendPacket 08 FF F7"}},
-        {"BCalarm", "2,50", "5,00", "1,00", {"SendPacket 10 64 74"}},
-        {"BCalarm", "2,50", "5,00", "2,55", {"SendPacket 10 FF EF"}},
-        {"BCoffCalarm", "2,50", "5,00", "1,00", {"SendPacket 08 FA F2", "SendPacket 10 64 74"}},
-        {"BSensOn", "2,50", "5,00", "1,00", {"SendPacket 20 04 24"}},
-        {"BSoundTest", "2,50", "5,00", "1,00", {"SendPacket 20 01 21"}},
-        {"BPumpTest", "2,50", "5,00", "1,00", {"SendPacket 20 02 22"}},
-        // A value the user does not see is never sent.
-        {"BCpgs", "", "5,00", "1,00", {}, 1},
-        {"BCoffCalarm", "2,50", "", "1,00", {"SendPacket 10 64 74"}, 1},
-    };
     Activate();
-    for (const Case& C : Cases) {
-        SCOPED_TRACE(std::string(C.Button) + " " + C.Spin1 + " " + C.Spin2 + " " + C.Spin3);
-        SetSpins(C.Spin1, C.Spin2, C.Spin3);
-        BeepRecorder Beeps;
-        Find<QPushButton>(C.Button)->click();
-        EXPECT_EQ(TakeEvents(), C.Sent);
-        EXPECT_EQ(int(Beeps.MessageBeeps.size()), C.Beeps);
-    }
+    ExpectButtons(AnalyserButtonCases());
     // "Сброс" is disabled on the form and nothing enables it; its command
     // is that of the table all the same.
     auto* Reset = Find<QPushButton>("BReset");

@@ -33,20 +33,8 @@ class Tira4Panel : public TPanelFixture {
 protected:
     Tira4Panel() : TPanelFixture(TIRA4_LIBRARY, "TIRA4.OstanPlugin", {800, 500}) {}
 
-    void Activate()
-    {
-        TPanelFixture::Activate(18, 4);
-        ASSERT_NE(Chart, nullptr);
-        ASSERT_EQ(Chart->SeriesCount(), 2);
-        TakeEvents();
-    }
-    QStringList Texts() const
-    {
-        QStringList T;
-        for (const char* F : Fields)
-            T << Text(F);
-        return T;
-    }
+    void Activate() { ActivateWithTrend(18, 4); }
+    QStringList Texts() const { return FieldTexts(Fields); }
     std::string Flags() const { return TPanelFixture::Flags({"lNoSettings", "lADCInit", "lADCOver", "lEEBad"}); }
 };
 
@@ -152,10 +140,7 @@ TEST_F(Tira4Panel, ExportsTheStoredValuesAndTheUsersPressure)
     Pressure->clear();
     EXPECT_EQ(Columns(&IOstanPlugin::GetColumnValue).mid(1), (QStringList{"5,0", "1000,0", "47,4"}));
 
-    for (int Index : {7, 8, 100, -1}) {
-        EXPECT_STREQ(Plugin->GetColumnCaption(Index), "") << Index;
-        EXPECT_STREQ(Plugin->GetColumnValue(Index), "") << Index;
-    }
+    ExpectNoColumns({7, 8, 100, -1});
 }
 
 TEST_F(Tira4Panel, ButtonsSendTheirCommandsWithTheSpinValues)

@@ -34,23 +34,11 @@ class Tira6Panel : public TPanelFixture {
 protected:
     Tira6Panel() : TPanelFixture(TIRA6_LIBRARY, "TIRA6.OstanPlugin", {800, 500}) {}
 
-    void Activate()
-    {
-        TPanelFixture::Activate(19, 3);
-        // The library's own copy of the chart class: the same definition.
-        QWidget* View = Find<QWidget>("Chart6");
-        ASSERT_TRUE(View && View->inherits("ostan::TChartView"));
-        Chart = &static_cast<TChartView*>(View)->Chart();
-        ASSERT_EQ(Chart->SeriesCount(), 2);
-        TakeEvents();
-    }
+    void Activate() { ActivateWithTrend(19, 3, "Chart6"); }
     // The value fields, then the protection and the bar.
     QStringList Texts() const
     {
-        QStringList T;
-        for (const char* F : Fields)
-            T << Text(F);
-        return T << Find<QLabel>("LGuard")->text() << QString::number(Find<QProgressBar>("ProgressBar1")->value());
+        return FieldTexts(Fields) << Find<QLabel>("LGuard")->text() << QString::number(Find<QProgressBar>("ProgressBar1")->value());
     }
     std::string Flags() const
     {
@@ -81,6 +69,7 @@ TEST_F(Tira6Panel, StartsEmptyWithAFullBarAnUnknownProtectionAndItsTrend)
     EXPECT_EQ(Chart->LeftAxis().Maximum(), 100);
     EXPECT_EQ(Chart->RightAxis().Minimum(), 4.8);
     EXPECT_EQ(Chart->RightAxis().Maximum(), 5.2);
+    EXPECT_FALSE(Chart->RightAxis().LabelColor.isValid()); // the analysers' blue is not its
     EXPECT_EQ(Chart->Series(0).Title, QStringLiteral("Uсенс. абс."));
     EXPECT_EQ(Chart->Series(1).Title, QStringLiteral("Аккум."));
     EXPECT_EQ(Chart->Series(1).Color, QColor(0, 128, 255));
@@ -159,10 +148,7 @@ TEST_F(Tira6Panel, ExportsTheStoredVoltagesAndTheProtection)
     EXPECT_EQ(Values.mid(1), (QStringList{"100,0", "200,0", "Включена"}));
     ASSERT_TRUE(Plugin->ReceivePacket(TDynamicByteArray(Changed({{11, 0x00}}))));
     EXPECT_EQ(Columns(&IOstanPlugin::GetColumnValue).mid(3), QStringList{"Отключена"});
-    for (int Index : {4, 5, 100, -1}) {
-        EXPECT_STREQ(Plugin->GetColumnCaption(Index), "") << Index;
-        EXPECT_STREQ(Plugin->GetColumnValue(Index), "") << Index;
-    }
+    ExpectNoColumns({4, 5, 100, -1});
 }
 
 TEST_F(Tira6Panel, ButtonsSendTheirConstantCommands)

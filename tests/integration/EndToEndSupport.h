@@ -31,6 +31,8 @@ protected:
         Cfg.Firmware = 26;
         return Cfg;
     }
+    // Whether the stored settings let the device's ID frames choose the library.
+    virtual bool AutoSelectPlugin() const { return false; }
 
     void SetUp() override
     {
@@ -40,7 +42,7 @@ protected:
         Emu = std::make_unique<adapteremu::AdapterEmulator>(Cfg);
         QString Err;
         ASSERT_TRUE(Emu->Start(&Err)) << Err.toStdString();
-        StoreLinkSettings(7);
+        StoreLinkSettings(7, AutoSelectPlugin());
         Main = std::make_unique<TMainForm>();
         StartMainForm(*Main, QStringLiteral(PROGRAM_DIR));
         Emu->ClearRecords();

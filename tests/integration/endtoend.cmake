@@ -2,7 +2,11 @@
 # library, <Name>EndToEndTest.cpp.
 foreach(entry "PIP_KARN7 Karn7" "MOLT2 Molt2"
     "BRUN3vm Brun3vm"
-    "PIP_KARN7E_8 Karn7e8")
+    "PIP_KARN7E_8 Karn7e8"
+    "MOLT2old Molt2Old"
+    "TIRA5 Tira5"
+    "PIP_KARN7E Karn7e"
+    "PIP_DELM Delm")
   separate_arguments(entry)
   list(GET entry 0 lib)
   list(GET entry 1 name)

@@ -2,6 +2,8 @@
 #include "ChartView.h"
 
 #include <QImage>
+#include <cmath>
+#include <limits>
 #include <gtest/gtest.h>
 
 using namespace ostan;
@@ -25,6 +27,24 @@ TEST(Chart, AxisSettersAcceptATransientMinimumAboveTheMaximum)
     EXPECT_EQ(A.Increment(), 2.5);
     EXPECT_TRUE(C.BottomAxis().Automatic);
     EXPECT_FALSE(C.RightAxis().Automatic);
+}
+
+TEST(Chart, SetRangeTakesOnlyARange)
+{
+    const double Inf = std::numeric_limits<double>::infinity();
+    const struct {
+        double Min, Max;
+        bool Taken;
+    } Cases[] = {{-0.4, 4.4, true}, {-0.0, 0.0, false}, {0.1, -1.1, false}, {3, 3, false},
+                 {-Inf, 1, false},  {0, std::nan(""), false}};
+    for (const auto& Case : Cases) {
+        TChart C;
+        TChartAxis& A = C.LeftAxis();
+        A.SetMinMax(-0.25, 2.75);
+        EXPECT_EQ(A.SetRange(Case.Min, Case.Max), Case.Taken) << Case.Min << " " << Case.Max;
+        EXPECT_EQ(A.Minimum(), Case.Taken ? Case.Min : -0.25);
+        EXPECT_EQ(A.Maximum(), Case.Taken ? Case.Max : 2.75);
+    }
 }
 
 TEST(Chart, PointsStayInAscendingX)

@@ -5,13 +5,17 @@
 #include "CommandParser.h"
 #include "Devices.h"
 #include "EmulatorConsole.h"
+#include "devices/DeviceFloat.h"
+#include "devices/MOLT2old.h"
 #include "devices/PIP_KARN7.h"
 #include "devices/PIP_KARN7E_8.h"
+#include "devices/TIRA5.h"
 
 #include <QList>
 #include <QSet>
 #include <QStringList>
 #include <gtest/gtest.h>
+#include <string_view>
 
 using namespace adapteremu;
 
@@ -76,6 +80,57 @@ TEST(EmulatorFrames, Karn7e8PacketsAreTypedAndChecked)
         EXPECT_EQ(p.toHex().toUpper(), QByteArray(c.packet)) << c.packet;
         EXPECT_EQ(XorOf(p, 1), 0) << c.packet;
     }
+}
+
+TEST(EmulatorFrames, DeviceFloatsInBothByteOrders)
+{
+    struct Case {
+        double Value;
+        const char* InOrder;
+    };
+    const Case Cases[] = {
+        {100, "85000048"}, {2.5, "80000020"}, {-2.5, "800000A0"}, {0, "00000000"},
+        {1.0 - 1e-9, "7F000000"},       // rounds up to the next power of two
+        {1e300, "FEFFFF7F"},            // beyond the range: its top
+        {-1e300, "FEFFFFFF"},
+        {12.5, "82000048"}, {250.0, "8600007A"}, {-1.5, "7F0000C0"}, {1.0, "7F000000"},
+        {2.0 - 0x1p-25, "80000000"},
+        {3.4028234663852886e38, "FEFFFF7F"}, {-3.4028234663852886e38, "FEFFFFFF"},
+    };
+    for (const Case& C : Cases) {
+        const auto F = DeviceFloat(C.Value);
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(F.data()), 4).toHex().toUpper(), QByteArray(C.InOrder)) << C.Value;
+        const auto R = ReversedDeviceFloat(C.Value);
+        EXPECT_EQ((std::array<uint8_t, 4>{F[0], F[3], F[2], F[1]}), R) << C.Value;
+    }
+}
+
+TEST(EmulatorFrames, Molt2OldPacketFromReadings)
+{
+    // The analyser's worked packet: flags 0x18 and 0x06 over the defaults.
+    Molt2OldReading R;
+    R.Errors = 0x18;
+    R.Warnings = 0x06;
+    EXPECT_EQ(MakeMolt2OldPacket(R).toHex().toUpper(),
+              QByteArray("5F18060085000048890080098700001683000020860000"
+                         "0C80000000854800008A1C400096FA6400000000008020000058"));
+}
+
+TEST(EmulatorFrames, Tira5PacketsFromReadings)
+{
+    Tira5Reading worked;
+    worked.Flags = 0x30;
+    EXPECT_EQ(MakeTira5Packet(worked).toHex().toUpper(), QByteArray("5F30000040000082000048860000"
+                                                                      "7AC8FA64007B1385000048B5"));
+    Tira5Reading other;
+    other.AirVoltage = -1.5;
+    other.Battery = 0xFFFF;
+    other.AdcCurrentCode = 15;
+    const QByteArray p = MakeTira5Packet(other);
+    EXPECT_EQ(p.mid(7, 4).toHex().toUpper(), QByteArray("7F0000C0"));
+    EXPECT_EQ(p.mid(19, 2).toHex().toUpper(), QByteArray("FFFF"));
+    EXPECT_EQ(uint8_t(p[4]), 0xF0);
+    EXPECT_EQ(XorOf(p, 1), 0);
 }
 
 TEST(EmulatorFrames, HexTextBothWays)
@@ -172,6 +227,22 @@ TEST(EmulatorCommandParser, ResynchronisesAfterJunk)
     EXPECT_TRUE(p.Pending());
 }
 
+namespace {
+
+// What the device's library checks its packets by: the XOR of the bytes
+// after the header, or for KARN-7E the XOR of their nibbles; 0 passes.
+uint8_t PacketCheck(std::string_view Library, const QByteArray& P)
+{
+    if (Library != "PIP_KARN7E")
+        return XorOf(P, 1);
+    uint8_t X = 0;
+    for (int i = 1; i < P.size(); ++i)
+        X ^= (static_cast<uint8_t>(P[i]) & 0x0F) ^ (static_cast<uint8_t>(P[i]) >> 4);
+    return X;
+}
+
+} // namespace
+
 TEST(EmulatedDevices, EveryDeviceStreamsPacketsThatPassTheirCheck)
 {
     ASSERT_FALSE(Devices().empty());
@@ -185,7 +256,7 @@ TEST(EmulatedDevices, EveryDeviceStreamsPacketsThatPassTheirCheck)
             const QByteArray P = D->Packet(Step);
             ASSERT_GE(P.size(), 2);
             EXPECT_EQ(static_cast<uint8_t>(P[0]), DataHeader);
-            EXPECT_EQ(XorOf(P, 1), 0) << Step << " " << P.toHex(' ').toStdString();
+            EXPECT_EQ(PacketCheck(D->Library, P), 0) << Step << " " << P.toHex(' ').toStdString();
             Distinct.insert(P);
         }
         // Readings that move.
@@ -208,6 +279,10 @@ TEST(EmulatedDevices, RelayedCommandsAreDecodedByTheDevicesTable)
         {"MOLT2", "200828", "cmd 01 payload 20 08 28  Сброс"},
         {"MOLT2", "200222", "cmd 01 payload 20 02 22  Тест нас/сен."},
         {"MOLT2", "7F007F", "cmd 01 payload 7F 00 7F"},
+        {"MOLT2old", "049692", "cmd 01 payload 04 96 92  C п.г.с. 2.50"},
+        {"MOLT2old", "04FFFB", "cmd 01 payload 04 FF FB  C п.г.с. 3.55"},
+        {"MOLT2old", "200424", "cmd 01 payload 20 04 24  Тест сенс."},
+        {"MOLT2old", "200222", "cmd 01 payload 20 02 22  Тест насоса"},
         {"PIP_KARN7", "04C8CC", "cmd 01 payload 04 C8 CC"},
         {"BRUN3vm", "044044", "cmd 01 payload 04 40 44  Чувств. 64.00"},
         {"BRUN3vm", "04FFFB", "cmd 01 payload 04 FF FB  Чувств. 255.00"},
@@ -226,6 +301,14 @@ TEST(EmulatedDevices, RelayedCommandsAreDecodedByTheDevicesTable)
         {"TIRA6", "040004", "cmd 01 payload 04 00 04  Установить / Снять"},
         {"TIRA6", "200828", "cmd 01 payload 20 08 28  Выкл."},
         {"TIRA6", "200424", "cmd 01 payload 20 04 24  Тест сенс."},
+        {"TIRA5", "04C8CC", "cmd 01 payload 04 C8 CC  C п.г.с. 2.50"},
+        {"TIRA5", "08020A", "cmd 01 payload 08 02 0A  C откл. 0.04"},
+        {"TIRA5", "200828", "cmd 01 payload 20 08 28  Выкл"},
+        {"TIRA5", "200222", "cmd 01 payload 20 02 22  Тест насоса"},
+        {"SEVO1", "10FFEF", "cmd 01 payload 10 FF EF  C сигн. 2.55"},
+        {"SEVO1", "200424", "cmd 01 payload 20 04 24  Включ. сенс."},
+        {"PIP_KARN7E", "04C8CC", "cmd 01 payload 04 C8 CC"},
+        {"PIP_DELM", "0102030400", "cmd 01 payload 01 02 03 04 00"},
     };
     for (const Case& C : Cases) {
         ReceivedCommand Cmd;

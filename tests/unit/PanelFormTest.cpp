@@ -256,6 +256,9 @@ TEST_F(PanelFixture, FlagsColumnsAndValueFields)
     auto* U = Panel.findChild<QLineEdit*>(QStringLiteral("LU"));
     EXPECT_EQ(U->focusPolicy(), Qt::ClickFocus);
     EXPECT_EQ(U->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Active, QPalette::Button));
+    // A number longer than the field shows its leading digits.
+    ShowText(U, QStringLiteral("340282346638529000000000000000000000000.0"));
+    EXPECT_EQ(U->cursorPosition(), 0);
     ShowText(U, QStringLiteral("12.5"));
     EXPECT_EQ(Panel.GetColumnCaption(1), QStringLiteral("U, мВ"));
     EXPECT_EQ(Panel.GetColumnValue(1), QStringLiteral("12.5"));

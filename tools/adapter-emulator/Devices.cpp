@@ -1,7 +1,5 @@
 #include "Devices.h"
 
-#include "AdapterFrames.h"
-
 #include <cmath>
 
 namespace adapteremu {
@@ -42,13 +40,6 @@ double Drift(int Step, int Period, double Low, double High)
 {
     const double Phase = 2 * M_PI * (Step % Period) / Period;
     return Low + (High - Low) * (1 - std::cos(Phase)) / 2;
-}
-
-QByteArray DataPacket::Finish()
-{
-    Put8(1, DataHeader);
-    Put8(static_cast<int>(P.size()), XorOf(P, 1, static_cast<int>(P.size()) - 1));
-    return P;
 }
 
 } // namespace adapteremu

@@ -3,6 +3,8 @@
 // file, devices/<Library>.cpp (its packet builder and its command decoder),
 // declared with ADAPTEREMU_DEVICE and listed by one line in
 // devices/DeviceList.h.
+#include "devices/DataPacket.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -31,24 +33,6 @@ inline constexpr const char* DefaultDevice = "PIP_KARN7";
 
 // A value that drifts up and down between Low and High over Period steps.
 double Drift(int Step, int Period, double Low, double High);
-
-// A data packet being filled: bytes numbered from 1, 16-bit fields with
-// their low 8 bits first. Finished, it carries the data header and a last
-// byte that makes bytes 2 to the end XOR to 0.
-class DataPacket {
-public:
-    explicit DataPacket(int Length) : P(Length, '\0') {}
-    void Put8(int N, uint8_t V) { P[N - 1] = static_cast<char>(V); }
-    void Put16(int N, uint16_t V)
-    {
-        Put8(N, static_cast<uint8_t>(V & 0xFF));
-        Put8(N + 1, static_cast<uint8_t>(V >> 8));
-    }
-    QByteArray Finish();
-
-private:
-    QByteArray P;
-};
 
 } // namespace adapteremu
 

@@ -1,6 +1,5 @@
 #include "devices/MOLT2.h"
 
-#include "AdapterFrames.h"
 #include "Devices.h"
 #include "MOLT2/Tables.h"
 #include "devices/AnalyserCommandText.h"
@@ -11,26 +10,19 @@ namespace adapteremu {
 
 QByteArray MakeMolt2Packet(const Molt2Reading& R)
 {
-    QByteArray p(molt2::PacketLength, '\0');
-    const auto Put8 = [&p](int N, uint8_t V) { p[N - 1] = static_cast<char>(V); };
-    const auto Put16 = [&](int N, uint16_t V) {
-        Put8(N, static_cast<uint8_t>(V & 0xFF));
-        Put8(N + 1, static_cast<uint8_t>(V >> 8));
-    };
-    Put8(1, DataHeader);
-    Put16(2, static_cast<uint16_t>(R.AirVoltage));
-    Put16(4, static_cast<uint16_t>(R.GasVoltage));
-    Put8(6, R.GasCode);
-    Put8(7, R.AlarmCode);
-    Put8(8, R.SwitchOffCode);
-    Put8(10, R.Flags);
-    Put8(12, static_cast<uint8_t>(R.AdcCurrentCode << 4));
-    Put16(13, static_cast<uint16_t>(R.Display));
-    Put16(15, static_cast<uint16_t>(R.DiffVoltage));
-    Put16(17, R.AbsVoltage);
-    Put16(19, R.Battery);
-    Put8(molt2::PacketLength, XorOf(p, 1, molt2::PacketLength - 1));
-    return p;
+    DataPacket p(molt2::PacketLength);
+    p.Put16(2, static_cast<uint16_t>(R.AirVoltage));
+    p.Put16(4, static_cast<uint16_t>(R.GasVoltage));
+    p.Put8(6, R.GasCode);
+    p.Put8(7, R.AlarmCode);
+    p.Put8(8, R.SwitchOffCode);
+    p.Put8(10, R.Flags);
+    p.Put8(12, static_cast<uint8_t>(R.AdcCurrentCode << 4));
+    p.Put16(13, static_cast<uint16_t>(R.Display));
+    p.Put16(15, static_cast<uint16_t>(R.DiffVoltage));
+    p.Put16(17, R.AbsVoltage);
+    p.Put16(19, R.Battery);
+    return p.Finish();
 }
 
 namespace {

@@ -1,6 +1,5 @@
 #include "devices/PIP_KARN7.h"
 
-#include "AdapterFrames.h"
 #include "Devices.h"
 
 #include <algorithm>
@@ -32,12 +31,10 @@ QByteArray MakeKarn7Packet(const Karn7Reading& R)
         flags |= static_cast<uint8_t>(v >> 8);
         low = static_cast<uint8_t>(v & 0xFF);
     }
-    QByteArray p;
-    p.append(static_cast<char>(DataHeader));
-    p.append(static_cast<char>(flags));
-    p.append(static_cast<char>(low));
-    p.append(static_cast<char>(flags ^ low));
-    return p;
+    DataPacket p(4);
+    p.Put8(2, flags);
+    p.Put8(3, low);
+    return p.Finish();
 }
 
 namespace {

@@ -1,6 +1,5 @@
 #include "devices/PIP_KARN7E_8.h"
 
-#include "AdapterFrames.h"
 #include "Devices.h"
 #include "PIP_KARN7E_8/Tables.h"
 
@@ -11,13 +10,11 @@ namespace adapteremu {
 
 QByteArray MakeKarn7e8Packet(uint8_t Type, uint8_t GasCode, int16_t R)
 {
-    QByteArray p(karn7e8::PacketLength, '\0');
-    p[0] = static_cast<char>(DataHeader);
-    p[2] = static_cast<char>((Type & 0x0F) << 4 | (GasCode & 0x0F));
-    p[3] = static_cast<char>(static_cast<uint16_t>(R) >> 8);
-    p[4] = static_cast<char>(static_cast<uint16_t>(R) & 0xFF);
-    p[5] = static_cast<char>(XorOf(p, 1, karn7e8::PacketLength - 1));
-    return p;
+    DataPacket p(karn7e8::PacketLength);
+    p.Put8(3, static_cast<uint8_t>((Type & 0x0F) << 4 | (GasCode & 0x0F)));
+    p.Put8(4, static_cast<uint8_t>(static_cast<uint16_t>(R) >> 8)); // R high byte first
+    p.Put8(5, static_cast<uint8_t>(static_cast<uint16_t>(R) & 0xFF));
+    return p.Finish();
 }
 
 int16_t Karn7e8Volts(double Millivolts)

@@ -1,0 +1,87 @@
+#include "FormUnit.h"
+
+#include "CommonInterfacesImp.h"
+#include "CommonPlugInMethods.h"
+#include "PanelText.h"
+#include "Profile.h"
+#include "Tables.h"
+
+#include <QStyle>
+#include <cmath>
+
+using namespace ostan;
+
+namespace molt2old {
+
+TForm1::TForm1()
+{
+    setupUi(this);
+    BReset->setIcon(style()->standardIcon(QStyle::SP_DialogNoButton));
+    BCoffCalarm->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+
+    TChart& C = Chart1->Chart();
+    C.Title.clear();
+    C.LegendVisible = true;
+    C.BottomAxis().Visible = false;
+    C.LeftAxis().Title = QStringLiteral("Аккум, В");
+    C.LeftAxis().SetMinMax(4.8, 5.2);
+    C.LeftAxis().SetIncrement(0.05);
+    C.LeftAxis().LabelColor = Qt::blue;
+    C.RightAxis().Title = QStringLiteral("U сенс. абс., мВ");
+    C.RightAxis().SetMinMax(990, 1100);
+    C.RightAxis().SetIncrement(20);
+    FastLineSeries7 = &C.AddSeries(TVertAxis::Left);
+    FastLineSeries7->Color = QColor(0, 128, 255);
+    FastLineSeries7->Title = QStringLiteral("Аккум.");
+    FastLineSeries6 = &C.AddSeries(TVertAxis::Right);
+    FastLineSeries6->Color = Qt::black;
+    FastLineSeries6->Title = QStringLiteral("Uсенс. абс.");
+
+    FlagLabels = TFlagLabels(this, Flags);
+    SetSpins(Spins);
+    SetCommands(Commands);
+    SetColumns(Columns);
+    FinishForm(OSTAN_PLUGIN_NAME);
+}
+
+void TForm1::ProcessPacket()
+{
+    if (!PluginPacket)
+        return;
+    const TPluginPacket& P = *PluginPacket;
+    const double F0 = P.DF(ZeroReading);
+    const double Scale = P.DF(ScaleReading) - F0;
+    const double F2 = P.DF(BatteryReading);
+    const double F3 = P.DF(DiffReading);
+    const double F4 = P.DF(AbsReading);
+    const double S = P.RDF(Sensitivity) * 10;
+    const double Uair = P.RDF(AirVoltage) / 10;
+    const double Ugas = P.RDF(GasVoltage) / 10;
+    const double K = P.RDF(ScaleVoltage);
+
+    // Every quotient on its own: one with no finite result shows "---" and
+    // the rest of the packet is still shown.
+    const double Ubat = F2 * K * BatteryFactor / Scale / 1000;
+    const double Uabs = (F4 - F0) / Scale * K * 1000;
+    const double Udif = F3 / Scale * 1000 * K;
+    ShowText(LUakk, ComputedText(Ubat, 3));
+    ShowText(LUsensAbs, ComputedText(Uabs, 3));
+    ShowText(LUsensDif, ComputedText(Udif, 1));
+    // Without a differential voltage there is no reading either.
+    ShowText(LLCD, QuotientText(Udif - Uair, S, 2));
+
+    ShowText(LUvozd, FixedText(Uair, 1));
+    ShowText(LUpgs, FixedText(Ugas, 1));
+    ShowText(LCpgs, FixedText((P.GetIn(GasCode) + ConcentrationOffset) / 100.0, 2));
+    ShowText(LCoff, FixedText(P.GetIn(SwitchOffCode) * 2 / 100.0, 2));
+    ShowText(LCalarm, FixedText(P.GetIn(AlarmCode) / 100.0, 2));
+    ShowText(LSensSensit, FixedText(S, 1));
+
+    FlagLabels.Show(FlagConditions(P.GetIn(ErrorByte), P.GetIn(WarningByte)));
+    if (PluginChart && std::isfinite(Ubat) && std::isfinite(Uabs))
+        PluginChart->AddValues(Ubat, Uabs);
+}
+
+} // namespace molt2old
+
+OSTAN_PLUGIN_LIBRARY(molt2old::TForm1, molt2old::Profile);

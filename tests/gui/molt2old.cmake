@@ -1,0 +1,2 @@
+# The early MOLT-2.1 analyser library, loaded as the program loads it.
+ostan_add_panel_test(MOLT2old Molt2Old)

@@ -1,0 +1,56 @@
+// The whole road with the real TIRA5 library and the emulator playing the
+// meter: with automatic selection on, the adapter's device identifier 1
+// activates the library, the meter's stream reaches the panel and a command
+// reaches the wire.
+#include "EndToEndSupport.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace ostan;
+using namespace ostan::test;
+
+namespace {
+
+class Tira5EndToEnd : public TEndToEndFixture {
+protected:
+    adapteremu::EmulatorConfig Emulator() const override
+    {
+        adapteremu::EmulatorConfig Cfg = TEndToEndFixture::Emulator();
+        Cfg.Device = QStringLiteral("TIRA5");
+        Cfg.StreamOnSelectMs = 20;
+        return Cfg;
+    }
+};
+
+} // namespace
+
+TEST_F(Tira5EndToEnd, DeviceIdentifierOneActivatesTheLibraryWhileAutomaticSelectionIsOn)
+{
+    Main->AutoSelectPlugin->setChecked(true);
+    ASSERT_GT(Emu->SendDeviceId(1), 0);
+    ASSERT_TRUE(PumpUntil([&] { return bool(Main->CurrentPlugin); }, 3000));
+    EXPECT_STREQ(Main->CurrentPlugin->GetCaption(), "TIRA5.1, TIRA5.2");
+    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().size() >= 6; }, 2000));
+    EXPECT_EQ(Emu->RawReceived().left(6), Hex("0D0A0403 0303"));
+
+    // The meter's packets reach the panel.
+    auto* absolute = OnPanel<QLineEdit>("LUsensAbs");
+    ASSERT_NE(absolute, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return !absolute->text().isEmpty(); }, 3000));
+    EXPECT_EQ(OnPanel<QLineEdit>("LUvozd")->text(), "12.5");
+    EXPECT_EQ(OnPanel<QLineEdit>("LUpgs")->text(), "250.0");
+    EXPECT_EQ(OnPanel<QLineEdit>("LCpgs")->text(), "2.50");
+
+    // The same identifier again keeps the same object.
+    IOstanPlugin* Active = Main->CurrentPlugin.Get();
+    ASSERT_GT(Emu->SendDeviceId(1), 0);
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(Main->CurrentPlugin.Get(), Active);
+
+    Emu->ClearRecords();
+    QTest::mouseClick(OnPanel<QPushButton>("BReset"), Qt::LeftButton);
+    ASSERT_TRUE(PumpUntil([&] { return !Emu->Commands().empty(); }, 2000));
+    EXPECT_EQ(Emu->Commands()[0].Payload, Hex("200828"));
+    EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join("|").toStdString();
+}
