@@ -3,6 +3,7 @@
 #include "About.h"
 #include "Beep.h"
 #include "ButtonFace.h"
+#include "PaintPacer.h"
 #include "Debug.h"
 #include "DeviceChooseDlg.h"
 #include "EditActions.h"
@@ -159,6 +160,8 @@ TMainForm::TMainForm(QWidget* Parent)
     LinkViewTimer->setSingleShot(true);
     LinkViewTimer->setInterval(LinkViewIntervalMs);
     connect(LinkViewTimer, &QTimer::timeout, this, [this] { Guarded([this] { ShowLinkView(); }); });
+    // The window, panel included, paints what changed at the same pace.
+    TPaintPacer::Pace(this, 100);
 
     Images = DrawImageList1();
     CreateActions();
@@ -394,7 +397,13 @@ void TMainForm::ShowLinkView()
         l->setPalette(p);
     }
     LinkViewShown = true;
-    ProgressBar2->setValue(Link.ProgressPosition);
+    if (ProgressBar2->value() != Link.ProgressPosition) {
+        // A progress bar repaints itself at once on a new value; this one
+        // is painted with the rest of the window.
+        ProgressBar2->setUpdatesEnabled(false);
+        ProgressBar2->setValue(Link.ProgressPosition);
+        ProgressBar2->setUpdatesEnabled(true);
+    }
 }
 
 void TMainForm::VaComm1RxChar(int) { Guarded([this] { Link.VaComm1RxChar(); }); }

@@ -1,6 +1,7 @@
 // The main window without an adapter: initial state, the sound action, the
 // settings dialog's paths and the shutdown order.
 #include "Debug.h"
+#include "EventCounter.h"
 #include "DeviceChooseDlg.h"
 #include "Guard.h"
 #include "VaComm.h"
@@ -84,28 +85,6 @@ void WhenModal(std::function<void(QDialog*)> Action)
         Action(d);
     });
 }
-
-// Counts the events of some types that reach the watched widgets.
-class TEventCounter : public QObject {
-public:
-    TEventCounter(std::initializer_list<QWidget*> Watched, std::initializer_list<QEvent::Type> Types) : Types(Types)
-    {
-        for (QWidget* w : Watched)
-            w->installEventFilter(this);
-    }
-    int Count = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* E) override
-    {
-        if (std::find(Types.begin(), Types.end(), E->type()) != Types.end())
-            ++Count;
-        return false;
-    }
-
-private:
-    std::vector<QEvent::Type> Types;
-};
 
 } // namespace
 
