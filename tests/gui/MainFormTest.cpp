@@ -11,12 +11,18 @@
 #include "NumSpin.h"
 #include "MessageBox.h"
 #include "Options.h"
+#include "OstanApplication.h"
 #include "OstanMain.h"
 #include "Registry.h"
 #include "TempStore.h"
 #include "Startup.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QCheckBox>
@@ -479,4 +485,24 @@ TEST_F(MainFormTest, AppExceptionShowsSerialErrorsByTheirTextAloneAndEnds)
         EXPECT_EQ(f.OptionsDlg->exec(), int(QDialog::Rejected));
     }
     SetApplicationTerminated(false);
+}
+
+// Qt's own dialogs speak the program's language where Qt's Russian
+// translation is installed (scripts/bootstrap.sh installs it).
+TEST(QtTranslation, StandardButtonsAndFileDialogsAreRussian)
+{
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_ru.qm")))
+        GTEST_SKIP() << "Qt's Russian translation is not installed";
+    QTranslator* Translator = InstallQtTranslation(*QCoreApplication::instance());
+    ASSERT_NE(Translator, nullptr);
+    QDialogButtonBox Box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    EXPECT_EQ(Box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Отмена"));
+    QFileDialog Files;
+    Files.setOption(QFileDialog::DontUseNativeDialog);
+    QStringList Labels;
+    for (const QLabel* L : Files.findChildren<QLabel*>())
+        Labels << L->text();
+    EXPECT_TRUE(Labels.contains(QStringLiteral("&Имя файла:"))) << Labels.join(QStringLiteral(" | ")).toStdString();
+    QCoreApplication::removeTranslator(Translator);
+    delete Translator;
 }
