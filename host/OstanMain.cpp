@@ -143,8 +143,8 @@ TMainForm::TMainForm(QWidget* Parent)
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Ostan"));
-    resize(630, 420);
-    setMinimumSize(630, 420);
+    resize(DesignSize);
+    setMinimumSize(DesignSize);
     QFont f(QStringLiteral("Times New Roman"));
     f.setPixelSize(13);
     setFont(f);
