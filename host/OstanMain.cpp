@@ -47,6 +47,9 @@ const QColor Red(255, 0, 0);
 
 // How long the indicators and the heartbeat may lag behind the link.
 constexpr int LinkViewIntervalMs = 40;
+// While frames stream, the window (the panel in it included) paints what
+// changed at most this often; a quiet window paints at once.
+constexpr int PaintIntervalMs = 100;
 
 struct ActionDef {
     QAction* TMainForm::*Field;
@@ -160,8 +163,7 @@ TMainForm::TMainForm(QWidget* Parent)
     LinkViewTimer->setSingleShot(true);
     LinkViewTimer->setInterval(LinkViewIntervalMs);
     connect(LinkViewTimer, &QTimer::timeout, this, [this] { Guarded([this] { ShowLinkView(); }); });
-    // The window, panel included, paints what changed at the same pace.
-    TPaintPacer::Pace(this, 100);
+    TPaintPacer::Pace(this, PaintIntervalMs);
 
     Images = DrawImageList1();
     CreateActions();
