@@ -3,6 +3,7 @@
 #include "About.h"
 #include "Beep.h"
 #include "ButtonFace.h"
+#include "PaintPacer.h"
 #include "Debug.h"
 #include "DeviceChooseDlg.h"
 #include "EditActions.h"
@@ -46,6 +47,9 @@ const QColor Red(255, 0, 0);
 
 // How long the indicators and the heartbeat may lag behind the link.
 constexpr int LinkViewIntervalMs = 40;
+// While frames stream, the window (the panel in it included) paints what
+// changed at most this often; a quiet window paints at once.
+constexpr int PaintIntervalMs = 100;
 
 struct ActionDef {
     QAction* TMainForm::*Field;
@@ -142,8 +146,8 @@ TMainForm::TMainForm(QWidget* Parent)
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Ostan"));
-    resize(630, 420);
-    setMinimumSize(630, 420);
+    resize(DesignSize);
+    setMinimumSize(DesignSize);
     QFont f(QStringLiteral("Times New Roman"));
     f.setPixelSize(13);
     setFont(f);
@@ -159,6 +163,7 @@ TMainForm::TMainForm(QWidget* Parent)
     LinkViewTimer->setSingleShot(true);
     LinkViewTimer->setInterval(LinkViewIntervalMs);
     connect(LinkViewTimer, &QTimer::timeout, this, [this] { Guarded([this] { ShowLinkView(); }); });
+    TPaintPacer::Pace(this, PaintIntervalMs);
 
     Images = DrawImageList1();
     CreateActions();
@@ -394,7 +399,13 @@ void TMainForm::ShowLinkView()
         l->setPalette(p);
     }
     LinkViewShown = true;
-    ProgressBar2->setValue(Link.ProgressPosition);
+    if (ProgressBar2->value() != Link.ProgressPosition) {
+        // A progress bar repaints itself at once on a new value; this one
+        // is painted with the rest of the window.
+        ProgressBar2->setUpdatesEnabled(false);
+        ProgressBar2->setValue(Link.ProgressPosition);
+        ProgressBar2->setUpdatesEnabled(true);
+    }
 }
 
 void TMainForm::VaComm1RxChar(int) { Guarded([this] { Link.VaComm1RxChar(); }); }

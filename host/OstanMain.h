@@ -37,6 +37,9 @@ public:
     explicit TMainForm(QWidget* Parent = nullptr);
     ~TMainForm() override;
 
+    // The window's size, which is also its minimum until a panel needs more.
+    static constexpr QSize DesignSize{630, 420};
+
     // Windows created after the main window (start-up step 4).
     TOptionsDlg* OptionsDlg = nullptr;
     TDeviceChooseDialog* DeviceChooseDialog = nullptr;

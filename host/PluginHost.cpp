@@ -83,12 +83,32 @@ void TPluginHost::ActivationSteps(const QString& ModuleName)
                                      .arg(MinPacketLength)
                                      .arg(MaxPacketLength)
                                      .toStdString());
+    FollowPanelMinimum();
     Fit();
     Plugin->ShowPanel();
     if (Current != Plugin)
         return;
     Form.Link.SelectDevice(Length, static_cast<uint8_t>(Code & 0xFF));
     Form.FileSave1->setEnabled(Form.ExcelAvailable);
+}
+
+void TPluginHost::FollowPanelMinimum()
+{
+    // The newest child is the panel Init made; one released before it may
+    // still wait for its deletion.
+    const QList<QWidget*> Children =
+        Form.PlugInPlaceholder->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    const QSize Panel = Children.isEmpty() ? QSize(0, 0) : Children.last()->minimumSize();
+    // SetBounds leaves one pixel on each side.
+    const QSize Place = Panel.isEmpty() ? QSize(0, 0) : Panel + QSize(2, 2);
+    // What the window holds besides the placeholder (the adapter's panel,
+    // menu, tool bar and status bar) keeps its size.
+    const QSize Around = Form.size() - Form.PlugInPlaceholder->size();
+    Form.PlugInPlaceholder->setMinimumSize(Place);
+    const QSize Need = (Around + Place).expandedTo(TMainForm::DesignSize);
+    Form.setMinimumSize(Need);
+    if (Form.width() < Need.width() || Form.height() < Need.height())
+        Form.resize(Form.size().expandedTo(Need));
 }
 
 void TPluginHost::Fit()

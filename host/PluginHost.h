@@ -29,6 +29,9 @@ public:
 
 private:
     void ActivationSteps(const QString& ModuleName);
+    // The placeholder, and with it the main window, grows to show the whole
+    // of a panel whose minimum size is larger than the place it gets.
+    void FollowPanelMinimum();
     void AutoSelectModule(const QString& ModuleName);
     void RunPendingAutoSelect();
 

@@ -5,6 +5,7 @@
 #include "CommonInterfacesImp.h"
 #include "Image.h"
 #include "NumSpin.h"
+#include "PaintPacer.h"
 #include "SpinButton.h"
 
 #include <QAbstractButton>
@@ -17,7 +18,6 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QTimer>
 #include <algorithm>
 #include <stdexcept>
 
@@ -47,12 +47,8 @@ void TFlagLabels::Show(uint8_t Value) const
 
 // ---------------------------------------------------------------- the form
 
-TPluginForm::TPluginForm(QWidget* Parent) : QWidget(Parent), PaintTimer(new QTimer(this))
+TPluginForm::TPluginForm(QWidget* Parent) : QWidget(Parent)
 {
-    PaintTimer->setSingleShot(true);
-    PaintTimer->setInterval(PaintIntervalMs);
-    // Enabling updates again repaints the whole panel with its latest values.
-    connect(PaintTimer, &QTimer::timeout, this, [this] { setUpdatesEnabled(true); });
     setObjectName(QStringLiteral("Form1"));
     setFont(PanelFont());
     QPalette P = palette();
@@ -68,6 +64,9 @@ QFont TPluginForm::PanelFont()
     QFont F(QStringLiteral("Sans Serif"));
     F.setStyleHint(QFont::SansSerif);
     F.setPixelSize(11);
+    // Value fields take a new text with every packet: laying out Latin and
+    // Cyrillic text needs no shaping, which would cost most of that.
+    F.setStyleStrategy(QFont::PreferNoShaping);
     return F;
 }
 
@@ -162,10 +161,10 @@ void TPluginForm::GrowToFit(QWidget* W, int Width)
 
 void TPluginForm::HoldPainting()
 {
-    if (PaintTimer->isActive())
-        return;
-    setUpdatesEnabled(false);
-    PaintTimer->start();
+    // The window the panel lives in changes when the program puts it into
+    // its placeholder.
+    if (!Pacer || Pacer->parent() != window())
+        Pacer = TPaintPacer::Pace(this, PaintIntervalMs);
 }
 
 void TPluginForm::resizeEvent(QResizeEvent* Event)

@@ -22,6 +22,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -30,11 +31,11 @@
 
 class QLabel;
 class QLineEdit;
-class QTimer;
 
 namespace ostan {
 
 class TNumEdit;
+class TPaintPacer;
 
 // Flag labels bound to their table: disabled in the button-face colour until
 // Show lights them.
@@ -76,8 +77,9 @@ public:
     void SendCommands(const char* Button);
 
     // Packets come faster than the eye follows: the components take every
-    // packet's values at once (what they hold stays exact), but the panel
-    // is painted at most every PaintIntervalMs while packets come.
+    // packet's values at once (what they hold stays exact), and the window
+    // paints the ones that changed at most every PaintIntervalMs (or at its
+    // own pace when the program already paces it; see TPaintPacer).
     void HoldPainting();
     static constexpr int PaintIntervalMs = 100;
 
@@ -128,7 +130,7 @@ private:
         QRect Design;
         bool Left, Top, Right, Bottom;
     };
-    QTimer* PaintTimer;
+    QPointer<TPaintPacer> Pacer;
     QSize DesignSize;
     std::vector<TAnchored> Anchored;
     std::span<const TColumnDef> FColumns;

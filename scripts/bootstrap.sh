@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool fonts-dejavu-core
   fonts-liberation2 # the metrics of the fonts the windows name (Times New Roman, Arial)
   python3-openpyxl libreoffice-calc-nogui
+  qt6-translations-l10n # Qt's own dialogs and buttons in Russian
 )
 # `bootstrap.sh fuzz`: also the compiler and runtimes of `make fuzz`.
 if [ "${1:-}" = fuzz ]; then

@@ -1,6 +1,7 @@
 // The main window without an adapter: initial state, the sound action, the
 // settings dialog's paths and the shutdown order.
 #include "Debug.h"
+#include "EventCounter.h"
 #include "DeviceChooseDlg.h"
 #include "Guard.h"
 #include "VaComm.h"
@@ -10,12 +11,18 @@
 #include "NumSpin.h"
 #include "MessageBox.h"
 #include "Options.h"
+#include "OstanApplication.h"
 #include "OstanMain.h"
 #include "Registry.h"
 #include "TempStore.h"
 #include "Startup.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QCheckBox>
@@ -84,28 +91,6 @@ void WhenModal(std::function<void(QDialog*)> Action)
         Action(d);
     });
 }
-
-// Counts the events of some types that reach the watched widgets.
-class TEventCounter : public QObject {
-public:
-    TEventCounter(std::initializer_list<QWidget*> Watched, std::initializer_list<QEvent::Type> Types) : Types(Types)
-    {
-        for (QWidget* w : Watched)
-            w->installEventFilter(this);
-    }
-    int Count = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* E) override
-    {
-        if (std::find(Types.begin(), Types.end(), E->type()) != Types.end())
-            ++Count;
-        return false;
-    }
-
-private:
-    std::vector<QEvent::Type> Types;
-};
 
 } // namespace
 
@@ -500,4 +485,24 @@ TEST_F(MainFormTest, AppExceptionShowsSerialErrorsByTheirTextAloneAndEnds)
         EXPECT_EQ(f.OptionsDlg->exec(), int(QDialog::Rejected));
     }
     SetApplicationTerminated(false);
+}
+
+// Qt's own dialogs speak the program's language where Qt's Russian
+// translation is installed (scripts/bootstrap.sh installs it).
+TEST(QtTranslation, StandardButtonsAndFileDialogsAreRussian)
+{
+    if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_ru.qm")))
+        GTEST_SKIP() << "Qt's Russian translation is not installed";
+    QTranslator* Translator = InstallQtTranslation(*QCoreApplication::instance());
+    ASSERT_NE(Translator, nullptr);
+    QDialogButtonBox Box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    EXPECT_EQ(Box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Отмена"));
+    QFileDialog Files;
+    Files.setOption(QFileDialog::DontUseNativeDialog);
+    QStringList Labels;
+    for (const QLabel* L : Files.findChildren<QLabel*>())
+        Labels << L->text();
+    EXPECT_TRUE(Labels.contains(QStringLiteral("&Имя файла:"))) << Labels.join(QStringLiteral(" | ")).toStdString();
+    QCoreApplication::removeTranslator(Translator);
+    delete Translator;
 }

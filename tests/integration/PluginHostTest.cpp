@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QToolButton>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -328,6 +329,38 @@ TEST_F(PluginHostTest, EveryResizeOfThePlaceholderRefitsThePanel)
     F.resize(800, 600);
     ProcessMessages();
     EXPECT_TRUE(JournalFrom(From).isEmpty());
+}
+
+// A panel whose minimum is larger than the place the window gives it: the
+// window grows, so no button of it hides under the status bar or the edge.
+TEST_F(PluginHostTest, APanelLargerThanItsPlaceIsShownWhole)
+{
+    Install({TIRA5, TIRA6});
+    SetFakeKnob("TIRA5", KnobMinimumSize, QSize(531, 480));
+    TMainForm& F = StartUp(false);
+    F.ActivatePlugin("TIRA5");
+    auto* Panel = F.PlugInPlaceholder->findChild<QWidget*>("FakePanel");
+    ASSERT_NE(Panel, nullptr);
+    // The window system takes the new size in its own time.
+    PumpUntil([&] { return F.statusBar()->geometry().top() > Panel->mapTo(&F, QPoint(0, Panel->height())).y(); }, 3000);
+    const QList<QPushButton*> Buttons = Panel->findChildren<QPushButton*>();
+    ASSERT_EQ(Buttons.size(), 2);
+    const QRect Visible = F.PlugInPlaceholder->contentsRect();
+    for (const QPushButton* B : Buttons) {
+        const QRect R(B->mapTo(F.PlugInPlaceholder, QPoint()), B->size());
+        EXPECT_TRUE(Visible.contains(R)) << R.x() << "," << R.y() << " " << R.width() << "x" << R.height();
+        // and the placeholder lies within the window, above the status bar
+        const QRect InWindow(B->mapTo(&F, QPoint()), B->size());
+        EXPECT_LE(InWindow.bottom(), F.statusBar()->geometry().top());
+    }
+    // Nor can the user make the window too small for it.
+    F.resize(TMainForm::DesignSize);
+    PumpUntil([] { return false; }, 200);
+    for (const QPushButton* B : Buttons)
+        EXPECT_TRUE(F.PlugInPlaceholder->contentsRect().contains(QRect(B->mapTo(F.PlugInPlaceholder, QPoint()), B->size())));
+    // A panel that fits leaves the window's own minimum.
+    F.ActivatePlugin("TIRA6");
+    EXPECT_EQ(F.minimumSize(), TMainForm::DesignSize);
 }
 
 TEST_F(PluginHostTest, DataFramesReachThePluginAtItsLengthUntilUnloaded)

@@ -4,6 +4,8 @@
 #include "AnalyserCommands.h"
 #include "Beep.h"
 #include "CommonInterfacesImp.h"
+#include "EventCounter.h"
+#include "NumFormat.h"
 #include "NumSpin.h"
 #include "NumberSeparators.h"
 #include "PanelText.h"
@@ -14,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <array>
 #include <gtest/gtest.h>
 #include <limits>
@@ -92,6 +95,28 @@ TEST(PanelText, ComputedValuesWithoutAFiniteResultShowDashes)
     EXPECT_EQ(QuotientText(-1, 0, 2), QStringLiteral("---"));
     EXPECT_EQ(ComputedText(std::numeric_limits<double>::max() * 2, 3), QStringLiteral("---"));
     EXPECT_EQ(FixedText(1500, 1), QStringLiteral("1500,0"));
+    ResetSeparatorsForTest();
+}
+
+// The texts a value field gets with every packet are remembered; a remembered
+// text never outlives a change of the decimal separator or stands for
+// another value that shares its slot.
+TEST(PanelText, FixedTextIsTheFormattedValueEveryTime)
+{
+    for (const QChar Separator : {QLatin1Char('.'), QLatin1Char(',')}) {
+        SetSeparatorsForTest(Separator, QLatin1Char(' '));
+        for (int Pass = 0; Pass < 2; ++Pass)
+            for (int i = -500; i <= 500; ++i)
+                for (int Decimals = 0; Decimals <= 3; ++Decimals) {
+                    const double V = i * 0.125;
+                    const QString Picture =
+                        Decimals ? QStringLiteral("0.") + QString(Decimals, u'0') : QStringLiteral("0");
+                    ASSERT_EQ(FixedText(V, Decimals), TNumFormatter::FormatFloat(Picture, V)) << V << " " << Decimals;
+                }
+    }
+    SetSeparatorsForTest(QLatin1Char(','), QLatin1Char(' '));
+    EXPECT_EQ(FixedText(0.125, 2), QStringLiteral("0,13"));
+    EXPECT_EQ(FixedText(-0.125, 2), QStringLiteral("-0,13"));
     ResetSeparatorsForTest();
 }
 
@@ -290,21 +315,44 @@ TEST_F(PanelFixture, TextsFitAndAnchoredComponentsFollowTheEdges)
 TEST_F(PanelFixture, PacketsChangeTheComponentsAtOnceAndThePaintingAtAHumanPace)
 {
     Panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Panel));
     auto* U = Panel.findChild<QLineEdit*>(QStringLiteral("LU"));
-    Panel.HoldPainting();
-    ShowText(U, QStringLiteral("1.0"));
-    EXPECT_EQ(U->text(), QStringLiteral("1.0"));
-    EXPECT_FALSE(U->updatesEnabled());
-    // More packets within the interval keep the hold; it ends by itself.
-    Panel.HoldPainting();
-    ShowText(U, QStringLiteral("2.0"));
-    EXPECT_EQ(U->text(), QStringLiteral("2.0"));
-    QElapsedTimer Waited;
-    Waited.start();
-    while (!U->updatesEnabled() && Waited.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    EXPECT_TRUE(U->updatesEnabled());
-    EXPECT_TRUE(Panel.updatesEnabled());
+    auto* Other = Panel.findChild<QLabel*>(QStringLiteral("Wide"));
+    QTest::qWait(2 * TPluginForm::PaintIntervalMs);
+    TEventCounter FieldPaints({U}, {QEvent::Paint});
+    TEventCounter OtherPaints({Other}, {QEvent::Paint});
+    struct TPaintedText : QObject {
+        QString Text;
+        bool eventFilter(QObject* Watched, QEvent* E) override
+        {
+            if (E->type() == QEvent::Paint)
+                Text = static_cast<QLineEdit*>(Watched)->text();
+            return false;
+        }
+    } Painted;
+    U->installEventFilter(&Painted);
+    // A stream of packets, each changing the field and letting the event
+    // loop run: every text is there at once, the paint follows at its pace.
+    QElapsedTimer Streamed;
+    Streamed.start();
+    int Packets = 0;
+    while (Streamed.elapsed() < 4 * TPluginForm::PaintIntervalMs) {
+        Panel.HoldPainting();
+        const QString Text = QString::number(++Packets);
+        ShowText(U, Text);
+        EXPECT_EQ(U->text(), Text);
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+        QTest::qSleep(2);
+    }
+    const qint64 Elapsed = Streamed.elapsed();
+    EXPECT_GE(FieldPaints.Count, 1);
+    EXPECT_LE(FieldPaints.Count, Elapsed / TPluginForm::PaintIntervalMs + 2) << Packets << " packets";
+    // What did not change is not painted again.
+    EXPECT_EQ(OtherPaints.Count, 0);
+    // The last text reaches the screen.
+    QTest::qWait(2 * TPluginForm::PaintIntervalMs);
+    EXPECT_EQ(Painted.Text, U->text());
+    EXPECT_EQ(OtherPaints.Count, 0);
 }
 
 // What a Designer form writes, by property name, in the form's order.

@@ -1,4 +1,6 @@
+#include "ButtonFace.h"
 #include "CommonInterfacesImp.h"
+#include "EventCounter.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -144,6 +146,32 @@ TEST(ShowFlag, LightsOnlyWhenEveryMaskBitIsSet)
         EXPECT_TRUE(L.autoFillBackground());
     }
     ShowFlag(0xFF, 0, nullptr, Qt::red); // no label: nothing
+}
+
+// Packets come by the hundred a second: a flag that keeps its state is left
+// alone, one that changes state or colour shows it at once.
+TEST(ShowFlag, OnlyAChangeReachesTheLabel)
+{
+    QLabel L;
+    TEventCounter Restyled({&L}, {QEvent::PaletteChange, QEvent::EnabledChange});
+    struct Step { uint8_t Value; QColor Color; bool Changes; };
+    const Step Steps[] = {
+        {0x01, Qt::red, true},     // lit
+        {0x01, Qt::red, false},
+        {0x03, Qt::red, false},    // still lit
+        {0x01, Qt::yellow, true},  // another colour
+        {0x00, Qt::yellow, true},  // off
+        {0x02, Qt::red, false},    // off whatever its colour
+        {0x01, Qt::yellow, true},
+    };
+    for (const Step& S : Steps) {
+        const int Before = Restyled.Count;
+        ShowFlag(S.Value, 0x01, &L, S.Color);
+        EXPECT_EQ(Restyled.Count > Before, S.Changes) << int(S.Value) << " " << S.Color.name().toStdString();
+        EXPECT_EQ(L.isEnabled(), (S.Value & 1) != 0);
+        const auto Group = L.isEnabled() ? QPalette::Active : QPalette::Disabled;
+        EXPECT_EQ(L.palette().color(Group, QPalette::Window), L.isEnabled() ? S.Color : ButtonFace(&L));
+    }
 }
 
 TEST(DeviceFloat, DecodesSignExponentAndMantissa)
