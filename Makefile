@@ -4,7 +4,7 @@ BUILD ?= build
 DEVICE ?= PIP_KARN7
 JOBS  ?= $(shell nproc)
 
-.PHONY: all bootstrap configure build test test-asan run bench soak fuzz clean
+.PHONY: all bootstrap configure build test test-asan run bench soak screenshots fuzz clean
 
 all: build
 
@@ -42,6 +42,11 @@ run: build
 # device streaming at the line rate (default KARN-7), the start-up.
 bench: build
 	@bash scripts/bench.sh $(BUILD) $(DEVICE)
+
+# `make screenshots`: the device dialog and every panel with the emulator
+# playing its device, as PNG files in build/screenshots/.
+screenshots: build
+	@bash scripts/screenshots.sh $(BUILD)
 
 # `make soak`: an hour (SOAK_MINUTES) of the heaviest device (MOLT2old, or
 # the DEVICE given) at the line rate, with a save every minute.

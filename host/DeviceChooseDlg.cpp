@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -109,6 +110,29 @@ void TDeviceChooseDialog::FormCreate(const QString& ProgramFolder)
     PluginScan->Scan();
     for (const auto& Info : PluginScan->Modules)
         AddToList(Info.get());
+    FitListToCaptions();
+}
+
+void TDeviceChooseDialog::FitListToCaptions()
+{
+    // A caption wider than the list widens the list and its description, and
+    // moves the pictures and buttons to the right: no caption is cut.
+    constexpr int ListWidth = 152;
+    QListWidget* L = DeviceListBox;
+    L->ensurePolished();
+    int Needed = L->sizeHintForColumn(0) + 2 * L->frameWidth() + 4;
+    if (L->count() * L->sizeHintForRow(0) > 185 - 2 * L->frameWidth())
+        Needed += L->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, L);
+    const int D = std::max(0, Needed - ListWidth);
+    L->setGeometry(8, 24, ListWidth + D, 185);
+    FullDescriptionMemo->setGeometry(8, 214, ListWidth + D, 62);
+    Label2->move(170 + D, 6);
+    Label3->move(332 + D, 6);
+    ImagePanel->move(170 + D, 24);
+    ConnectionPanel1->move(332 + D, 24);
+    OKBtn->move(328 + D, 294);
+    CancelBtn->move(409 + D, 294);
+    setFixedSize(500 + D, 331);
 }
 
 void TDeviceChooseDialog::AddToList(TDLLInfo* Info)

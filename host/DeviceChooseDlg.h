@@ -69,6 +69,7 @@ protected:
 private:
     void FormCreate(const QString& ProgramFolder);
     void AddToList(TDLLInfo* Info);
+    void FitListToCaptions();
     // Up, Down, Home and End select an item, as in a list box; false for other keys.
     bool MoveSelectionByKey(int Key);
 };

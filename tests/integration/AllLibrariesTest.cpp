@@ -95,6 +95,14 @@ TEST(AllLibraries, TheScanFindsEveryLibraryWithItsTextsAndPicturesAndTheDialogSo
               "BRUN-3вм | MOLT-2.1 | MOLT-2.1 старый вар. | SEVO-1, TIRA5.3 | TIRA4 (Кислород) | "
               "TIRA5.1, TIRA5.2 | TIRA6 | Блок датчкика DELM | Блок датчкика KARN-7 | Блок датчкика KARN-7E | "
               "Блок датчкика KARN-7E/8");
+    // Every caption is shown whole, the pictures beside the list.
+    Dialog.show();
+    QApplication::processEvents();
+    QListWidget* List = Dialog.DeviceListBox;
+    for (int I = 0; I < List->count(); ++I)
+        EXPECT_LE(List->sizeHintForIndex(List->model()->index(I, 0)).width(), List->viewport()->width())
+            << Listed[I].toStdString();
+    EXPECT_GE(Dialog.ImagePanel->x(), List->geometry().right());
     EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join("|").toStdString();
 }
 
