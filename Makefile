@@ -46,6 +46,7 @@ bench: build
 # `make screenshots`: the device dialog and every panel with the emulator
 # playing its device, as PNG files in build/screenshots/.
 screenshots: build
+	@bash scripts/bootstrap.sh screenshots
 	@bash scripts/screenshots.sh $(BUILD)
 
 # `make soak`: an hour (SOAK_MINUTES) of the heaviest device (MOLT2old, or

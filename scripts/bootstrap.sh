@@ -22,6 +22,10 @@ fi
 if [ "${1:-}" = bench ]; then
   packages+=(strace)
 fi
+# `bootstrap.sh screenshots`: also the tool that grabs a window.
+if [ "${1:-}" = screenshots ]; then
+  packages+=(imagemagick)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
