@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QTimer>
+#include <QTimerEvent>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <optional>
@@ -140,6 +142,27 @@ protected:
         return Child;
     }
     QString Text(const char* Edit) const { return Find<QLineEdit>(Edit)->text(); }
+
+    // A sensor panel's repeating 500 ms timer, running; each of Ticks ticks,
+    // delivered at once instead of waited for, asks to keep the adapter's
+    // automatic switching off.
+    QTimer* ExpectAutoSwitchTimer(int Ticks)
+    {
+        auto* Timer = Find<QTimer>("AutoSwithDisableTimer");
+        EXPECT_NE(Timer, nullptr);
+        if (!Timer)
+            return nullptr;
+        EXPECT_EQ(Timer->interval(), 500);
+        EXPECT_TRUE(Timer->isActive());
+        EXPECT_FALSE(Timer->isSingleShot());
+        TakeEvents();
+        for (int i = 0; i < Ticks; ++i) {
+            QTimerEvent Tick(Timer->timerId());
+            QCoreApplication::sendEvent(Timer, &Tick);
+        }
+        EXPECT_EQ(TakeEvents(), QStringList(Ticks, QStringLiteral("DisableAutoSwitch")));
+        return Timer;
+    }
     QStringList FieldTexts(std::span<const char* const> Edits) const
     {
         QStringList T;

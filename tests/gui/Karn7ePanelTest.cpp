@@ -193,15 +193,5 @@ TEST_F(Karn7ePanel, CalibrationConcentrationScalesAxisAndValues)
 TEST_F(Karn7ePanel, TimerAsksToDisableTheAutoSwitchEvery500ms)
 {
     Activate();
-    auto* Timer = Find<QTimer>("AutoSwithDisableTimer");
-    ASSERT_NE(Timer, nullptr);
-    EXPECT_EQ(Timer->interval(), 500);
-    EXPECT_TRUE(Timer->isActive());
-    EXPECT_FALSE(Timer->isSingleShot());
-    TakeEvents();
-    for (int i = 0; i < 2; ++i) {
-        QTimerEvent Tick(Timer->timerId());
-        QCoreApplication::sendEvent(Timer, &Tick);
-    }
-    EXPECT_EQ(TakeEvents(), (QStringList{"DisableAutoSwitch", "DisableAutoSwitch"}));
+    ExpectAutoSwitchTimer(2);
 }
