@@ -642,10 +642,10 @@ bool TouchesLiveKey(const QString& Path)
     return IsUnder(SerialCommKey, Path) || IsUnder(Path, SerialCommKey);
 }
 
-void MergeLiveKey(Store& S)
+void MergeLiveKey(Store& S, const QStringList& Devices)
 {
     std::vector<RegValue> system;
-    for (const QString& device : SystemDevices()) {
+    for (const QString& device : Devices) {
         const QString com = ComNameForDevice(device);
         if (!com.isEmpty())
             system.push_back(RegValue{device, VType::String, 0, com});
@@ -665,18 +665,26 @@ void MergeLiveKey(Store& S)
 }
 
 // The store as a reader sees it at Path: the file, plus the live key when
-// Path concerns it.
-Store LoadView(const QString& Path)
+// Path concerns it, with the system's devices as Listed holds them or, when
+// it holds none, as they are now.
+Store LoadView(const QString& Path, const std::optional<QStringList>& Listed = std::nullopt)
 {
     Store store = LoadStore(RegistryFilePath(), false);
     if (TouchesLiveKey(Path))
-        MergeLiveKey(store);
+        MergeLiveKey(store, Listed ? *Listed : SystemDevices());
     return store;
 }
 
-RegValue ReadValue(const QString& KeyPath, const QString& Name, VType Want)
+// The system's devices for a key about to be opened: listed once, and the
+// reads of the open key use that list (listing costs milliseconds).
+std::optional<QStringList> ListDevicesFor(const QString& Full)
 {
-    Store view = LoadView(KeyPath);
+    return TouchesLiveKey(Full) ? std::optional<QStringList>(SystemDevices()) : std::nullopt;
+}
+
+RegValue ReadValue(const QString& KeyPath, const QString& Name, VType Want, const std::optional<QStringList>& Listed)
+{
+    Store view = LoadView(KeyPath, Listed);
     RegKey* key = view.Find(KeyPath);
     const RegValue* v = key ? key->Find(Name) : nullptr;
     if (!v)
@@ -735,16 +743,18 @@ QString SerialDevicePathForPort(int PortNum)
 {
     if (PortNum <= 0)
         return QString();
-    Store view = LoadView(SerialCommKey);
-    RegKey* key = view.Find(SerialCommKey);
-    if (!key)
-        return QString();
     const QString want = QStringLiteral("COM%1").arg(PortNum);
-    // File entries come first in the merged key, so they are preferred.
-    for (const auto& v : key->Values)
-        if (v.Type == VType::String && SameName(v.Text, want))
-            return v.Name;
-    return QString();
+    auto find = [&](Store View) {
+        if (const RegKey* key = View.Find(SerialCommKey))
+            for (const auto& v : key->Values)
+                if (v.Type == VType::String && SameName(v.Text, want))
+                    return v.Name;
+        return QString();
+    };
+    // File entries win over the system's, so the system's devices are listed
+    // only when the file has no such port.
+    const QString inFile = find(LoadStore(RegistryFilePath(), false));
+    return inFile.isEmpty() ? find(LoadView(SerialCommKey)) : inFile;
 }
 
 TRegistry::TRegistry(RegAccess Access) : Mode(Access) {}
@@ -776,9 +786,11 @@ bool TRegistry::OpenKey(const QString& Key, bool CanCreate)
     if (Mode == RegAccess::All && !RegistryWritable())
         return false;
     const QString full = FullPath(Key);
+    ListedDevices.reset();
     if (HasLineBreak(full))
         return false;
-    const Store view = LoadView(full);
+    const std::optional<QStringList> listed = ListDevicesFor(full);
+    const Store view = LoadView(full, listed);
     if (view.Exists(full)) {
         Current = RelativePart(view.Spelled(full));
     } else {
@@ -793,17 +805,21 @@ bool TRegistry::OpenKey(const QString& Key, bool CanCreate)
         Current = RelativePart(spelled);
     }
     CurrentReadOnly = Mode == RegAccess::Read;
+    ListedDevices = listed;
     return true;
 }
 
 bool TRegistry::OpenKeyReadOnly(const QString& Key)
 {
     const QString full = FullPath(Key);
-    const Store view = LoadView(full);
+    ListedDevices.reset();
+    const std::optional<QStringList> listed = ListDevicesFor(full);
+    const Store view = LoadView(full, listed);
     if (!view.Exists(full))
         return false;
     Current = RelativePart(view.Spelled(full));
     CurrentReadOnly = true;
+    ListedDevices = listed;
     return true;
 }
 
@@ -811,6 +827,7 @@ void TRegistry::CloseKey()
 {
     Current.clear();
     CurrentReadOnly = false;
+    ListedDevices.reset();
 }
 
 bool TRegistry::KeyExists(const QString& Key)
@@ -846,7 +863,7 @@ bool TRegistry::DeleteKey(const QString& Key)
 QStringList TRegistry::GetValueNames()
 {
     const QString full = FullPath(QString());
-    Store view = LoadView(full);
+    Store view = LoadView(full, ListedDevices);
     QStringList names;
     if (RegKey* key = view.Find(full))
         for (const auto& v : key->Values)
@@ -857,7 +874,7 @@ QStringList TRegistry::GetValueNames()
 QStringList TRegistry::GetKeyNames()
 {
     const QString full = FullPath(QString());
-    Store view = LoadView(full);
+    Store view = LoadView(full, ListedDevices);
     QStringList names;
     QSet<QString> seen;
     for (const auto& key : view.Keys) {
@@ -875,7 +892,7 @@ QStringList TRegistry::GetKeyNames()
 bool TRegistry::ValueExists(const QString& Name)
 {
     const QString full = FullPath(QString());
-    Store view = LoadView(full);
+    Store view = LoadView(full, ListedDevices);
     RegKey* key = view.Find(full);
     return key && key->Find(Name);
 }
@@ -895,17 +912,17 @@ bool TRegistry::DeleteValue(const QString& Name)
 
 QString TRegistry::ReadString(const QString& Name)
 {
-    return ReadValue(FullPath(QString()), Name, VType::String).Text;
+    return ReadValue(FullPath(QString()), Name, VType::String, ListedDevices).Text;
 }
 
 int32_t TRegistry::ReadInteger(const QString& Name)
 {
-    return static_cast<int32_t>(ReadValue(FullPath(QString()), Name, VType::Dword).Dword);
+    return static_cast<int32_t>(ReadValue(FullPath(QString()), Name, VType::Dword, ListedDevices).Dword);
 }
 
 bool TRegistry::ReadBool(const QString& Name)
 {
-    return ReadValue(FullPath(QString()), Name, VType::Dword).Dword != 0;
+    return ReadValue(FullPath(QString()), Name, VType::Dword, ListedDevices).Dword != 0;
 }
 
 void TRegistry::CheckWritable(const QString& Name) const

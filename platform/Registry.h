@@ -25,11 +25,14 @@
 // it go to the file. $OSTAN_SYSTEM_SERIAL_DEVICES, when set, replaces the
 // system's list (device paths separated by ":"; empty: none), so that a test
 // of the whole program sees only the ports it maps itself.
+// An open key of that tree keeps the system's devices as they were when it
+// was opened, until it is closed or another key is opened.
 #include <QString>
 #include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -141,6 +144,7 @@ private:
     RegAccess Mode;
     QString Current;
     bool CurrentReadOnly = false;
+    std::optional<QStringList> ListedDevices; // for the open key, when it is in the live tree
     std::unique_ptr<PendingWrites> Pending; // inside BeginUpdate ... EndUpdate
 };
 

@@ -387,6 +387,33 @@ TEST_F(RegistryTest, SerialPortMapMergesSystemDevicesWithTheFile)
     EXPECT_FALSE(reg.KeyExists(SerialComm));
 }
 
+TEST_F(RegistryTest, AnOpenSerialKeyListsTheSystemsDevicesOnce)
+{
+    // Listing the system's devices walks its device tree: reading the names
+    // and every value of the open key lists them once, and the next opening
+    // sees a device plugged in meanwhile.
+    QStringList devices{"/dev/ttyS0", "/dev/ttyUSB1"};
+    int listings = 0;
+    SetSystemSerialDevicesForTest([&] {
+        ++listings;
+        return devices;
+    });
+    TRegistry reg(RegAccess::Read);
+    ASSERT_TRUE(reg.OpenKeyReadOnly(SerialComm));
+    QStringList read;
+    for (const QString& name : reg.GetValueNames())
+        read << reg.ReadString(name);
+    EXPECT_EQ(read, (QStringList{"COM1", "COM102"}));
+    EXPECT_EQ(listings, 1);
+
+    devices << "/dev/ttyACM0";
+    EXPECT_EQ(reg.GetValueNames().size(), 2);
+    reg.CloseKey();
+    ASSERT_TRUE(reg.OpenKeyReadOnly(SerialComm));
+    EXPECT_EQ(reg.ReadString("/dev/ttyACM0"), "COM201");
+    EXPECT_EQ(listings, 2);
+}
+
 TEST_F(RegistryTest, TwoWritersKeepEachOthersWrites)
 {
     TRegistry a, b;
