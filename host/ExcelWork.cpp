@@ -1,5 +1,6 @@
 #include "ExcelWork.h"
 
+#include "Allocator.h"
 #include "MessageBox.h"
 #include "OstanMain.h"
 #include "Registry.h"
@@ -176,6 +177,7 @@ void TMainForm::FileSave1Execute()
         ShowMessageBox(MsgType::Information, QStringLiteral("Файл сохранен успешно."));
     else
         ShowMessageBox(MsgType::Error, QStringLiteral("Ошибка сохранения файла."));
+    ReturnFreeMemory();
 }
 
 } // namespace ostan

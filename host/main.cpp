@@ -1,4 +1,5 @@
 // The program: the COM server switches, the start-up sequence, the message loop.
+#include "Allocator.h"
 #include "BackInterface.h"
 #include "Guard.h"
 #include "MessageBox.h"
@@ -8,28 +9,8 @@
 #include "WorkbookApplication.h"
 
 #include <cstdio>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 using namespace ostan;
-
-namespace {
-
-// The program runs for days at the bench. With the allocator's adaptive
-// thresholds and an arena per Qt thread, each burst of allocations (a
-// save, a dialog) leaves the resident size a few pages larger; fixed
-// thresholds and one arena keep it flat. Set before the first thread.
-void SettleAllocator()
-{
-#ifdef __GLIBC__
-    ::mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-    ::mallopt(M_TRIM_THRESHOLD, 128 * 1024);
-    ::mallopt(M_ARENA_MAX, 1);
-#endif
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {

@@ -1,0 +1,25 @@
+#include "Allocator.h"
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+namespace ostan {
+
+void SettleAllocator()
+{
+#ifdef __GLIBC__
+    ::mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    ::mallopt(M_TRIM_THRESHOLD, 128 * 1024);
+    ::mallopt(M_ARENA_MAX, 1);
+#endif
+}
+
+void ReturnFreeMemory()
+{
+#ifdef __GLIBC__
+    ::malloc_trim(0);
+#endif
+}
+
+} // namespace ostan

@@ -1,0 +1,16 @@
+#pragma once
+// The C library's allocator, set for a program that runs for days.
+
+namespace ostan {
+
+// Fixed thresholds and one arena: with adaptive thresholds and an arena per
+// thread, each burst of allocations leaves the resident size a few pages
+// larger. Call first in main, before any thread starts.
+void SettleAllocator();
+
+// Gives the free pages of the heap back to the system: after a task whose
+// memory grows with its data (a save reads the whole workbook), the
+// resident size returns to what the program holds.
+void ReturnFreeMemory();
+
+} // namespace ostan
