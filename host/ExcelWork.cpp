@@ -1,6 +1,5 @@
 #include "ExcelWork.h"
 
-#include "Allocator.h"
 #include "MessageBox.h"
 #include "OstanMain.h"
 #include "Registry.h"
@@ -177,7 +176,6 @@ void TMainForm::FileSave1Execute()
         ShowMessageBox(MsgType::Information, QStringLiteral("Файл сохранен успешно."));
     else
         ShowMessageBox(MsgType::Error, QStringLiteral("Ошибка сохранения файла."));
-    ReturnFreeMemory();
 }
 
 } // namespace ostan

@@ -15,11 +15,4 @@ void SettleAllocator()
 #endif
 }
 
-void ReturnFreeMemory()
-{
-#ifdef __GLIBC__
-    ::malloc_trim(0);
-#endif
-}
-
 } // namespace ostan

@@ -8,9 +8,4 @@ namespace ostan {
 // larger. Call first in main, before any thread starts.
 void SettleAllocator();
 
-// Gives the free pages of the heap back to the system: after a task whose
-// memory grows with its data (a save reads the whole workbook), the
-// resident size returns to what the program holds.
-void ReturnFreeMemory();
-
 } // namespace ostan
