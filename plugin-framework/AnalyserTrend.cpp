@@ -4,9 +4,7 @@ namespace ostan {
 
 TAnalyserTrend SetUpAnalyserTrend(TChart& C)
 {
-    TTrendSide Battery = BatterySide;
-    Battery.LabelColor = Qt::blue;
-    const auto [SensorSeries, BatterySeries] = SetUpTrend(C, SensorVoltageSide, Battery);
+    const auto [SensorSeries, BatterySeries] = SetUpTrend(C, SensorVoltageSide, BlueLabelledBatterySide);
     return {SensorSeries, BatterySeries};
 }
 

@@ -11,6 +11,14 @@ inline const TTrendSide SensorVoltageSide{QStringLiteral("U сенс. абс., �
                                           QStringLiteral("Uсенс. абс."), Qt::black};
 inline const TTrendSide BatterySide{QStringLiteral("Аккум, В"), 4.8, 5.2, 0.05, QStringLiteral("Аккум."),
                                     QColor(0, 128, 255)};
+inline const TTrendSide BlueLabelledBatterySide = [] {
+    TTrendSide Side = BatterySide;
+    Side.LabelColor = Qt::blue;
+    return Side;
+}();
+// The absolute sensor voltage around its working point, 990 to 1100 mV.
+inline const TTrendSide AbsoluteSensorVoltageSide{QStringLiteral("U сенс. абс., мВ"), 990, 1100, 20,
+                                                  QStringLiteral("Uсенс. абс."), Qt::black};
 
 struct TAnalyserTrend {
     TFastLineSeries* SensorVoltage; // series 0, left axis, -10 to 100 mV

@@ -1,5 +1,6 @@
 #include "FormUnit.h"
 
+#include "AnalyserTrend.h"
 #include "CommonInterfacesImp.h"
 #include "CommonPlugInMethods.h"
 #include "PanelText.h"
@@ -8,6 +9,7 @@
 
 #include <QStyle>
 #include <cmath>
+#include <tuple>
 
 using namespace ostan;
 
@@ -19,23 +21,8 @@ TForm1::TForm1()
     BReset->setIcon(style()->standardIcon(QStyle::SP_DialogNoButton));
     BCoffCalarm->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
 
-    TChart& C = Chart1->Chart();
-    C.Title.clear();
-    C.LegendVisible = true;
-    C.BottomAxis().Visible = false;
-    C.LeftAxis().Title = QStringLiteral("Аккум, В");
-    C.LeftAxis().SetMinMax(4.8, 5.2);
-    C.LeftAxis().SetIncrement(0.05);
-    C.LeftAxis().LabelColor = Qt::blue;
-    C.RightAxis().Title = QStringLiteral("U сенс. абс., мВ");
-    C.RightAxis().SetMinMax(990, 1100);
-    C.RightAxis().SetIncrement(20);
-    FastLineSeries7 = &C.AddSeries(TVertAxis::Left);
-    FastLineSeries7->Color = QColor(0, 128, 255);
-    FastLineSeries7->Title = QStringLiteral("Аккум.");
-    FastLineSeries6 = &C.AddSeries(TVertAxis::Right);
-    FastLineSeries6->Color = Qt::black;
-    FastLineSeries6->Title = QStringLiteral("Uсенс. абс.");
+    std::tie(FastLineSeries7, FastLineSeries6) =
+        SetUpTrend(Chart1->Chart(), BlueLabelledBatterySide, AbsoluteSensorVoltageSide);
 
     FlagLabels = TFlagLabels(this, Flags);
     SetSpins(Spins);

@@ -19,8 +19,7 @@ TForm1::TForm1()
     setupUi(this);
     BOff->setIcon(style()->standardIcon(QStyle::SP_DialogNoButton));
 
-    std::tie(FastLineSeries7, FastLineSeries6) =
-        SetUpTrend(Chart1->Chart(), BatterySide, {"U сенс. абс., мВ", 990, 1100, 20, "Uсенс. абс.", Qt::black});
+    std::tie(FastLineSeries7, FastLineSeries6) = SetUpTrend(Chart1->Chart(), BatterySide, AbsoluteSensorVoltageSide);
 
     FlagLabels = TFlagLabels(this, Flags);
     SetSpins(Spins);
