@@ -137,12 +137,7 @@ protected:
         EXPECT_EQ(Find<QWidget>("BSensOn")->geometry().bottom(), Panel->height() - 1 - (314 - 313));
         EXPECT_EQ(Find<QWidget>(ChartView)->geometry().bottomRight(), QPoint(Panel->width() - 1, Panel->height() - 1));
 
-        EXPECT_EQ(Chart->LeftAxis().Minimum(), -10);
-        EXPECT_EQ(Chart->LeftAxis().Maximum(), 100);
-        EXPECT_EQ(Chart->RightAxis().Minimum(), 4.8);
-        EXPECT_EQ(Chart->RightAxis().Maximum(), 5.2);
-        EXPECT_EQ(Chart->Series(0).Title, QStringLiteral("Uсенс. абс."));
-        EXPECT_EQ(Chart->Series(1).Title, QStringLiteral("Аккум."));
+        ExpectAnalyserTrendSides();
         EXPECT_EQ(Chart->Series(0).Color, QColor(Qt::black));
         EXPECT_EQ(Chart->Series(1).Color, QColor(0, 128, 255));
         EXPECT_EQ(Chart->Series(0).Count(), Chart->Width() / 25);

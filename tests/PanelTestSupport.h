@@ -143,6 +143,18 @@ protected:
     }
     QString Text(const char* Edit) const { return Find<QLineEdit>(Edit)->text(); }
 
+    // The analysers' two trend sides: the absolute sensor voltage, -10 to
+    // 100 mV, on the left and the battery, 4.8 to 5.2 V, on the right.
+    void ExpectAnalyserTrendSides() const
+    {
+        EXPECT_EQ(Chart->LeftAxis().Minimum(), -10);
+        EXPECT_EQ(Chart->LeftAxis().Maximum(), 100);
+        EXPECT_EQ(Chart->RightAxis().Minimum(), 4.8);
+        EXPECT_EQ(Chart->RightAxis().Maximum(), 5.2);
+        EXPECT_EQ(Chart->Series(0).Title, QStringLiteral("Uсенс. абс."));
+        EXPECT_EQ(Chart->Series(1).Title, QStringLiteral("Аккум."));
+    }
+
     // A sensor panel's repeating 500 ms timer, running; each of Ticks ticks,
     // delivered at once instead of waited for, asks to keep the adapter's
     // automatic switching off.

@@ -122,12 +122,7 @@ TEST_F(Brun3vmPanel, StartsEmptyWithItsSpinTrendAndComponents)
     EXPECT_EQ(Find<QWidget>("BSensOn")->geometry().bottom(), Panel->height() - 1 - (313 - 311));
     EXPECT_EQ(Find<QWidget>("Chart7")->geometry().bottomRight(), QPoint(Panel->width() - 1, Panel->height() - 1));
 
-    EXPECT_EQ(Chart->LeftAxis().Minimum(), -10);
-    EXPECT_EQ(Chart->LeftAxis().Maximum(), 100);
-    EXPECT_EQ(Chart->RightAxis().Minimum(), 4.8);
-    EXPECT_EQ(Chart->RightAxis().Maximum(), 5.2);
-    EXPECT_EQ(Chart->Series(0).Title, QStringLiteral("Uсенс. абс."));
-    EXPECT_EQ(Chart->Series(1).Title, QStringLiteral("Аккум."));
+    ExpectAnalyserTrendSides();
     EXPECT_EQ(Chart->Series(0).Color, QColor(Qt::black));
     EXPECT_EQ(Chart->Series(1).Color, QColor(0, 128, 255));
     EXPECT_EQ(Chart->Series(0).Count(), Chart->Width() / 9);

@@ -65,13 +65,8 @@ TEST_F(Tira6Panel, StartsEmptyWithAFullBarAnUnknownProtectionAndItsTrend)
     EXPECT_EQ(Find<QWidget>("BSensOn")->geometry().bottom(), Panel->height() - 1 - (314 - 311));
     EXPECT_EQ(Find<QWidget>("Chart6")->geometry().bottomRight(), QPoint(Panel->width() - 1, Panel->height() - 1));
 
-    EXPECT_EQ(Chart->LeftAxis().Minimum(), -10);
-    EXPECT_EQ(Chart->LeftAxis().Maximum(), 100);
-    EXPECT_EQ(Chart->RightAxis().Minimum(), 4.8);
-    EXPECT_EQ(Chart->RightAxis().Maximum(), 5.2);
+    ExpectAnalyserTrendSides();
     EXPECT_FALSE(Chart->RightAxis().LabelColor.isValid()); // the analysers' blue is not its
-    EXPECT_EQ(Chart->Series(0).Title, QStringLiteral("Uсенс. абс."));
-    EXPECT_EQ(Chart->Series(1).Title, QStringLiteral("Аккум."));
     EXPECT_EQ(Chart->Series(1).Color, QColor(0, 128, 255));
     EXPECT_EQ(Chart->Series(0).Count(), Chart->Width() / 20);
 
