@@ -5,6 +5,7 @@
 #include "MessageBox.h"
 #include "OstanApplication.h"
 #include "OstanMain.h"
+#include "QtWorkers.h"
 #include "Startup.h"
 #include "WorkbookApplication.h"
 
@@ -16,6 +17,7 @@ int main(int argc, char** argv)
 {
     MarkProcessStart();
     SettleAllocator();
+    TQtWorkersEnd WorkersEnd;
     TOstanApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostan"));
 

@@ -1,9 +1,13 @@
 #include "Beep.h"
 #include "MessageBox.h"
+#include "QtWorkers.h"
 #include "Ticks.h"
 
+#include <QSemaphore>
+#include <QThreadPool>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <memory>
 
 using namespace ostan;
 
@@ -115,4 +119,25 @@ TEST(Services, TheSoundDeviceStaysOpenWhileSoundIsOn)
     EXPECT_EQ(d.Closes, 1);
     SetSoundOn(false);
     SetSoundDeviceForTest(previous);
+}
+
+// Qt's painting pool names its threads as the end of the process expects;
+// they are counted while they run and gone once the end has waited.
+TEST(QtWorkers, APoolThreadIsCountedWhileItRunsAndGoneAfterTheEnd)
+{
+    const int Before = QtWorkerThreadCount();
+    {
+        TQtWorkersEnd End;
+        auto Pool = std::make_unique<QThreadPool>();
+        QSemaphore Started, Release;
+        Pool->start([&] {
+            Started.release();
+            Release.acquire();
+        });
+        Started.acquire();
+        EXPECT_EQ(QtWorkerThreadCount(), Before + 1);
+        Release.release();
+        Pool.reset();
+    }
+    EXPECT_EQ(QtWorkerThreadCount(), Before);
 }
