@@ -1,5 +1,8 @@
 #include "Allocator.h"
 
+// Names the C library, so that the calls below are not left out unseen.
+#include <cstddef>
+
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif

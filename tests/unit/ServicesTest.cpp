@@ -1,3 +1,4 @@
+#include "Allocator.h"
 #include "Beep.h"
 #include "MessageBox.h"
 #include "QtWorkers.h"
@@ -6,7 +7,11 @@
 #include <QSemaphore>
 #include <QThreadPool>
 #include <QTimer>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <memory>
 
 using namespace ostan;
@@ -140,4 +145,24 @@ TEST(QtWorkers, APoolThreadIsCountedWhileItRunsAndGoneAfterTheEnd)
         Pool.reset();
     }
     EXPECT_EQ(QtWorkerThreadCount(), Before);
+}
+
+// A block above the threshold stays mapped on its own after another such
+// block was freed; left adaptive, the C library would raise its threshold
+// and take the next one from the heap, where it stays resident.
+TEST(Allocator, LargeBlocksStayMappedOnTheirOwn)
+{
+#if defined(__SANITIZE_ADDRESS__) || !defined(__GLIBC__)
+    GTEST_SKIP() << "the C library's allocator is not the one in use";
+#else
+    static void* volatile Block;
+    SettleAllocator();
+    constexpr std::size_t Size = 200 * 1024;
+    Block = std::malloc(Size);
+    std::free(Block);
+    const std::size_t Mapped = ::mallinfo2().hblkhd;
+    Block = std::malloc(Size);
+    EXPECT_GE(::mallinfo2().hblkhd, Mapped + Size);
+    std::free(Block);
+#endif
 }
