@@ -1,11 +1,19 @@
 #pragma once
 // The C library's allocator, set for a program that runs for days.
 
+#include <cstddef>
+
 namespace ostan {
 
 // Fixed thresholds and one arena: with adaptive thresholds and an arena per
 // thread, each burst of allocations leaves the resident size a few pages
 // larger. Call first in main, before any thread starts.
 void SettleAllocator();
+
+// A block in a mapping of its own, for structures that grow with a user's
+// file and live only while it is worked on: freed, it leaves the heap as it
+// was. Null when the system has no memory left.
+void* AllocateMapped(std::size_t Size);
+void FreeMapped(void* Block);
 
 } // namespace ostan

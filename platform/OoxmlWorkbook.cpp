@@ -1,5 +1,6 @@
 #include "OoxmlWorkbook.h"
 
+#include "Allocator.h"
 #include "NumberSeparators.h"
 
 #include <QDate>
@@ -17,6 +18,11 @@
 namespace ostan {
 
 namespace {
+
+// A workbook's XML trees grow with its rows; kept out of the heap, they leave
+// it as it was once the workbook is closed, however large the workbook grew.
+// Set as the library loads, before any tree exists.
+[[maybe_unused]] const bool XmlTreesMapped = (pugi::set_memory_management_functions(AllocateMapped, FreeMapped), true);
 
 constexpr int MaxRows = 1048576;
 constexpr int MaxColumns = 16384;

@@ -11,6 +11,9 @@
 #include <QTemporaryDir>
 #include <gmock/gmock.h>
 #include <zip.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 using namespace ostan;
 using namespace ostan::test;
@@ -390,6 +393,28 @@ TEST_F(Workbook, TheClassIsRegisteredOnceAndFound)
     TTempStore empty;
     EXPECT_FALSE(IsExcelInstalled());
     EXPECT_THROW(TExcelWork(1), EOleSysError);
+}
+
+// The program runs for days and appends to one workbook: what a workbook
+// holds while it is worked on must not stay in the heap and raise its high
+// point with every row added.
+TEST(WorkbookMemory, AWorkbooksCellsAreHeldOutsideTheHeap)
+{
+#if defined(__SANITIZE_ADDRESS__) || !defined(__GLIBC__)
+    GTEST_SKIP() << "the C library's allocator is not the one in use";
+#else
+    const auto HeapInUse = [] {
+        const struct mallinfo2 Info = ::mallinfo2();
+        return Info.uordblks + Info.hblkhd;
+    };
+    const std::size_t Before = HeapInUse();
+    auto Book = TOoxmlWorkbook::NewWorkbook();
+    for (int Row = 1; Row <= 2000; ++Row)
+        for (int Column = 1; Column <= 10; ++Column)
+            Book->SetCellValue(Row, Column, QStringLiteral("Метан"));
+    // 20,000 cells; their tree alone would take megabytes.
+    EXPECT_LT(HeapInUse() - Before, std::size_t(512 * 1024));
+#endif
 }
 
 } // namespace
