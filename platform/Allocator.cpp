@@ -14,7 +14,7 @@ namespace ostan {
 void SettleAllocator()
 {
 #ifdef __GLIBC__
-    ::mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    ::mallopt(M_MMAP_THRESHOLD, 16 * 1024);
     ::mallopt(M_TRIM_THRESHOLD, 128 * 1024);
     ::mallopt(M_ARENA_MAX, 1);
 #endif

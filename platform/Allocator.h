@@ -7,7 +7,9 @@ namespace ostan {
 
 // Fixed thresholds and one arena: with adaptive thresholds and an arena per
 // thread, each burst of allocations leaves the resident size a few pages
-// larger. Call first in main, before any thread starts.
+// larger. Blocks from 16 KiB up get mappings of their own, so the buffers
+// that grow with a user's file (a workbook's parts on each save) never raise
+// the heap's high point. Call first in main, before any thread starts.
 void SettleAllocator();
 
 // A block in a mapping of its own, for structures that grow with a user's

@@ -147,17 +147,17 @@ TEST(QtWorkers, APoolThreadIsCountedWhileItRunsAndGoneAfterTheEnd)
     EXPECT_EQ(QtWorkerThreadCount(), Before);
 }
 
-// A block above the threshold stays mapped on its own after another such
-// block was freed; left adaptive, the C library would raise its threshold
-// and take the next one from the heap, where it stays resident.
-TEST(Allocator, LargeBlocksStayMappedOnTheirOwn)
+// A block of 64 KiB, far below the C library's own threshold, gets a mapping
+// of its own, also after another such block was freed: left adaptive, the
+// threshold would rise and the next one would come from the heap.
+TEST(Allocator, BlocksFromSixteenKibibytesAreMappedOnTheirOwn)
 {
 #if defined(__SANITIZE_ADDRESS__) || !defined(__GLIBC__)
     GTEST_SKIP() << "the C library's allocator is not the one in use";
 #else
     static void* volatile Block;
     SettleAllocator();
-    constexpr std::size_t Size = 200 * 1024;
+    constexpr std::size_t Size = 64 * 1024;
     Block = std::malloc(Size);
     std::free(Block);
     const std::size_t Mapped = ::mallinfo2().hblkhd;
