@@ -1,5 +1,6 @@
 #include "Com.h"
 
+#include "LibraryFile.h"
 #include "Registry.h"
 
 #include <QCoreApplication>
@@ -57,12 +58,23 @@ QString FailureText(HRESULT Code)
 
 QString Quoted(const QString& Text) { return QLatin1Char('"') + Text + QLatin1Char('"'); }
 
+QString LoadFailure(const QString& Path) { return QStringLiteral("Не удалось загрузить ") + Quoted(Path) + QLatin1String(": "); }
+
+// The loader is handed only a file it can map whole: one cut short would end
+// the process with a signal, a FIFO would block it.
+void* OpenLibrary(const QString& Path)
+{
+    if (const QString Fault = LibraryFileFault(Path); !Fault.isEmpty())
+        throw EOleSysError(QFileInfo::exists(Path) ? CO_E_ERRORINDLL : CO_E_DLLNOTFOUND, LoadFailure(Path) + Fault);
+    dlerror();
+    return dlopen(QFile::encodeName(Path).constData(), RTLD_NOW | RTLD_LOCAL);
+}
+
 [[noreturn]] void RaiseLoadError(const QString& Path)
 {
     const char* Why = dlerror();
     const HRESULT Code = QFileInfo::exists(Path) ? CO_E_ERRORINDLL : CO_E_DLLNOTFOUND;
-    throw EOleSysError(Code, QStringLiteral("Не удалось загрузить ") + Quoted(Path) + QLatin1String(": ")
-                                 + (Why ? QString::fromLocal8Bit(Why) : ComErrorText(Code)));
+    throw EOleSysError(Code, LoadFailure(Path) + (Why ? QString::fromLocal8Bit(Why) : ComErrorText(Code)));
 }
 
 // One string value of a class's registration under HKEY_CLASSES_ROOT.
@@ -135,8 +147,7 @@ void CallRegistrationEntry(const QString& FileName, const char* Entry, const QSt
 {
     const QString Path = QFileInfo(FileName).absoluteFilePath();
     const QString What = Refusal + QLatin1Char(' ') + Quoted(Path) + QLatin1String(": ");
-    dlerror();
-    void* Handle = dlopen(QFile::encodeName(Path).constData(), RTLD_NOW | RTLD_LOCAL);
+    void* Handle = OpenLibrary(Path);
     if (!Handle)
         RaiseLoadError(Path);
     auto* Fn = reinterpret_cast<TDllRegisterServer*>(dlsym(Handle, Entry));
@@ -171,8 +182,7 @@ void* LoadServer(const QString& Path)
     for (const TLoadedServer& S : LoadedServers())
         if (S.Path == Path)
             return S.Handle;
-    dlerror();
-    void* Handle = dlopen(QFile::encodeName(Path).constData(), RTLD_NOW | RTLD_LOCAL);
+    void* Handle = OpenLibrary(Path);
     if (!Handle)
         RaiseLoadError(Path);
     LoadedServers().push_back({Path, Handle});

@@ -7,8 +7,10 @@
 #include "FakePluginIds.h"
 #include "PluginHostSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -169,6 +171,16 @@ TEST_F(ComLibrary, RegistrationFailuresNameTheFile)
     ASSERT_TRUE(Text.open(QIODevice::WriteOnly));
     Text.write("not a library");
     Text.close();
+    const QString Pipe = Dir + QLatin1String("/Pipe.so");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Pipe).constData(), 0600), 0);
+    ASSERT_TRUE(QDir().mkpath(Dir + QLatin1String("/Folder.so")));
+    QFile Whole(FixtureLibrary(QStringLiteral("FakePlugin")));
+    ASSERT_TRUE(Whole.open(QIODevice::ReadOnly));
+    QFile Short(Dir + QLatin1String("/Cut.so"));
+    ASSERT_TRUE(Short.open(QIODevice::WriteOnly));
+    Short.write(Whole.read(4000)); // an interrupted copy
+    Short.close();
+    const QString Cut = Short.fileName();
 
     struct Case {
         QString Path;
@@ -182,6 +194,10 @@ TEST_F(ComLibrary, RegistrationFailuresNameTheFile)
          QString::fromUtf8(FakeRegistrationError)},
         {Text.fileName(), CO_E_ERRORINDLL, QString()},
         {Dir + QLatin1String("/Missing.so"), CO_E_DLLNOTFOUND, QString()},
+        // None of these reaches the loader: one would block it, the other end the process with SIGBUS.
+        {Pipe, CO_E_ERRORINDLL, QStringLiteral("это не обычный файл")},
+        {Dir + QLatin1String("/Folder.so"), CO_E_ERRORINDLL, QStringLiteral("это не обычный файл")},
+        {Cut, CO_E_ERRORINDLL, QStringLiteral("файл обрезан")},
     };
     for (const Case& C : Cases) {
         const TRaised R = Raised([&] { RegisterComServer(C.Path); });

@@ -1,0 +1,118 @@
+#include "LibraryFile.h"
+
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <link.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace ostan {
+
+namespace {
+
+using Header = ElfW(Ehdr);
+using Segment = ElfW(Phdr);
+
+// The header this very module was loaded from: the class, byte order and
+// machine a library must share with the process.
+const Header* OwnHeader()
+{
+    Dl_info Info{};
+    if (!dladdr(reinterpret_cast<const void*>(&LibraryFileFault), &Info) || !Info.dli_fbase)
+        return nullptr;
+    const auto* H = static_cast<const Header*>(Info.dli_fbase);
+    return std::memcmp(H->e_ident, ELFMAG, SELFMAG) == 0 ? H : nullptr;
+}
+
+// An end past the file, or one that overflows on the way.
+bool Beyond(uint64_t Offset, uint64_t Length, uint64_t FileSize)
+{
+    return Offset > FileSize || Length > FileSize - Offset;
+}
+
+bool ReadAt(int Fd, void* Buffer, size_t Length, uint64_t Offset)
+{
+    auto* P = static_cast<char*>(Buffer);
+    while (Length > 0) {
+        const ssize_t N = ::pread(Fd, P, Length, static_cast<off_t>(Offset));
+        if (N < 0 && errno == EINTR)
+            continue;
+        if (N <= 0)
+            return false;
+        P += N;
+        Length -= size_t(N);
+        Offset += uint64_t(N);
+    }
+    return true;
+}
+
+QString OpenFault(int Error)
+{
+    switch (Error) {
+    case ENOENT: return QStringLiteral("файл не найден");
+    case EACCES:
+    case EPERM: return QStringLiteral("нет доступа к файлу");
+    default: return QStringLiteral("файл не открывается (код ошибки %1)").arg(Error);
+    }
+}
+
+QString Fault(int Fd)
+{
+    struct stat St{};
+    if (::fstat(Fd, &St) != 0)
+        return OpenFault(errno);
+    if (!S_ISREG(St.st_mode))
+        return QStringLiteral("это не обычный файл");
+    const uint64_t Size = uint64_t(St.st_size);
+    const QString Cut = QStringLiteral("файл обрезан: %1 выходит за его конец (%2 байт)");
+
+    Header H{};
+    if (Size < sizeof H || !ReadAt(Fd, &H, sizeof H, 0) || std::memcmp(H.e_ident, ELFMAG, SELFMAG) != 0)
+        return QStringLiteral("это не библиотека (нет заголовка ELF)");
+    const Header* Own = OwnHeader();
+    if (Own
+        && (H.e_ident[EI_CLASS] != Own->e_ident[EI_CLASS] || H.e_ident[EI_DATA] != Own->e_ident[EI_DATA]
+            || H.e_machine != Own->e_machine))
+        return QStringLiteral("библиотека собрана для другой машины");
+    if (H.e_type != ET_DYN)
+        return QStringLiteral("это не разделяемая библиотека");
+    if (H.e_phnum == 0 || H.e_phentsize != sizeof(Segment))
+        return QStringLiteral("в заголовке ELF нет таблицы сегментов");
+    const uint64_t TableSize = uint64_t(H.e_phnum) * sizeof(Segment);
+    if (Beyond(H.e_phoff, TableSize, Size))
+        return Cut.arg(QStringLiteral("таблица сегментов")).arg(Size);
+
+    std::vector<Segment> Segments(H.e_phnum);
+    if (!ReadAt(Fd, Segments.data(), TableSize, H.e_phoff))
+        return Cut.arg(QStringLiteral("таблица сегментов")).arg(Size);
+    for (size_t I = 0; I < Segments.size(); ++I) {
+        const Segment& S = Segments[I];
+        // The loader maps what the file holds and zero-fills the rest of memory.
+        if (S.p_type == PT_NULL)
+            continue;
+        if (Beyond(S.p_offset, S.p_filesz, Size))
+            return Cut.arg(QStringLiteral("сегмент %1").arg(I + 1)).arg(Size);
+        if (S.p_type == PT_LOAD && S.p_filesz > S.p_memsz)
+            return QStringLiteral("сегмент %1 повреждён").arg(I + 1);
+    }
+    return QString();
+}
+
+} // namespace
+
+QString LibraryFileFault(const QString& Path)
+{
+    // Non-blocking: the open of a FIFO waits for a writer otherwise.
+    const int Fd = ::open(QFile::encodeName(Path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (Fd < 0)
+        return OpenFault(errno);
+    const QString Result = Fault(Fd);
+    ::close(Fd);
+    return Result;
+}
+
+} // namespace ostan
