@@ -164,7 +164,8 @@ void TDeviceChooseDialog::ShowSelected()
     if (!Info)
         return;
     SelectedModule = Info->ModuleName;
-    FullDescriptionMemo->setPlainText(Info->Description);
+    FullDescriptionMemo->setPlainText(Info->HasError ? Info->Description + QLatin1Char('\n') + Info->ErrorString
+                                                     : Info->Description);
     DeviceImage->SetPicture(Info->DevicePicture.get());
     DeviceImage->setVisible(Info->DevicePicture != nullptr);
     const TPicture* Connection =
@@ -232,7 +233,9 @@ void TDeviceChooseDialog::showEvent(QShowEvent* E)
 bool TDeviceChooseDialog::MoveSelectionByKey(int Key)
 {
     const int Count = DeviceListBox->count();
-    const int Current = DeviceListBox->currentRow();
+    // The current item alone is only the focus frame: with nothing selected
+    // the first key selects from the top.
+    const int Current = SelectedItem() ? DeviceListBox->currentRow() : -1;
     int Row;
     switch (Key) {
     case Qt::Key_Home: Row = 0; break;

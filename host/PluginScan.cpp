@@ -35,6 +35,13 @@ void ReadPicture(std::unique_ptr<TPicture>& Target, intptr_t (IOstanPlugin::*Get
     }
 }
 
+void CannotStart(TDLLInfo& Info, const QString& Reason)
+{
+    Info.Description = QStringLiteral("Невозможно запустить модуль");
+    Info.HasError = true;
+    Info.ErrorString = Reason;
+}
+
 } // namespace
 
 TPluginScan::TPluginScan(const QString& FolderName, const QString& ProgramFolder)
@@ -59,7 +66,9 @@ void TPluginScan::Scan()
                                QDir::Files | QDir::Hidden | QDir::System | QDir::CaseSensitive);
         while (Libraries.hasNext()) {
             Libraries.next();
-            AddModule(Directory, Libraries.fileName());
+            // A FIFO, a device node or a folder is no library, whatever its name.
+            if (Libraries.fileInfo().isFile())
+                AddModule(Directory, Libraries.fileName());
         }
     }
 }
@@ -77,8 +86,11 @@ void TPluginScan::AddModule(const QString& Directory, const QString& FileName)
     try {
         Plugin = ComCast<IOstanPlugin>(CreateComObject(ProgIDToClassID(Info.ModuleName + QLatin1String(".OstanPlugin"))));
         Plugin->LoadPictures();
+    } catch (const std::exception& E) {
+        CannotStart(Info, QString::fromUtf8(E.what()));
+        return;
     } catch (...) {
-        Info.Description = QStringLiteral("Невозможно запустить модуль");
+        CannotStart(Info, QStringLiteral("Неизвестная ошибка."));
         return;
     }
     ReadText(Info.Caption, &IOstanPlugin::GetCaption, *Plugin.Get());

@@ -18,6 +18,9 @@ public:
     std::unique_ptr<TPicture> DevicePicture;
     std::unique_ptr<TPicture> ConnectionPictureBLS4;
     std::unique_ptr<TPicture> ConnectionPictureBLS5;
+    // The library could not be started; ErrorString says why.
+    bool HasError = false;
+    QString ErrorString;
 };
 
 class TPluginScan {
@@ -26,10 +29,10 @@ public:
     // the folder of the running program.
     explicit TPluginScan(const QString& FolderName, const QString& ProgramFolder = QString());
 
-    // Every "*.so" in Folder and in its direct subfolders that are not
-    // hidden (a name beginning with "."), in the order the file system lists
-    // them. A registration failure raises and ends the scan; the entries made
-    // so far stay.
+    // Every regular file "*.so" in Folder and in its direct subfolders that
+    // are not hidden (a name beginning with "."), in the order the file system
+    // lists them. A registration failure raises and ends the scan; the entries
+    // made so far stay.
     void Scan();
     // Directory ends with "/".
     void AddModule(const QString& Directory, const QString& FileName);

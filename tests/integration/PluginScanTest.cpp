@@ -20,6 +20,8 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
+#include <link.h>
+#include <sys/stat.h>
 
 using namespace ostan;
 using namespace ostan::test;
@@ -156,15 +158,17 @@ TEST_F(PluginScanTest, AFailingLibraryKeepsDefaultsForWhatFailed)
         QString Caption;
         QString Description; // empty: the library's own
         bool Device, DeviceEmpty, BLS4;
+        QString Reason; // empty: the library started
     };
     const Case Cases[] = {
-        {"NoClass", nullptr, {}, Unknown, CannotStart, false, false, false},
-        {"NoObject", KnobThrowIn, "Create", Unknown, CannotStart, false, false, false},
-        {"NoPictures", KnobThrowIn, "LoadPictures", Unknown, CannotStart, false, false, false},
-        {"NoCaption", KnobThrowIn, "GetCaption", Unknown, {}, true, false, true},
-        {"NoDescription", KnobThrowIn, "GetDescription", "Fake TIRA5", NoInformation, true, false, true},
-        {"NoDevicePicture", KnobThrowIn, "GetDevicePicture", "Fake TIRA5", {}, false, false, true},
-        {"EmptyPicture", KnobPictures, PictureDeviceEmpty, "Fake TIRA5", {}, true, true, false},
+        {"NoClass", nullptr, {}, Unknown, CannotStart, false, false, false, "Интерфейс не поддерживается"},
+        {"NoObject", KnobThrowIn, "Create", Unknown, CannotStart, false, false, false, "fake Create failed"},
+        {"NoPictures", KnobThrowIn, "LoadPictures", Unknown, CannotStart, false, false, false,
+         "fake LoadPictures failed"},
+        {"NoCaption", KnobThrowIn, "GetCaption", Unknown, {}, true, false, true, {}},
+        {"NoDescription", KnobThrowIn, "GetDescription", "Fake TIRA5", NoInformation, true, false, true, {}},
+        {"NoDevicePicture", KnobThrowIn, "GetDevicePicture", "Fake TIRA5", {}, false, false, true, {}},
+        {"EmptyPicture", KnobPictures, PictureDeviceEmpty, "Fake TIRA5", {}, true, true, false, {}},
     };
     std::map<QString, QString> Paths;
     for (const Case& C : Cases) {
@@ -187,10 +191,31 @@ TEST_F(PluginScanTest, AFailingLibraryKeepsDefaultsForWhatFailed)
             EXPECT_EQ(Info.DevicePicture->Empty(), C.DeviceEmpty);
         }
         EXPECT_EQ(Info.ConnectionPictureBLS4 != nullptr, C.BLS4);
+        // The reason a library could not start stays with its entry.
+        EXPECT_EQ(Info.HasError, !C.Reason.isEmpty());
+        EXPECT_TRUE(C.Reason.isEmpty() ? Info.ErrorString.isEmpty() : Info.ErrorString.contains(C.Reason))
+            << Info.ErrorString.toStdString();
     }
     // Every object made was released again (the one whose creation failed never was).
     const QStringList Journal = FakeJournal();
     EXPECT_EQ(Journal.filter(" Create").size() - 1, Journal.filter(" Destroy").size());
+
+    // The dialog's description of such an entry: the usual text, then the reason.
+    TDeviceChooseDialog D(nullptr, Root.path());
+    D.show();
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.Module);
+        D.SelectByModuleName(C.Module);
+        D.ShowSelected();
+        const QString Shown = D.FullDescriptionMemo->toPlainText();
+        if (C.Reason.isEmpty()) {
+            EXPECT_EQ(Shown, C.Description.isEmpty() ? Paths[C.Module] : C.Description);
+        } else {
+            EXPECT_TRUE(Shown.startsWith(CannotStart + "\n")) << Shown.toStdString();
+            EXPECT_TRUE(Shown.contains(C.Reason)) << Shown.toStdString();
+        }
+    }
+    D.hide();
 }
 
 TEST_F(PluginScanTest, AFileThatIsNoLibraryEndsTheScanThroughTheExceptionHandler)
@@ -216,6 +241,53 @@ TEST_F(PluginScanTest, AFileThatIsNoLibraryEndsTheScanThroughTheExceptionHandler
         EXPECT_EQ(D->exec(), int(QDialog::Rejected)); // the program is ending
     }
     SetApplicationTerminated(false);
+}
+
+TEST_F(PluginScanTest, WhatIsNoRegularFileIsPassedOver)
+{
+    Place(Plugins(), "Good", "Good");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Plugins() + "/Pipe.so").constData(), 0600), 0); // opened, it would block
+    ASSERT_TRUE(QFile::link("/dev/null", Plugins() + "/Device.so"));
+    ASSERT_TRUE(QDir().mkpath(Plugins() + "/Folder.so"));
+    ASSERT_TRUE(QFile::link(Plugins() + "/Missing", Plugins() + "/Dangling.so"));
+    TDeviceChooseDialog D(nullptr, Root.path());
+    EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join(" | ").toStdString();
+    EXPECT_EQ(ListTexts(D.DeviceListBox), QStringList{"Good"});
+}
+
+TEST_F(PluginScanTest, ALibraryCutShortGetsTheLoadFailureBoxNamingIt)
+{
+    QFile Whole(FixtureLibrary("FakeDevice1"));
+    ASSERT_TRUE(Whole.open(QIODevice::ReadOnly));
+    const QByteArray Bytes = Whole.readAll();
+    // Where the mapped part of the file ends; what follows (symbols, debug
+    // information) the loader never reads.
+    const auto* Header = reinterpret_cast<const ElfW(Ehdr)*>(Bytes.constData());
+    qsizetype MappedEnd = 0;
+    for (int I = 0; I < Header->e_phnum; ++I) {
+        const auto* S = reinterpret_cast<const ElfW(Phdr)*>(Bytes.constData() + Header->e_phoff) + I;
+        if (S->p_type == PT_LOAD)
+            MappedEnd = std::max(MappedEnd, qsizetype(S->p_offset + S->p_filesz));
+    }
+    ASSERT_GT(MappedEnd, 8000);
+    // An interrupted copy: the header alone, a page, half of it, all but its last byte.
+    for (const qsizetype Length : {qsizetype(64), qsizetype(4000), MappedEnd / 2, MappedEnd - 1}) {
+        SCOPED_TRACE(Length);
+        QTemporaryDir Program;
+        const QString Cut = PlaceFile(Program.path() + "/Plugins", "Cut.so", Bytes.left(Length));
+        Boxes.Clear();
+        SetApplicationTerminated(false);
+        {
+            TMainForm Main; // installs the application's exception handler
+            TDeviceChooseDialog D(&Main, Program.path());
+            ASSERT_EQ(Boxes.Boxes.size(), 1u);
+            EXPECT_EQ(Boxes.Boxes[0].Type, MsgType::Error);
+            EXPECT_TRUE(Boxes.Boxes[0].Text.startsWith("Не удалось загрузить \"" + Cut + "\": "))
+                << Boxes.Boxes[0].Text.toStdString();
+            EXPECT_TRUE(ApplicationTerminated());
+        }
+        SetApplicationTerminated(false);
+    }
 }
 
 TEST_F(PluginScanTest, ListIsSortedByCaptionIgnoringCase)
@@ -363,6 +435,23 @@ TEST_F(PluginScanTest, TheKeyboardSelectsAsAListBoxDoes)
         EXPECT_EQ(More.FullDescriptionMemo->toPlainText(), Plugins() + (S.Selected == std::string("Only") ? "/" : "/more/") + S.Selected + ".so");
     }
     More.hide();
+
+    // The focus frame on the first entry with nothing selected, as at the
+    // first opening: the first key selects that entry, not the one below it.
+    for (const Qt::Key Key : {Qt::Key_Down, Qt::Key_Up}) {
+        SCOPED_TRACE(testing::Message() << Key);
+        TDeviceChooseDialog Fresh(nullptr, Root.path());
+        Fresh.show();
+        Fresh.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Fresh));
+        Fresh.DeviceListBox->setFocus();
+        Fresh.DeviceListBox->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+        ASSERT_EQ(Fresh.SelectedItem(), nullptr);
+        QTest::keyClick(Fresh.DeviceListBox, Key);
+        ASSERT_NE(Fresh.SelectedItem(), nullptr);
+        EXPECT_EQ(TDeviceChooseDialog::EntryOf(Fresh.SelectedItem())->ModuleName, "A");
+        Fresh.hide();
+    }
 }
 
 TEST_F(PluginScanTest, AReadOnlyStoreServesTheLibrariesRegisteredBefore)
