@@ -4,6 +4,7 @@
 #include "Options.h"
 #include "OstanMain.h"
 #include "PortScanning.h"
+#include "Startup.h"
 #include "Ticks.h"
 #include "VaComm.h"
 
@@ -56,9 +57,20 @@ TAdapterOperations::~TAdapterOperations()
 
 void TAdapterOperations::SendPluginPacket(const TDynamicByteArray& Data) { Form.Link.SendPluginPacket(Data); }
 
+bool LivePortIsAResult(int LivePort, bool SearchUnfinished, bool HeldStoredPort)
+{
+    return !SearchUnfinished && (LivePort != 0 || HeldStoredPort);
+}
+
+bool TAdapterOperations::LivePortIsAResult(int StoredPort) const
+{
+    return ostan::LivePortIsAResult(Form.VaComm1->PortNum(), Searching || SearchCutShort,
+                                    PortsHeld.count(StoredPort) > 0);
+}
+
 bool TAdapterOperations::ProbeAdapter(int BaudCode)
 {
-    if (Form.VaComm1->PortNum() == 0)
+    if (Form.VaComm1->PortNum() == 0 || EndRequested())
         return false;
     if (BaudCode != Form.VaComm1->Baudrate()) {
         if (Form.VaComm1->Active())
@@ -73,9 +85,10 @@ bool TAdapterOperations::ProbeAdapter(int BaudCode)
             return false;
         }
     }
+    PortsHeld.insert(Form.VaComm1->PortNum());
     Form.Link.SendProbe();
     const uint32_t wait = BaudCode == br115200 ? uint32_t(Form.DeviceActiveTimer.Interval()) : TMainForm::Wait.ProbeMs;
-    PumpUntil([this] { return Form.Link.LinkUp; }, wait);
+    PumpUntil([this] { return Form.Link.LinkUp || EndRequested(); }, wait);
     return Form.Link.LinkUp;
 }
 
@@ -83,8 +96,15 @@ void TAdapterOperations::ScanPorts()
 {
     auto* form = new TPortScanningForm(&Form);
     const QStringList ports = Form.OptionsDlg ? Form.OptionsDlg->ComPorts : QStringList();
+    Searching = true;
     try {
         for (const QString& name : ports) {
+            if (EndRequested()) {
+                SearchCutShort = true;
+                Form.VaComm1->Close();
+                Form.VaComm1->SetPortNum(0);
+                break;
+            }
             try {
                 const int n = PortNumberFromName(name);
                 if (n == 0)
@@ -101,10 +121,15 @@ void TAdapterOperations::ScanPorts()
             if (Form.Link.LinkUp)
                 break;
         }
+        // A request that came during the last port's probes.
+        if (!Form.Link.LinkUp && EndRequested())
+            SearchCutShort = true;
     } catch (...) {
+        Searching = false;
         delete form;
         throw;
     }
+    Searching = false;
     delete form;
 }
 
@@ -114,17 +139,21 @@ void TAdapterOperations::Search()
     Form.setEnabled(false);
     TPortScanningForm* result = nullptr;
     std::exception_ptr failure;
+    SearchCutShort = false;
     try {
         Form.VaComm1->Close();
         Form.Link.ForgetAdapter();
         ScanPorts();
-        result = new TPortScanningForm(&Form);
-        if (Form.Link.LinkUp) {
-            result->SetTextColor(QColor(0, 128, 0));
-            result->SetText(QStringLiteral("Найден на COM%1 (%2)").arg(Form.VaComm1->PortNum()).arg(SpeedText(Form.VaComm1->Baudrate())));
-        } else {
-            result->SetTextColor(QColor(255, 0, 0));
-            result->SetText(QStringLiteral("Адаптер не найден"));
+        // Cut short, the program is ending: no result to show.
+        if (!SearchCutShort) {
+            result = new TPortScanningForm(&Form);
+            if (Form.Link.LinkUp) {
+                result->SetTextColor(QColor(0, 128, 0));
+                result->SetText(QStringLiteral("Найден на COM%1 (%2)").arg(Form.VaComm1->PortNum()).arg(SpeedText(Form.VaComm1->Baudrate())));
+            } else {
+                result->SetTextColor(QColor(255, 0, 0));
+                result->SetText(QStringLiteral("Адаптер не найден"));
+            }
         }
         Form.Link.UpdateLinkState();
     } catch (...) {

@@ -436,8 +436,10 @@ void TMainForm::StoreOptions()
 {
     if (!OptionsDlg)
         return;
-    OptionsDlg->Port = VaComm1->PortNum();
-    OptionsDlg->PortSpeed = VaComm1->Baudrate();
+    if (Adapter.LivePortIsAResult(OptionsDlg->Port)) {
+        OptionsDlg->Port = VaComm1->PortNum();
+        OptionsDlg->PortSpeed = VaComm1->Baudrate();
+    }
     OptionsDlg->Sound = SoundOnOff->isChecked();
     OptionsDlg->AutoSelectPlugin = AutoSelectPlugin->isChecked();
     if (DeviceChooseDialog)

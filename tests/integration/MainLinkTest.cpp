@@ -284,6 +284,65 @@ TEST_F(MainLinkTest, TerminationSignalDuringTheStartUpClosesItsDialogAndEnds)
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
+TEST_F(MainLinkTest, TerminationSignalDuringTheStartUpSearchKeepsTheStoredPort)
+{
+    AdapterEmulator& stored = AddEmulator(7, 115200);
+    stored.SetSilent(true);
+    AdapterEmulator& later = AddEmulator(9, 115200); // the search would reach it next
+    StoreSettings(7, 13);
+    WatchEndRequests();
+    TPortScanningForm::OnTextForTest = [&](const QString& t, const QColor& c) {
+        Texts.push_back({t, c});
+        if (t == "Поиск ...   COM7")
+            std::raise(SIGTERM);
+    };
+    Form.reset(ostan::StartUp());
+    Form->close(); // as the program does once the start-up has ended at the request
+    const bool requested = EndRequested();
+    SetEndRequested(false);
+    EXPECT_TRUE(requested);
+    EXPECT_TRUE(later.RawReceived().isEmpty()); // the search stopped there
+    for (const auto& t : Texts)
+        EXPECT_NE(t.first, "Адаптер не найден");
+    TRegistry r(RegAccess::Read);
+    ASSERT_TRUE(r.OpenKeyReadOnly(TOptionsDlg::SettingsKey));
+    EXPECT_EQ(r.ReadInteger("Port"), 7);
+    EXPECT_EQ(r.ReadInteger("PortSpeed"), 13);
+}
+
+TEST_F(MainLinkTest, AFinishedSearchStoresItsPortUnlessThePortWasNeverHeld)
+{
+    struct Case {
+        const char* Name;
+        bool Busy;  // another program holds the stored port
+        int Stored; // what the store holds after the close
+    };
+    const Case Cases[] = {{"silent adapter", false, 0}, {"port held by another copy", true, 7}};
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        Emulators.clear();
+        AddEmulator(7, 115200).SetSilent(!C.Busy);
+        StoreSettings(7, 13);
+        TVaComm other;
+        if (C.Busy) {
+            other.SetPortNum(7);
+            ASSERT_NO_THROW(other.Open());
+        }
+        Texts.clear();
+        TMainForm& f = StartUp();
+        EXPECT_FALSE(f.Link.LinkUp);
+        ASSERT_FALSE(Texts.empty());
+        EXPECT_EQ(Texts.back().first, "Адаптер не найден"); // the search went through its list
+        f.close();
+        other.Close();
+        Form.reset();
+        TRegistry r(RegAccess::Read);
+        ASSERT_TRUE(r.OpenKeyReadOnly(TOptionsDlg::SettingsKey));
+        EXPECT_EQ(r.ReadInteger("Port"), C.Stored);
+        EXPECT_EQ(r.ReadInteger("BLSPinCount"), 4); // the other settings are written as ever
+    }
+}
+
 TEST_F(MainLinkTest, FirstStartShowsTheReadErrorThenSearchesThenOpensTheSettings)
 {
     AddEmulator(7, 115200); // maps itself into the empty store
