@@ -1,9 +1,11 @@
 #include "Help.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDialog>
 #include <QFile>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -36,14 +38,19 @@ public:
         setWindowTitle(QStringLiteral("Ostan - справка"));
         resize(640, 480);
         auto* v = new QVBoxLayout(this);
-        auto* h = new QHBoxLayout;
-        Search = new QLineEdit(this);
+        // The search row shows whole or not at all.
+        SearchRow = new QWidget(this);
+        auto* h = new QHBoxLayout(SearchRow);
+        h->setContentsMargins(0, 0, 0, 0);
+        Search = new QLineEdit(SearchRow);
         Search->setPlaceholderText(QStringLiteral("Поиск"));
-        auto* find = new QPushButton(QStringLiteral("Найти"), this);
-        h->addWidget(new QLabel(QStringLiteral("Найти:"), this));
+        auto* find = new QPushButton(QStringLiteral("Найти"), SearchRow);
+        auto* label = new QLabel(QStringLiteral("Найти:"), SearchRow);
+        label->setBuddy(Search);
+        h->addWidget(label);
         h->addWidget(Search, 1);
         h->addWidget(find);
-        v->addLayout(h);
+        v->addWidget(SearchRow);
         Browser = new QTextBrowser(this);
         v->addWidget(Browser, 1);
         auto doFind = [this] {
@@ -71,16 +78,40 @@ public:
             Browser->scrollToAnchor(QStringLiteral("contents"));
         else
             Browser->scrollToAnchor(Anchor);
-        Search->setVisible(Finder);
+        SearchRow->setVisible(Finder);
         show();
         raise();
         activateWindow();
         if (Finder)
             Search->setFocus();
+        else
+            Browser->setFocus(); // the keys scroll the text at once
     }
+    QWidget* SearchRow;
     QLineEdit* Search;
     QTextBrowser* Browser;
+
+protected:
+    void keyPressEvent(QKeyEvent* E) override
+    {
+        // Closed from the keyboard as a dialog is: also where no window frame offers a close box.
+        if (E->key() == Qt::Key_Escape && E->modifiers() == Qt::NoModifier)
+            close();
+        else
+            QWidget::keyPressEvent(E);
+    }
 };
+
+// A modal dialog blocks every window but its own: the help opened from one
+// belongs to it, so that it can be read and closed while the dialog is open.
+void BelongTo(THelpWindow& Window, QWidget* Owner)
+{
+    if (Window.parentWidget() == Owner)
+        return;
+    const QRect Place = Window.geometry();
+    Window.setParent(Owner, Window.windowFlags() | Qt::Window);
+    Window.setGeometry(Place);
+}
 
 } // namespace
 
@@ -100,6 +131,7 @@ bool WinHelp(const QString& File, unsigned Command, unsigned Data)
     static QPointer<THelpWindow> window;
     if (!window)
         window = new THelpWindow;
+    BelongTo(*window, QApplication::activeModalWidget());
     window->ShowAt(File, Command == HELP_CONTEXT ? QStringLiteral("ctx%1").arg(Data) : QString(),
                    Command == HELP_FINDER);
     return true;

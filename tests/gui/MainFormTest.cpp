@@ -6,6 +6,7 @@
 #include "Guard.h"
 #include "VaComm.h"
 #include "Help.h"
+#include "MainImages.h"
 #include "NumControlsSupport.h"
 #include "NumEdit.h"
 #include "NumSpin.h"
@@ -31,12 +32,16 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QRadioButton>
 #include <QTimer>
 #include <QToolButton>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <set>
 
 using namespace ostan;
 
@@ -462,6 +467,133 @@ TEST(MainFormHelp, F1OpensTheFocusedItemsContext)
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0], std::make_pair(HELP_CONTEXT, 10u));
     EXPECT_EQ(calls[1], std::make_pair(HELP_FINDER, 0u));
+}
+
+namespace {
+
+QWidget* HelpWindow()
+{
+    for (QWidget* W : QApplication::topLevelWidgets())
+        if (W->windowTitle() == "Ostan - справка")
+            return W;
+    return nullptr;
+}
+
+// A help file long enough to scroll, with the settings dialog's section first.
+struct TLongHelpFile {
+    QTemporaryDir Dir;
+    QString Path = Dir.path() + "/Ostan.hlp";
+    TLongHelpFile()
+    {
+        QFile F(Path);
+        EXPECT_TRUE(F.open(QIODevice::WriteOnly));
+        F.write("<html><body><a name=\"contents\"></a><h1>Ostan</h1><a name=\"ctx110\"></a><h2>Настройка</h2>");
+        for (int I = 0; I < 300; ++I)
+            F.write("<p>Строка справки.</p>");
+        F.write("</body></html>");
+    }
+};
+
+} // namespace
+
+TEST_F(MainFormTest, HelpFromTheSettingsDialogIsUsableWhileTheDialogStaysOpen)
+{
+    TLongHelpFile File;
+    TMainForm f;
+    Equip(f);
+    SetApplicationHelpFile(File.Path);
+    f.show();
+    const std::pair<const char*, std::function<void(TOptionsDlg*)>> Ways[] = {
+        {"F1", [](TOptionsDlg* o) { QTest::keyClick(o, Qt::Key_F1); }},
+        {"Помощь", [](TOptionsDlg* o) { o->HelpBtn->click(); }},
+    };
+    for (const auto& [Way, Open] : Ways) {
+        SCOPED_TRACE(Way);
+        bool checked = false;
+        WhenModal([&, Open = Open](QDialog* d) {
+            auto* o = static_cast<TOptionsDlg*>(d);
+            Open(o);
+            QWidget* Help = HelpWindow();
+            ASSERT_NE(Help, nullptr);
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(Help));
+            auto* Browser = Help->findChild<QTextBrowser*>();
+            ASSERT_NE(Browser, nullptr);
+            // Keys through the window system, where a modal dialog blocks the windows not its own.
+            const int Top = Browser->verticalScrollBar()->value();
+            QTest::keyClick(Help->windowHandle(), Qt::Key_PageDown);
+            EXPECT_GT(Browser->verticalScrollBar()->value(), Top);
+            QTest::keyClick(Help->windowHandle(), Qt::Key_Escape);
+            EXPECT_FALSE(Help->isVisible());
+            EXPECT_EQ(QApplication::activeModalWidget(), d); // the dialog stays open
+            checked = true;
+            o->CancelBtn->click();
+        });
+        f.Options->trigger();
+        EXPECT_TRUE(checked);
+    }
+    SetApplicationHelpFile(QString());
+}
+
+TEST(MainFormHelp, TheSearchRowShowsWholeOrNotAtAll)
+{
+    TLongHelpFile File;
+    const std::pair<unsigned, bool> Commands[] = {{HELP_FINDER, true}, {HELP_CONTEXT, false}, {HELP_FINDER, true}};
+    for (const auto& [Command, Shown] : Commands) {
+        SCOPED_TRACE(Command);
+        ASSERT_TRUE(WinHelp(File.Path, Command, 110));
+        QWidget* Help = HelpWindow();
+        ASSERT_NE(Help, nullptr);
+        auto* Field = Help->findChild<QLineEdit*>();
+        ASSERT_NE(Field, nullptr);
+        EXPECT_EQ(Field->isVisible(), Shown);
+        for (QLabel* L : Help->findChildren<QLabel*>())
+            EXPECT_EQ(L->isVisible(), Shown) << L->text().toStdString();
+        for (QPushButton* B : Help->findChildren<QPushButton*>())
+            EXPECT_EQ(B->isVisible(), Shown) << B->text().toStdString();
+    }
+    HelpWindow()->close();
+}
+
+TEST(MainImages, EveryPictureIsDrawnAndNoFontsEmptyBox)
+{
+    const QFont Saved = QApplication::font();
+    const auto DrawnWith = [](const char* Family, int Pixels) {
+        QFont F(QString::fromLatin1(Family));
+        F.setPixelSize(Pixels);
+        QApplication::setFont(F);
+        std::vector<QImage> Images;
+        for (const QIcon& I : DrawImageList1())
+            Images.push_back(I.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32));
+        return Images;
+    };
+    const std::vector<QImage> Sans = DrawnWith("DejaVu Sans Mono", 8);
+    const std::vector<QImage> Serif = DrawnWith("DejaVu Serif", 20);
+    QApplication::setFont(Saved);
+    ASSERT_EQ(Sans.size(), 22u);
+    // The images that the actions and the tool bar show.
+    for (const int Index : {0, 1, 2, 7, 8, 11, 12, 15, 16, 18, 19, 20, 21}) {
+        SCOPED_TRACE(Index);
+        const QImage& Image = Sans[size_t(Index)];
+        EXPECT_EQ(Image, Serif[size_t(Index)]); // no font shows through
+        std::set<QRgb> Colours;
+        std::set<std::pair<int, int>> Edges; // leftmost and rightmost opaque column of each row
+        for (int Y = 0; Y < Image.height(); ++Y) {
+            int Left = -1, Right = -1;
+            for (int X = 0; X < Image.width(); ++X) {
+                const QRgb P = Image.pixel(X, Y);
+                if (qAlpha(P) < 128)
+                    continue;
+                Colours.insert(P);
+                Right = X;
+                if (Left < 0)
+                    Left = X;
+            }
+            if (Left >= 0)
+                Edges.insert({Left, Right});
+        }
+        EXPECT_GT(Colours.size(), 1u);
+        EXPECT_GT(Edges.size(), 1u); // rows of different extent: no box
+    }
 }
 
 TEST_F(MainFormTest, AppExceptionShowsSerialErrorsByTheirTextAloneAndEnds)
