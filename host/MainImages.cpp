@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPolygonF>
 #include <functional>
 
 namespace ostan {
@@ -16,20 +17,22 @@ using Drawing = std::function<void(QPainter&)>;
 const QColor Ink(40, 40, 40);
 const QColor Paper(255, 255, 255);
 
+QPainterPath Outline(std::initializer_list<QPointF> Corners)
+{
+    QPainterPath Path;
+    Path.addPolygon(QPolygonF(QList<QPointF>(Corners)));
+    Path.closeSubpath();
+    return Path;
+}
+
 // A sheet of paper with its corner folded, lines of text on it.
 void Sheet(QPainter& P, const QRectF& R)
 {
-    QPainterPath Page;
     const qreal Fold = 3;
-    Page.moveTo(R.left(), R.top());
-    Page.lineTo(R.right() - Fold, R.top());
-    Page.lineTo(R.right(), R.top() + Fold);
-    Page.lineTo(R.right(), R.bottom());
-    Page.lineTo(R.left(), R.bottom());
-    Page.closeSubpath();
     P.setPen(QPen(Ink, 1));
     P.setBrush(Paper);
-    P.drawPath(Page);
+    P.drawPath(Outline({R.topLeft(), {R.right() - Fold, R.top()}, {R.right(), R.top() + Fold}, R.bottomRight(),
+                        R.bottomLeft()}));
     P.setPen(QPen(QColor(70, 110, 190), 1));
     for (qreal Y = R.top() + 3; Y < R.bottom() - 1; Y += 2)
         P.drawLine(QPointF(R.left() + 2, Y), QPointF(R.right() - 2, Y));
@@ -66,37 +69,16 @@ void Open(QPainter& P)
 {
     P.setPen(QPen(QColor(120, 80, 10), 1));
     P.setBrush(QColor(230, 180, 60));
-    QPainterPath Back;
-    Back.moveTo(1.5, 13.5);
-    Back.lineTo(1.5, 3.5);
-    Back.lineTo(5.5, 3.5);
-    Back.lineTo(7, 5);
-    Back.lineTo(12.5, 5);
-    Back.lineTo(12.5, 13.5);
-    Back.closeSubpath();
-    P.drawPath(Back);
+    P.drawPath(Outline({{1.5, 13.5}, {1.5, 3.5}, {5.5, 3.5}, {7, 5}, {12.5, 5}, {12.5, 13.5}}));
     P.setBrush(QColor(250, 215, 110));
-    QPainterPath Flap;
-    Flap.moveTo(1.5, 13.5);
-    Flap.lineTo(4.5, 7.5);
-    Flap.lineTo(15, 7.5);
-    Flap.lineTo(12.5, 13.5);
-    Flap.closeSubpath();
-    P.drawPath(Flap);
+    P.drawPath(Outline({{1.5, 13.5}, {4.5, 7.5}, {15, 7.5}, {12.5, 13.5}}));
 }
 
 void Save(QPainter& P)
 {
-    QPainterPath Disk;
-    Disk.moveTo(1.5, 1.5);
-    Disk.lineTo(12.5, 1.5);
-    Disk.lineTo(14.5, 3.5);
-    Disk.lineTo(14.5, 14.5);
-    Disk.lineTo(1.5, 14.5);
-    Disk.closeSubpath();
     P.setPen(QPen(QColor(20, 40, 90), 1));
     P.setBrush(QColor(50, 90, 170));
-    P.drawPath(Disk);
+    P.drawPath(Outline({{1.5, 1.5}, {12.5, 1.5}, {14.5, 3.5}, {14.5, 14.5}, {1.5, 14.5}}));
     P.setBrush(QColor(200, 200, 210));
     P.drawRect(QRectF(4.5, 1.5, 7, 4));
     P.setBrush(Paper);
@@ -146,17 +128,9 @@ void Search(QPainter& P)
 
 void Speaker(QPainter& P)
 {
-    QPainterPath Body;
-    Body.moveTo(1.5, 5.5);
-    Body.lineTo(4.5, 5.5);
-    Body.lineTo(8.5, 2);
-    Body.lineTo(8.5, 14);
-    Body.lineTo(4.5, 10.5);
-    Body.lineTo(1.5, 10.5);
-    Body.closeSubpath();
     P.setPen(QPen(Ink, 1));
     P.setBrush(QColor(150, 150, 150));
-    P.drawPath(Body);
+    P.drawPath(Outline({{1.5, 5.5}, {4.5, 5.5}, {8.5, 2}, {8.5, 14}, {4.5, 10.5}, {1.5, 10.5}}));
 }
 
 void SoundOff(QPainter& P)
@@ -182,14 +156,9 @@ void Reset(QPainter& P)
     P.setPen(QPen(Red, 2, Qt::SolidLine, Qt::FlatCap));
     P.setBrush(Qt::NoBrush);
     P.drawArc(QRectF(2.5, 2.5, 11, 11), 100 * 16, 280 * 16);
-    QPainterPath Head;
-    Head.moveTo(4, 0.5);
-    Head.lineTo(9.5, 3);
-    Head.lineTo(4.5, 6.5);
-    Head.closeSubpath();
     P.setPen(Qt::NoPen);
     P.setBrush(Red);
-    P.drawPath(Head);
+    P.drawPath(Outline({{4, 0.5}, {9.5, 3}, {4.5, 6.5}}));
 }
 
 void Debug(QPainter& P)
