@@ -1,8 +1,9 @@
 #pragma once
-// The widget of a trend chart: owns its TChart and paints it (axes, grid,
-// every series in its colour, gaps at null points). The chart's width is the
-// widget's.
+// The widget of a trend chart: owns its TChart and paints it as
+// LayOutChart places it (axes, grid, every series in its colour, gaps at
+// null points). The chart's width is the widget's.
 #include "Chart.h"
+#include "ChartLayout.h"
 
 #include <QWidget>
 
@@ -16,6 +17,8 @@ public:
 
     TChart& Chart() { return Model; }
     const TChart& Chart() const { return Model; }
+    // What a paint at the widget's size and font draws.
+    TChartLayout Layout() const;
 
     QSize sizeHint() const override { return {400, 200}; }
 

@@ -4,7 +4,9 @@
 # set, bounds the executions instead): fuzz_rx (the receive machine),
 # fuzz_workbook (the workbook reader), then fuzz_panels once per device
 # library. FUZZ_TARGETS="fuzz_rx fuzz_panels" picks targets; FUZZ_LIBRARIES="A B"
-# picks libraries.
+# picks libraries. fuzz_panels fails an input that takes the panel more than
+# a second of processor time to take and paint; FUZZ_TIMEOUT (default 20)
+# seconds of the wall clock catch an input that waits instead.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD:-$root/build-fuzz}
@@ -48,7 +50,7 @@ for t in $targets; do
       corpus=$(seed "fuzz_panels-$lib")
       # The panels live as long as the process: their memory is not a leak.
       ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0} OSTAN_FUZZ_LIBRARY=$lib "$build/fuzz/fuzz_panels" "${limit[@]}" \
-        -print_final_stats=1 -artifact_prefix="$build/$lib-" "$corpus"
+        -timeout="${FUZZ_TIMEOUT:-20}" -print_final_stats=1 -artifact_prefix="$build/$lib-" "$corpus"
     done
   else
     corpus=$(seed "$t")

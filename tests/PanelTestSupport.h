@@ -3,6 +3,7 @@
 // built library registered, its plug-in created by ProgID and activated in a
 // placeholder, a recording callback class offered, the decimal separator
 // fixed to ','. Needs tests/fixtures on the include path.
+#include "ChartLayoutSupport.h"
 #include "ChartView.h"
 #include "ComTestSupport.h"
 #include "NumberSeparators.h"
@@ -16,6 +17,8 @@
 #include <QTimer>
 #include <QTimerEvent>
 #include <QWidget>
+#include <array>
+#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <span>
@@ -37,6 +40,30 @@ inline std::vector<uint8_t> ChangedPacket(std::vector<uint8_t> P, std::initializ
     P.back() = X;
     return P;
 }
+
+// Device floats at the edges of what the format holds, as its four
+// arguments: exponent, M0, M1, M2 (sign in the top bit of M2).
+struct TDeviceFloatCase {
+    const char* What;
+    std::array<uint8_t, 4> Bytes;
+};
+inline const TDeviceFloatCase ExtremeDeviceFloats[] = {
+    {"+0", {0x00, 0x00, 0x00, 0x00}},
+    {"-0", {0x00, 0x00, 0x00, 0x80}},
+    {"subnormal pattern", {0x00, 0x01, 0x00, 0x00}},
+    {"negative subnormal pattern", {0x00, 0xFF, 0xFF, 0xFF}},
+    {"smallest normal", {0x01, 0x00, 0x00, 0x00}},
+    {"1e16", {0xB4, 0xCA, 0x1B, 0x0E}},
+    {"1e17", {0xB7, 0xBC, 0xA2, 0x31}},
+    {"4.36e17", {0xB9, 0x00, 0x7D, 0x41}},
+    {"1e18", {0xBA, 0x6B, 0x0B, 0x5E}},
+    {"-1e18", {0xBA, 0x6B, 0x0B, 0xDE}},
+    {"1e30", {0xE2, 0xCA, 0xF2, 0x49}},
+    {"largest finite", {0xFE, 0xFF, 0xFF, 0x7F}},
+    {"most negative", {0xFE, 0xFF, 0xFF, 0xFF}},
+    {"exponent FF", {0xFF, 0x00, 0x00, 0x00}},
+    {"exponent FF, all ones", {0xFF, 0xFF, 0xFF, 0xFF}},
+};
 
 // The export's date and time: short date, then long time.
 inline bool IsDateTimeText(const QString& Text)
@@ -85,9 +112,11 @@ protected:
         // The library's own copy of the chart class (the same definition),
         // the one named ChartName where a panel has several.
         Chart = nullptr;
+        ChartView = nullptr;
         for (QWidget* View : Panel->findChildren<QWidget*>())
             if (View->inherits("ostan::TChartView") && (!ChartName || View->objectName() == QLatin1String(ChartName))) {
-                Chart = &static_cast<TChartView*>(View)->Chart();
+                ChartView = static_cast<TChartView*>(View);
+                Chart = &ChartView->Chart();
                 break;
             }
     }
@@ -236,6 +265,25 @@ protected:
         EXPECT_DOUBLE_EQ(Chart->Series(1).YValue(Points - 1), Right);
     }
 
+    // Every extreme device float in each of the panel's float fields
+    // (numbered by their first byte; Packet gives the accepted packet with
+    // the float in that field), twice, the panel painted offscreen after
+    // each: every paint ends, and what the trend hands its painter stays in
+    // its view.
+    void ExpectExtremeFloatsPainted(const std::vector<int>& Fields,
+                                    const std::function<std::vector<uint8_t>(int, const std::array<uint8_t, 4>&)>& Packet)
+    {
+        ASSERT_NE(ChartView, nullptr);
+        for (int Field : Fields)
+            for (const TDeviceFloatCase& F : ExtremeDeviceFloats)
+                for (int Time = 0; Time < 2; ++Time) {
+                    SCOPED_TRACE(std::string(F.What) + " at byte " + std::to_string(Field));
+                    EXPECT_TRUE(Plugin->ReceivePacket(TDynamicByteArray(Packet(Field, F.Bytes))));
+                    EXPECT_FALSE(Panel->grab().isNull());
+                    EXPECT_EQ(ChartLayoutFaults(*ChartView).join(u'\n').toStdString(), "");
+                }
+    }
+
     // The export's header or row: texts up to the first empty one.
     QStringList Columns(const char* (IOstanPlugin::*Get)(int32_t)) const
     {
@@ -261,6 +309,7 @@ protected:
     QWidget Placeholder;
     ComPtr<IOstanPlugin> Plugin;
     QWidget* Panel = nullptr;
+    TChartView* ChartView = nullptr;
     TChart* Chart = nullptr;
 };
 

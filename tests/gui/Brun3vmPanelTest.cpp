@@ -206,6 +206,15 @@ TEST_F(Brun3vmPanel, DecodesEachPacketOntoThePanelAndTheTrend)
     EXPECT_TRUE(TakeEvents().filter(QStringLiteral("SendPacket")).isEmpty());
 }
 
+TEST_F(Brun3vmPanel, PaintsEveryDeviceFloat)
+{
+    Activate();
+    // Air, test gas, absolute sensor voltage.
+    ExpectExtremeFloatsPainted({8, 12, 22}, [](int N, const std::array<uint8_t, 4>& F) {
+        return Sealed(Float(N, F[0], F[1], F[2], F[3]));
+    });
+}
+
 // Bytes 2 to 26 are checked, each of them; bytes 27 to 46 are the device's.
 TEST_F(Brun3vmPanel, ChecksBytesTwoToTwentySixAndNoOthers)
 {

@@ -185,6 +185,17 @@ TEST_F(Molt2OldPanel, DecodesEachPacketOntoThePanelAndTheTrend)
     EXPECT_TRUE(TakeEvents().filter(QStringLiteral("SendPacket")).isEmpty());
 }
 
+TEST_F(Molt2OldPanel, PaintsEveryDeviceFloat)
+{
+    Activate();
+    // F0 to F4 in order; S, Uair, Ugas and K reversed: the exponent, then
+    // the mantissa from its top byte.
+    ExpectExtremeFloatsPainted({5, 9, 13, 17, 21, 25, 29, 33, 45}, [](int N, const std::array<uint8_t, 4>& F) {
+        const bool Reversed = N >= 25;
+        return Changed({{N, Reversed ? std::vector<uint8_t>{F[0], F[3], F[2], F[1]} : std::vector<uint8_t>(F.begin(), F.end())}});
+    });
+}
+
 TEST_F(Molt2OldPanel, ExportsTheStoredValuesAndTheSensitivity)
 {
     Activate();

@@ -1,8 +1,9 @@
 // What every window shows alike: no text cut off by its widget, on every
 // device panel built into Plugins/, the main window and the dialogs; and on
 // every panel an accessible name, unique within the panel, for each value
-// field, flag, button and spin.
+// field, flag, button and spin; every chart label whole.
 #include "About.h"
+#include "ChartLayoutSupport.h"
 #include "ComTestSupport.h"
 #include "Debug.h"
 #include "DeviceChooseDlg.h"
@@ -142,6 +143,21 @@ protected:
 TEST_P(Panels, NoTextIsCutOff)
 {
     EXPECT_EQ(ClippedTexts(Panel).join(u'\n').toStdString(), "");
+}
+
+TEST_P(Panels, ChartLabelsAreWhole)
+{
+    QStringList Faults;
+    for (QWidget* W : Panel->findChildren<QWidget*>()) {
+        if (!W->inherits("ostan::TChartView") || !W->isVisibleTo(Panel))
+            continue;
+        const auto* View = static_cast<const TChartView*>(W);
+        if (View->Layout().Texts.empty())
+            Faults << W->objectName() + QStringLiteral(": no labels");
+        for (const QString& F : ChartLayoutFaults(*View))
+            Faults << W->objectName() + QStringLiteral(": ") + F;
+    }
+    EXPECT_EQ(Faults.join(u'\n').toStdString(), "");
 }
 
 TEST_P(Panels, EveryValueFieldFlagButtonAndSpinHasItsOwnAccessibleName)

@@ -26,6 +26,14 @@ const std::vector<uint8_t> Worked{0x5F, 0x30, 0x00, 0x00, 0x40, 0x00, 0x00, 0x82
 // The worked packet with bytes changed (numbered from 1), its check made good.
 std::vector<uint8_t> Changed(std::initializer_list<std::pair<int, uint8_t>> Bytes) { return ChangedPacket(Worked, Bytes); }
 
+// The worked packet with a device float in bytes N to N + 3.
+std::vector<uint8_t> WithFloat(int N, const std::array<uint8_t, 4>& F)
+{
+    return Changed({{N, F[0]}, {N + 1, F[1]}, {N + 2, F[2]}, {N + 3, F[3]}});
+}
+// Air, test gas, absolute sensor voltage.
+const std::vector<int> FloatFields{8, 12, 22};
+
 // LUvozd LUpgs LUsensAbs LUakk LCpgs LCoff LCalarm LADCCurrent LLCD LSensSensit
 const std::vector<const char*> MeterFields{"LUvozd", "LUpgs",   "LUsensAbs",   "LUakk", "LCpgs",
                                            "LCoff",  "LCalarm", "LADCCurrent", "LLCD",  "LSensSensit"};
@@ -165,6 +173,12 @@ TEST_F(Tira5Panel, DecodesEachPacketOntoThePanelAndTheTrend)
     Feed(Cases);
 }
 
+TEST_F(Tira5Panel, PaintsEveryDeviceFloat)
+{
+    Activate();
+    ExpectExtremeFloatsPainted(FloatFields, WithFloat);
+}
+
 TEST_F(Tira5Panel, ExportsTheStoredValuesAndTheSensitivityButNotTheConcentration)
 {
     Activate();
@@ -192,6 +206,12 @@ TEST_F(Sevo1Panel, IsTheSamePanelUnderItsOwnCaption)
     EXPECT_DOUBLE_EQ(Chart->Series(0).YValue(Chart->Series(0).Count() - 1), 100);
     Find<QPushButton>("BReset")->click();
     EXPECT_EQ(TakeEvents(), (QStringList{"SendPacket 20 08 28"}));
+}
+
+TEST_F(Sevo1Panel, PaintsEveryDeviceFloat)
+{
+    Activate();
+    ExpectExtremeFloatsPainted(FloatFields, WithFloat);
 }
 
 } // namespace
