@@ -4,7 +4,7 @@ get_property(OSTAN_PLUGINS GLOBAL PROPERTY OSTAN_PLUGINS)
 string(REPLACE ";" "," OSTAN_PLUGIN_LIST "${OSTAN_PLUGINS}")
 ostan_add_test(test_conventions
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/PanelConventionsTest.cpp ${CMAKE_SOURCE_DIR}/tests/TestMain.cpp
-  LIBS ostanhost LABELS gui)
+  LIBS ostanhost ostanframework LABELS gui)
 target_include_directories(test_conventions PRIVATE ${CMAKE_SOURCE_DIR}/tests/fixtures)
 target_compile_definitions(test_conventions PRIVATE
   OSTAN_PLUGIN_LIBRARIES="${OSTAN_PLUGIN_LIST}" OSTAN_PLUGIN_DIR="${OSTAN_PLUGIN_DIR}")
