@@ -105,6 +105,9 @@ QStringList ClippedTexts(QWidget* Root, int Spare = RoomToSpare)
             auto* N = qobject_cast<QWidget*>(O);
             if (N && N != W && N < W && Shows(N) && N->isVisibleTo(Root) && N->geometry().intersects(W->geometry()))
                 Clipped << QStringLiteral("%1 and %2 overlap").arg(N->objectName(), W->objectName());
+            // A group box grown over a neighbour.
+            if (qobject_cast<QGroupBox*>(N) && N->isVisibleTo(Root) && N->geometry().intersects(W->geometry()))
+                Clipped << QStringLiteral("%1 lies over %2").arg(N->objectName(), W->objectName());
         }
     }
     // What a group box holds stays inside its frame line (below its title),
