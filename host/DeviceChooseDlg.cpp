@@ -24,6 +24,8 @@ namespace {
 
 const QColor SkyBlue(166, 202, 240);
 const QColor MoneyGreen(192, 220, 192);
+// The description under the list, from 214 to 8 pixels above the foot.
+constexpr int DescriptionHeight = 331 - 214 - 8;
 
 QFrame* MakePanel(QWidget* Parent, const char* Name, const QColor& Color, const QRect& Geometry, TImage*& Image,
                   const char* ImageName)
@@ -80,7 +82,9 @@ TDeviceChooseDialog::TDeviceChooseDialog(QWidget* Parent, const QString& Program
     QPalette MemoPalette = FullDescriptionMemo->palette();
     MemoPalette.setColor(QPalette::Base, ButtonFace(MemoPalette));
     FullDescriptionMemo->setPalette(MemoPalette);
-    FullDescriptionMemo->setGeometry(8, 214, 152, 62);
+    // Down to the dialog's foot (the buttons stand right of it): the longest
+    // description shows whole.
+    FullDescriptionMemo->setGeometry(8, 214, 152, DescriptionHeight);
 
     ImagePanel = MakePanel(this, "ImagePanel", SkyBlue, QRect(170, 24, 152, 252), DeviceImage, "DeviceImage");
     ConnectionPanel1 =
@@ -125,7 +129,7 @@ void TDeviceChooseDialog::FitListToCaptions()
         Needed += L->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, L);
     const int D = std::max(0, Needed - ListWidth);
     L->setGeometry(8, 24, ListWidth + D, 185);
-    FullDescriptionMemo->setGeometry(8, 214, ListWidth + D, 62);
+    FullDescriptionMemo->setGeometry(8, 214, ListWidth + D, DescriptionHeight);
     Label2->move(170 + D, 6);
     Label3->move(332 + D, 6);
     ImagePanel->move(170 + D, 24);

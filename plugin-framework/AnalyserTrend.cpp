@@ -4,7 +4,7 @@ namespace ostan {
 
 TAnalyserTrend SetUpAnalyserTrend(TChart& C)
 {
-    const auto [SensorSeries, BatterySeries] = SetUpTrend(C, SensorVoltageSide, BlueLabelledBatterySide);
+    const auto [SensorSeries, BatterySeries] = SetUpTrend(C, SensorVoltageSide, BatterySide);
     return {SensorSeries, BatterySeries};
 }
 

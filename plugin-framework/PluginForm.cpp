@@ -115,7 +115,7 @@ void TPluginForm::FinishForm(const char* Library)
     if (DesignSize.isEmpty())
         DesignSize = size();
     for (QLineEdit* E : findChildren<QLineEdit*>())
-        if (E->isReadOnly() && !qobject_cast<TNumEdit*>(E))
+        if (E->isReadOnly() && !qobject_cast<TNumEdit*>(E) && !E->property("plainField").toBool())
             SetValueFieldLook(E);
 
     for (TImage* I : findChildren<TImage*>()) {
@@ -299,7 +299,9 @@ int TextFitWidth(const QWidget* W)
     if (const auto* L = qobject_cast<const QLabel*>(W)) {
         if (L->wordWrap() || L->text().isEmpty() || L->textFormat() == Qt::RichText)
             return 0;
-        return L->sizeHint().width();
+        // A text that just fits touches what stands beside it.
+        constexpr int Spare = 2;
+        return L->sizeHint().width() + Spare;
     }
     if (const auto* B = qobject_cast<const QPushButton*>(W)) {
         if (B->text().isEmpty())

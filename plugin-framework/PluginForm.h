@@ -9,7 +9,7 @@
 //   - the panel font (the system sans-serif at 11 px) and the button-face
 //     background;
 //   - read-only line edits get the value-field look (button face, no tab
-//     stop);
+//     stop), but for one whose dynamic property "plainField" is true;
 //   - the images "MainImage", "ConnectionBLD4" and "ConnectionBLD5" load
 //     ":/<Library>/<name>.jpg" and stay hidden;
 //   - a widget whose text does not fit grows until it does;
@@ -148,7 +148,8 @@ void SetValueFieldLook(QLineEdit* Edit);
 void ShowText(QLineEdit* Edit, const QString& Text);
 
 // How wide a label, button, check box, group box or line edit must be to
-// show its whole text; 0 for other widgets and empty texts.
+// show its whole text with room to spare; 0 for other widgets and empty
+// texts.
 int TextFitWidth(const QWidget* W);
 
 } // namespace ostan

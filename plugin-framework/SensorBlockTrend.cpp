@@ -15,6 +15,7 @@ TFastLineSeries& SetUpSensorBlockTrend(TChart& C, double LeftMin, double LeftMax
     C.RightAxis().Visible = false;
     C.RightAxis().SetMinMax(4.8, 5.2);
     C.RightAxis().SetIncrement(0.05);
+    C.RightAxis().LabelColor = Qt::blue;
     TFastLineSeries& Series = C.AddSeries(TVertAxis::Left);
     Series.Color = Qt::black;
     Series.Title = QStringLiteral("Uсенс. абс.");

@@ -17,7 +17,6 @@ TForm1::TForm1()
 {
     setupUi(this);
     BReset->setIcon(style()->standardIcon(QStyle::SP_DialogNoButton));
-    BCoffCalarm->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
 
     const TAnalyserTrend Trend = SetUpAnalyserTrend(Chart1->Chart());
     FastLineSeries6 = Trend.SensorVoltage;

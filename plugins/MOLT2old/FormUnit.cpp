@@ -19,10 +19,9 @@ TForm1::TForm1()
 {
     setupUi(this);
     BReset->setIcon(style()->standardIcon(QStyle::SP_DialogNoButton));
-    BCoffCalarm->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
 
     std::tie(FastLineSeries7, FastLineSeries6) =
-        SetUpTrend(Chart1->Chart(), BlueLabelledBatterySide, AbsoluteSensorVoltageSide);
+        SetUpTrend(Chart1->Chart(), BatterySide, AbsoluteSensorVoltageSide);
 
     FlagLabels = TFlagLabels(this, Flags);
     SetSpins(Spins);

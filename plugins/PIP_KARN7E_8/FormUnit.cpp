@@ -1,10 +1,12 @@
 #include "FormUnit.h"
 
+#include "AnalyserTrend.h"
 #include "CommonInterfacesImp.h"
 #include "CommonPlugInMethods.h"
 #include "NumSpin.h"
 #include "PanelText.h"
 #include "Profile.h"
+#include "SensorBlockTrend.h"
 
 #include <QShowEvent>
 #include <QStyle>
@@ -32,8 +34,7 @@ TForm1::TForm1()
     connect(BReset, &QPushButton::clicked, this, &TForm1::BResetClick);
 
     std::tie(FastLineSeries7, FastLineSeries6) =
-        SetUpTrend(Chart1->Chart(), {"Концентрация", -0.25, 2.75, 0.02, "Концентрация", QColor(0, 128, 255)},
-                   {"U сенс. абс., мВ", 990, 1100, 20, "Uсенс. абс.", Qt::black});
+        SetUpTrend(Chart1->Chart(), ConcentrationSide, AbsoluteSensorVoltageSide);
     Chart1->Chart().BottomAxis().Automatic = true;
 
     FaultFlags = TFlagLabels(this, karn7e8::FaultFlags);
@@ -73,9 +74,10 @@ void TForm1::ProcessPacket()
         ClearPanel();
         SetGasType(G);
     } else if (LGasType->text().isEmpty()) {
-        // After "Перезапуск" the block goes on with the same gas: its name
-        // comes back, the user's calibration settings stay.
-        ShowGasName(FindGas(G));
+        // After "Перезапуск" the block goes on with the same gas: the name
+        // its code showed comes back ("Неопределен" too), the user's
+        // calibration settings stay.
+        ShowText(LGasType, GasName);
     }
 
     switch (T) {
@@ -137,20 +139,13 @@ void TForm1::ProcessPacket()
     GasCode = G;
 }
 
-void TForm1::ShowGasName(const TGasDef* Gas)
-{
-    if (Gas)
-        ShowText(LGasType, QString::fromUtf8(Gas->Name));
-}
-
 void TForm1::SetGasType(uint8_t Code)
 {
     const TGasDef* Gas = FindGas(Code);
-    if (!Gas) {
-        ShowText(LGasType, QString::fromUtf8(UnknownGasName));
+    GasName = QString::fromUtf8(Gas ? Gas->Name : UnknownGasName);
+    ShowText(LGasType, GasName);
+    if (!Gas)
         return;
-    }
-    ShowGasName(Gas);
     const QString Unit = QString::fromUtf8(Gas->Unit);
     LConcentrGoodLabel->setText(Unit);
     LConcentrGood->setAccessibleName(QStringLiteral("Текущая концентрация, ") + Unit);

@@ -24,6 +24,7 @@ public:
     uint8_t LastPacketType = 0;
     uint8_t GasCode = 0;
     uint8_t ConcDecimals = 0; // set with a gas of the table
+    QString GasName;          // what SetGasType last showed; none before the first gas
 
     // CheckPacket is the framework's: bytes 2 to 6 XOR to 0.
     void ProcessPacket() override;
@@ -39,7 +40,6 @@ protected:
     void showEvent(QShowEvent* Event) override;
 
 private:
-    void ShowGasName(const TGasDef* Gas);
     void ShowConcentrUnit(const QString& Unit);
     double CalibrationConcentration() const;
 

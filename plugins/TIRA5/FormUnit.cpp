@@ -15,7 +15,6 @@ TForm1::TForm1()
 {
     setupUi(this);
     BReset->setIcon(style()->standardIcon(QStyle::SP_DialogNoButton));
-    BCoffCalarm->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
 
     const TAnalyserTrend Trend = SetUpAnalyserTrend(Chart7->Chart());
     FastLineSeries10 = Trend.SensorVoltage;

@@ -106,6 +106,9 @@ TEST_F(Karn7e8Panel, ShowingThePanelAsksForARestartAndStartsEmpty)
     EXPECT_FALSE(Chart->BottomAxis().Visible);
     EXPECT_EQ(Chart->Series(0).Title, QStringLiteral("Концентрация"));
     EXPECT_EQ(Chart->Series(0).Color, QColor(0, 128, 255));
+    // The concentration's labels blue, the sensor voltage's in the text colour.
+    EXPECT_EQ(Chart->LeftAxis().LabelColor, QColor(Qt::blue));
+    EXPECT_FALSE(Chart->RightAxis().LabelColor.isValid());
     EXPECT_EQ(Chart->Series(0).VertAxis(), TVertAxis::Left);
     EXPECT_EQ(Chart->Series(1).Title, QStringLiteral("Uсенс. абс."));
     EXPECT_EQ(Chart->Series(1).VertAxis(), TVertAxis::Right);
@@ -284,6 +287,10 @@ TEST_F(Karn7e8Panel, GasCodeZeroOnTheFirstPacketSetsNoGas)
     ASSERT_TRUE(Receive(Packet(1, 0, 0x0800)));
     EXPECT_EQ(Texts(), (QStringList{"Концентрация", "", "2048", "0", "", "", "", ""}));
     EXPECT_EQ(Text("SpinConc"), QStringLiteral("0"));
+    // No gas was ever shown, so a restart brings no name back.
+    Find<QPushButton>("BReset")->click();
+    ASSERT_TRUE(Receive(Packet(1, 0, 0x0800)));
+    EXPECT_EQ(Text("LGasType"), QString());
     ASSERT_TRUE(Receive(Packet(1, 4, 0x0800)));
     EXPECT_EQ(Text("LGasType"), QStringLiteral("Неопределен"));
     EXPECT_EQ(Text("SpinConc"), QStringLiteral("0"));
@@ -363,11 +370,29 @@ TEST_F(Karn7e8Panel, RestartClearsThePanelAndTheGasNameComesBackWithTheNextPacke
     EXPECT_TRUE(IsDateTimeText(Row[0])) << Row[0].toStdString();
     EXPECT_EQ(Row.mid(1), (QStringList{"Разн. напряжение", "Моноокс. углерода", "1,000", "62,5", "125", "1"}));
 
-    // An unknown gas's name does not come back by itself.
-    ASSERT_TRUE(Receive(Packet(5, 3, 0x1000)));
-    Find<QPushButton>("BReset")->click();
-    ASSERT_TRUE(Receive(Packet(5, 3, 0x1000)));
-    EXPECT_EQ(Text("LGasType"), QString());
+    // Whatever name a code showed comes back after a restart, "Неопределен"
+    // included (code 0 once a gas was set), so the exported row goes on past
+    // the gas column.
+    struct Case {
+        uint8_t Gas;
+        const char* Name;
+    };
+    const Case Cases[] = {{3, "Неопределен"}, {6, "Неопределен"},   {10, "Неопределен"}, {15, "Неопределен"},
+                          {0, "Неопределен"}, {1, "Метан"},          {2, "Пропан"},       {7, "Аммиак"},
+                          {9, "Хлор"},        {4, "Неопределен"},    {5, "Неопределен"},  {8, "Моноокс. углерода"},
+                          {11, "Неопределен"}, {12, "Неопределен"}, {13, "Неопределен"}, {14, "Неопределен"}};
+    for (const Case& C : Cases) {
+        ASSERT_TRUE(Receive(Packet(5, C.Gas, 0x1000))) << int(C.Gas);
+        EXPECT_EQ(Text("LGasType"), QString::fromUtf8(C.Name)) << int(C.Gas);
+        Find<QPushButton>("BReset")->click();
+        EXPECT_EQ(Text("LGasType"), QString()) << int(C.Gas);
+        for (int Later = 0; Later < 2; ++Later) {
+            ASSERT_TRUE(Receive(Packet(5, C.Gas, 0x1000))) << int(C.Gas);
+            EXPECT_EQ(Text("LGasType"), QString::fromUtf8(C.Name)) << int(C.Gas);
+            Row = Columns(&IOstanPlugin::GetColumnValue);
+            EXPECT_EQ(Row.mid(1, 3), (QStringList{"Напряжение нуля", C.Name, "1,000"})) << int(C.Gas);
+        }
+    }
 }
 
 } // namespace

@@ -1,9 +1,12 @@
-// What every window shows alike: no text cut off by its widget, on every
+// What every window shows alike: no text cut off by its widget and every
+// text with room to spare, nothing across a group box's frame, on every
 // device panel built into Plugins/, the main window and the dialogs; and on
 // every panel an accessible name, unique within the panel, for each value
-// field, flag, button and spin; every chart label whole.
+// field, flag, button and spin, each group announced by its own title, the
+// battery axis blue wherever a trend has one; every chart label whole.
 #include "About.h"
 #include "ChartLayoutSupport.h"
+#include "ChartView.h"
 #include "ComTestSupport.h"
 #include "Debug.h"
 #include "DeviceChooseDlg.h"
@@ -19,14 +22,19 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOption>
 #include <QToolButton>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <utility>
 
 using namespace ostan;
 using namespace ostan::test;
@@ -38,14 +46,19 @@ int TextWidth(const QWidget* W, const QString& Text)
     return W->fontMetrics().size(Qt::TextShowMnemonic, Text).width();
 }
 
-// Texts wider than the room their widget gives them: "name: text". The room
-// is counted generously (only the frame and the fixed parts a style always
-// draws are taken off), so what this finds is cut off in any style.
-QStringList ClippedTexts(QWidget* Root)
+// Pixels a text keeps free beside it in its widget, and a widget inside its
+// group box's frame line: a text that just fits touches the frame.
+constexpr int RoomToSpare = 2;
+
+// Texts wider than the room their widget gives them, less Spare: "name:
+// text". The room is counted generously (only the frame and the fixed parts
+// a style always draws are taken off), so what this finds is cut off or
+// touching its edge in any style.
+QStringList ClippedTexts(QWidget* Root, int Spare = RoomToSpare)
 {
     QStringList Clipped;
     auto Check = [&](const QWidget* W, const QString& Text, int Room) {
-        if (!Text.isEmpty() && TextWidth(W, Text) > Room)
+        if (!Text.isEmpty() && TextWidth(W, Text) + Spare > Room)
             Clipped << QStringLiteral("%1: \"%2\" needs %3, has %4")
                            .arg(W->objectName(), Text)
                            .arg(TextWidth(W, Text))
@@ -93,7 +106,28 @@ QStringList ClippedTexts(QWidget* Root)
             auto* N = qobject_cast<QWidget*>(O);
             if (N && N != W && N < W && Shows(N) && N->isVisibleTo(Root) && N->geometry().intersects(W->geometry()))
                 Clipped << QStringLiteral("%1 and %2 overlap").arg(N->objectName(), W->objectName());
+            // A group box grown over a neighbour.
+            if (qobject_cast<QGroupBox*>(N) && N->isVisibleTo(Root) && N->geometry().intersects(W->geometry()))
+                Clipped << QStringLiteral("%1 lies over %2").arg(N->objectName(), W->objectName());
         }
+    }
+    // What a group box holds stays inside its frame line (below its title),
+    // Spare pixels clear of it.
+    for (QWidget* W : All) {
+        auto* G = qobject_cast<QGroupBox*>(W->parentWidget());
+        if (!G || !Shows(W) || !W->isVisibleTo(Root))
+            continue;
+        QStyleOptionGroupBox O;
+        O.initFrom(G);
+        O.text = G->title();
+        O.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+        const QRect Frame = G->style()->subControlRect(QStyle::CC_GroupBox, &O, QStyle::SC_GroupBoxFrame, G);
+        const int Line = G->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &O, G);
+        QRect Inside = Frame.adjusted(Line + Spare, Line + Spare, -Line - Spare, -Line - Spare);
+        const QRect Title = G->style()->subControlRect(QStyle::CC_GroupBox, &O, QStyle::SC_GroupBoxLabel, G);
+        Inside.setTop(std::max(Inside.top(), Title.bottom() + 1));
+        if (!Inside.contains(W->geometry()))
+            Clipped << QStringLiteral("%1: across the frame of %2").arg(W->objectName(), G->objectName());
     }
     return Clipped;
 }
@@ -181,6 +215,96 @@ TEST_P(Panels, EveryValueFieldFlagButtonAndSpinHasItsOwnAccessibleName)
     EXPECT_FALSE(Seen.isEmpty());
 }
 
+// A group box is named by its own title; a group inside another would
+// otherwise take the outer one's title, as any unnamed child of a group box
+// does.
+TEST_P(Panels, EveryGroupIsAnnouncedByItsOwnTitle)
+{
+    for (QGroupBox* G : Panel->findChildren<QGroupBox*>())
+        EXPECT_EQ(AccessibleName(G), G->title()) << G->objectName().toStdString();
+}
+
+// The battery's axis has blue labels and title, shown or hidden.
+TEST_P(Panels, EveryBatteryAxisIsBlue)
+{
+    for (QWidget* View : Panel->findChildren<QWidget*>()) {
+        if (!View->inherits("ostan::TChartView"))
+            continue;
+        const TChart& C = static_cast<TChartView*>(View)->Chart();
+        for (const TChartAxis* A : {&C.LeftAxis(), &C.RightAxis()}) {
+            if (A->Title == QStringLiteral("Аккум, В")) {
+                EXPECT_EQ(A->LabelColor, QColor(Qt::blue)) << View->objectName().toStdString();
+            }
+        }
+    }
+}
+
+// The calibration and threshold buttons carry the command glyph on the
+// right of their caption: green when enabled, grey when not.
+TEST_P(Panels, CalibrationAndThresholdButtonsCarryTheGlyphOnTheRight)
+{
+    const QStringList Analyser{"BUvozd", "BUpgs", "BCpgs", "BCoff", "BCalarm", "BCoffCalarm"};
+    const QMap<QString, QStringList> Glyphs{
+        {"MOLT2old", Analyser}, {"MOLT2", Analyser}, {"TIRA5", Analyser}, {"SEVO1", Analyser},
+        {"TIRA4", {"BUazot", "BUazot0", "BUvozd", "BUvozd500"}}, {"BRUN3vm", {"BUvozd", "BUpgs"}},
+        {"TIRA6", {"BUvozd", "BULimit", "BGuard"}}};
+    const QStringList Expected = Glyphs.value(GetParam());
+    QStringList Carrying;
+    for (QPushButton* B : Panel->findChildren<QPushButton*>())
+        if (B->inherits("ostan::TGlyphButton"))
+            Carrying << B->objectName();
+    Carrying.sort();
+    QStringList Sorted = Expected;
+    Sorted.sort();
+    EXPECT_EQ(Carrying.join(u' ').toStdString(), Sorted.join(u' ').toStdString());
+
+    // Columns of the button's picture that hold a pixel of that colour.
+    auto Columns = [](QPushButton* B, auto Is) {
+        const QImage I = B->grab().toImage();
+        int First = -1, Last = -1;
+        for (int X = 0; X < I.width(); ++X)
+            for (int Y = 0; Y < I.height(); ++Y)
+                if (Is(I.pixelColor(X, Y))) {
+                    First = First < 0 ? X : First;
+                    Last = X;
+                    break;
+                }
+        return std::pair{First, Last};
+    };
+    auto Green = [](QColor C) { return C.green() > 120 && C.red() < 60 && C.blue() < 60; };
+    for (const QString& Name : Expected) {
+        auto* B = Panel->findChild<QPushButton*>(Name);
+        ASSERT_NE(B, nullptr) << Name.toStdString();
+        const auto [First, Last] = Columns(B, Green);
+        ASSERT_GE(First, 0) << Name.toStdString();
+        if (B->text().isEmpty()) {
+            EXPECT_LT(std::abs((First + Last) / 2 - B->width() / 2), 3) << Name.toStdString(); // centred
+        } else {
+            // Right of the caption's dark ink.
+            const auto [TextFirst, TextLast] =
+                Columns(B, [](QColor C) { return C.lightness() < 80 && std::abs(C.red() - C.green()) < 20; });
+            EXPECT_GT(First, TextLast) << Name.toStdString();
+            EXPECT_GE(TextFirst, 0) << Name.toStdString();
+        }
+        B->setEnabled(false);
+        EXPECT_EQ(Columns(B, Green).first, -1) << Name.toStdString();
+        B->setEnabled(true);
+    }
+}
+
+// The device dialog shows the library's description whole, without
+// scrolling.
+TEST_P(Panels, TheDeviceDialogShowsItsDescriptionWhole)
+{
+    TDeviceChooseDialog Choose;
+    auto* Memo = Choose.findChild<QPlainTextEdit*>(QStringLiteral("FullDescriptionMemo"));
+    ASSERT_NE(Memo, nullptr);
+    Memo->setPlainText(QString::fromUtf8(Plugin->GetDescription()));
+    Choose.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Memo->verticalScrollBar()->maximum(), 0) << Memo->toPlainText().toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryLibrary, Panels, ::testing::ValuesIn(Libraries()),
                          [](const ::testing::TestParamInfo<QString>& I) { return I.param.toStdString(); });
 
@@ -206,7 +330,8 @@ TEST_F(ProgramWindows, NoTextIsCutOff)
     TMainForm Main;
     Main.show();
     QCoreApplication::processEvents();
-    EXPECT_EQ(ClippedTexts(&Main).join(u'\n').toStdString(), "");
+    // The program's windows: whole, not yet with room to spare.
+    EXPECT_EQ(ClippedTexts(&Main, 0).join(u'\n').toStdString(), "");
 
     TDeviceChooseDialog Choose;
     TOptionsDlg Options;
@@ -216,7 +341,7 @@ TEST_F(ProgramWindows, NoTextIsCutOff)
     for (QWidget* W : std::initializer_list<QWidget*>{&Choose, &Options, &About, &Logo, &Debug}) {
         W->show();
         QCoreApplication::processEvents();
-        EXPECT_EQ(ClippedTexts(W).join(u'\n').toStdString(), "") << W->metaObject()->className();
+        EXPECT_EQ(ClippedTexts(W, 0).join(u'\n').toStdString(), "") << W->metaObject()->className();
         W->hide();
     }
 }

@@ -2,8 +2,10 @@
 // created by ProgID, put into a placeholder, fed packets and clicked, with a
 // recording callback class. The decimal separator is fixed to ','.
 #include "Beep.h"
+#include "ButtonFace.h"
 #include "PanelTestSupport.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -53,6 +55,16 @@ TEST_F(Tira4Panel, StartsEmptyWithItsSpinsPressureTrendAndComponents)
     EXPECT_EQ(Text("NumSpin2"), QStringLiteral("2,0"));
     EXPECT_EQ(Text("LabeledEdit18"), QStringLiteral("100,0"));
     EXPECT_FALSE(Find<QLineEdit>("LabeledEdit18")->isReadOnly());
+    // The battery's is a plain edit; the other value fields have the button face.
+    const QColor PlainBase = QApplication::palette("QLineEdit").color(QPalette::Base);
+    const QColor Face = ButtonFace();
+    ASSERT_NE(PlainBase, Face);
+    EXPECT_EQ(Find<QLineEdit>("LUakk")->palette().color(QPalette::Base), PlainBase);
+    for (const char* F : Fields) {
+        if (QByteArray(F) != "LUakk") {
+            EXPECT_EQ(Find<QLineEdit>(F)->palette().color(QPalette::Base), Face) << F;
+        }
+    }
 
     // Anchored: the flags at the top right, the buttons at the bottom left,
     // the trend filling the rest.

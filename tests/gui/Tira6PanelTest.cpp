@@ -66,7 +66,7 @@ TEST_F(Tira6Panel, StartsEmptyWithAFullBarAnUnknownProtectionAndItsTrend)
     EXPECT_EQ(Find<QWidget>("Chart6")->geometry().bottomRight(), QPoint(Panel->width() - 1, Panel->height() - 1));
 
     ExpectAnalyserTrendSides();
-    EXPECT_FALSE(Chart->RightAxis().LabelColor.isValid()); // the analysers' blue is not its
+    EXPECT_EQ(Chart->RightAxis().LabelColor, QColor(Qt::blue)); // the battery's, as on the analysers
     EXPECT_EQ(Chart->Series(1).Color, QColor(0, 128, 255));
     EXPECT_EQ(Chart->Series(0).Count(), Chart->Width() / 20);
 
