@@ -185,9 +185,10 @@ TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
     // nothing where the name points.
     QTemporaryDir cache;
     struct RestoreCache {
-        ~RestoreCache() { qunsetenv("XDG_CACHE_HOME"); }
+        bool Was = qEnvironmentVariableIsSet("XDG_CACHE_HOME");
+        QByteArray Old = qgetenv("XDG_CACHE_HOME");
+        ~RestoreCache() { Was ? qputenv("XDG_CACHE_HOME", Old) : qunsetenv("XDG_CACHE_HOME"); }
     } restoreCache;
-    ASSERT_FALSE(qEnvironmentVariableIsSet("XDG_CACHE_HOME"));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
     QStringList shown;
     bool canShow = true;
