@@ -83,7 +83,7 @@ QFileDialog* CreateWorkbookDialog(QWidget* Parent, bool Save)
     auto* d = new QFileDialog(Parent);
     d->setObjectName(Save ? QStringLiteral("SaveDialog1") : QStringLiteral("OpenDialog1"));
     d->setOption(QFileDialog::DontUseNativeDialog);
-    d->setNameFilter(QStringLiteral("Файлы Microsoft Excel (*.xlsx *.xls)"));
+    d->setNameFilter(QStringLiteral("Файлы Microsoft Excel (*.xlsx)"));
     d->setDefaultSuffix(QStringLiteral("xlsx"));
     d->setAcceptMode(Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // A name that does not exist opens a new workbook; an existing one is
@@ -121,6 +121,12 @@ void SaveDeviceRow(TExcelWork& Work, IOstanPlugin& Plugin, const QString& FileNa
     // A workbook without a header still gets its first column formatted.
     Excel.RangeAutoFormat(1, 1, Row, std::max(Col, 1));
     Work.SaveAndClose(FileName);
+}
+
+QString SaveErrorText(const QString& Reason)
+{
+    const QString Text = QStringLiteral("Ошибка сохранения файла.");
+    return Reason.isEmpty() ? Text : Text + u'\r' + Reason;
 }
 
 namespace {
@@ -164,9 +170,12 @@ void TMainForm::FileSave1Execute()
         return;
     auto Work = std::make_unique<TExcelWork>(1);
     bool Saved = false;
+    QString Reason; // what went wrong, for the technician to act on
     try {
         SaveDeviceRow(*Work, *Plugin.Get(), FileName);
         Saved = true;
+    } catch (const std::exception& E) {
+        Reason = QString::fromUtf8(E.what());
     } catch (...) {
     }
     // Released after the guarded block: its quitting cannot turn a good
@@ -175,7 +184,7 @@ void TMainForm::FileSave1Execute()
     if (Saved)
         ShowMessageBox(MsgType::Information, QStringLiteral("Файл сохранен успешно."));
     else
-        ShowMessageBox(MsgType::Error, QStringLiteral("Ошибка сохранения файла."));
+        ShowMessageBox(MsgType::Error, SaveErrorText(Reason));
 }
 
 } // namespace ostan

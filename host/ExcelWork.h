@@ -49,6 +49,10 @@ bool IsExcelInstalled();
 // [ ] : * ? / \ becomes "_", and the name is cut to 31 characters.
 QString SheetNameOf(const QString& Caption);
 
+// The error box of a failed save: its fixed text, then the reason on a line
+// of its own when there is one.
+QString SaveErrorText(const QString& Reason);
+
 // OpenDialog1 and SaveDialog1: the workbook filter, "xlsx" added to a name
 // typed without an extension; the save dialog appends to a chosen file
 // without asking.

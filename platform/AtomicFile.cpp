@@ -1,11 +1,12 @@
 #include "AtomicFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,9 +20,31 @@ EAtomicWriteError::EAtomicWriteError(const QString& Reason, int Error)
 namespace {
 [[noreturn]] void Fail(int Error)
 {
-    throw EAtomicWriteError(QString::fromLocal8Bit(std::strerror(Error)), Error);
+    throw EAtomicWriteError(ErrnoReason(Error), Error);
 }
+
+const QString TemporaryInfix = QStringLiteral(".tmp.");
+
+QByteArray TemporaryOf(const QByteArray& Target) { return Target + TemporaryInfix.toLatin1() + QByteArray::number(::getpid()); }
+
+bool Runs(pid_t Pid) { return Pid == ::getpid() ? false : ::kill(Pid, 0) == 0 || errno == EPERM; }
 } // namespace
+
+void RemoveTemporaryLeftovers(const QString& Path, TLeftovers Which)
+{
+    const QFileInfo file(Path);
+    const QString prefix = file.fileName() + TemporaryInfix;
+    const QDir folder = file.absoluteDir();
+    for (const QString& name : folder.entryList({prefix + u'*'}, QDir::Files | QDir::Hidden | QDir::System)) {
+        bool numeric = false;
+        const long pid = name.mid(prefix.size()).toLong(&numeric);
+        if (!numeric || pid <= 0)
+            continue; // not one of ours
+        if (Which == TLeftovers::DeadWriters && Runs(pid_t(pid)))
+            continue;
+        ::unlink(QFile::encodeName(folder.filePath(name)).constData());
+    }
+}
 
 void SyncFolder(const QString& Folder)
 {
@@ -35,7 +58,7 @@ void SyncFolder(const QString& Folder)
 void WriteFileAtomically(const QString& Path, const QByteArray& Bytes, long long FailAfterBytes)
 {
     const QByteArray target = QFile::encodeName(Path);
-    const QByteArray temp = target + ".tmp." + QByteArray::number(::getpid());
+    const QByteArray temp = TemporaryOf(target);
     const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
         Fail(errno);

@@ -1,6 +1,7 @@
 #pragma once
 // Replacing a file so that a crash, a full disk or a failed write leaves the
 // old one whole: a temporary file beside it, fsync, rename, fsync of the folder.
+#include "ErrorReasons.h"
 #include "PlatformApi.h"
 
 #include <QByteArray>
@@ -9,7 +10,7 @@
 
 namespace ostan {
 
-// Carries the system's reason (strerror text) for the failed step.
+// Carries the system's reason (ErrnoReason) for the failed step.
 class OSTAN_PLATFORM_API EAtomicWriteError : public std::runtime_error {
 public:
     EAtomicWriteError(const QString& Reason, int Error);
@@ -24,6 +25,12 @@ public:
 // bytes, as a full disk would (a test hook of the callers).
 OSTAN_PLATFORM_API void WriteFileAtomically(const QString& Path, const QByteArray& Bytes,
                                             long long FailAfterBytes = -1);
+
+// Removes the temporary files that writers of Path killed before their
+// rename left beside it. A writer that holds a lock over its writes passes
+// AllWriters; otherwise a file whose writer still runs is left to it.
+enum class TLeftovers { AllWriters, DeadWriters };
+OSTAN_PLATFORM_API void RemoveTemporaryLeftovers(const QString& Path, TLeftovers Which);
 
 // fsync of a folder, so that a rename inside it is durable.
 OSTAN_PLATFORM_API void SyncFolder(const QString& Folder);

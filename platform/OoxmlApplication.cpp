@@ -1,12 +1,18 @@
 #include "OoxmlApplication.h"
 
 #include "AtomicFile.h"
+#include "ErrorReasons.h"
 
+#include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QUrl>
+
+#include <cerrno>
+#include <fcntl.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,9 +38,68 @@ long long& WriteFailAfter()
 void CheckNotLocked(const QString& FileName)
 {
     const QString lock = TOoxmlApplication::LockFileOf(FileName);
-    if (!lock.isEmpty())
-        Raise(QStringLiteral("Файл %1 открыт в другой программе (%2).")
-                  .arg(QDir::toNativeSeparators(FileName), QFileInfo(lock).fileName()));
+    if (lock.isEmpty())
+        return;
+    const QString owner = TOoxmlApplication::LockOwnerOf(lock);
+    Raise(QStringLiteral("Файл %1 открыт в другой программе: рядом с ним лежит файл блокировки %2 (%3). "
+                         "Закройте книгу в той программе; если она уже закрыта, удалите этот файл блокировки.")
+              .arg(QDir::toNativeSeparators(FileName), QFileInfo(lock).fileName(),
+                   owner.isEmpty() ? QStringLiteral("владелец в нем не записан") : owner));
+}
+
+// Reads the file whole, with the system's reason when it cannot.
+QByteArray ReadWhole(const QString& FileName)
+{
+    const QString shown = QDir::toNativeSeparators(FileName);
+    const int fd = ::open(QFile::encodeName(FileName).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        Raise(QStringLiteral("Не удалось открыть файл %1: %2.").arg(shown, ErrnoReason(errno)));
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        Raise(QStringLiteral("Не удалось открыть файл %1: это не файл с данными.").arg(shown));
+    }
+    try {
+        TOoxmlWorkbook::CheckPackageSize(st.st_size);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int e = n < 0 ? errno : EIO;
+            ::close(fd);
+            Raise(QStringLiteral("Не удалось прочитать файл %1: %2.").arg(shown, ErrnoReason(e)));
+        }
+        done += n;
+    }
+    ::close(fd);
+    return bytes;
+}
+
+// The content a new workbook opens with in the desktop's program: a
+// template, which a spreadsheet program opens as a new, unnamed document.
+QString NewWorkbookTemplate()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    const QString path = QDir(folder).filePath(QStringLiteral("Новая книга.xltx"));
+    QDir().mkpath(folder);
+    try {
+        WriteFileAtomically(path, TOoxmlWorkbook::NewTemplateBytes());
+    } catch (const EAtomicWriteError& E) {
+        Raise(QStringLiteral("Не удалось создать новую книгу %1: %2.").arg(QDir::toNativeSeparators(path), E.Reason()));
+    }
+    return path;
+}
+
+bool Show(const QString& FileName)
+{
+    return Viewer() ? Viewer()(FileName) : QDesktopServices::openUrl(QUrl::fromLocalFile(FileName));
 }
 
 } // namespace
@@ -42,6 +107,50 @@ void CheckNotLocked(const QString& FileName)
 TOoxmlApplication::TOoxmlApplication() = default;
 
 TOoxmlApplication::~TOoxmlApplication() = default;
+
+QString TOoxmlApplication::LockOwnerOf(const QString& LockFile)
+{
+    QFile file(LockFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.read(4096);
+    QString user, login, host, since;
+    if (QFileInfo(LockFile).fileName().startsWith(QLatin1String(".~lock."))) {
+        // "Full name,login,machine,dd.mm.yyyy hh:mm,profile;"
+        QByteArray text = bytes;
+        if (const qsizetype end = text.indexOf(';'); end >= 0)
+            text.truncate(end);
+        const QList<QByteArray> fields = text.split(',');
+        auto field = [&fields](int I) { return I < fields.size() ? QString::fromUtf8(fields[I]).trimmed() : QString(); };
+        user = field(0);
+        login = field(1);
+        host = field(2);
+        since = field(3);
+    } else if (!bytes.isEmpty()) {
+        // "~$": the user's name, its length in the first byte, padded to 54
+        // bytes; then the same name in UTF-16 after a 16-bit length.
+        if (bytes.size() >= 56) {
+            const int n = uchar(bytes[54]) | uchar(bytes[55]) << 8;
+            if (n > 0 && 56 + 2 * n <= bytes.size())
+                user = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 56), n);
+        }
+        const int n = uchar(bytes[0]);
+        if (user.isEmpty() && n > 0 && n < 54 && 1 + n <= bytes.size())
+            user = QString::fromLocal8Bit(bytes.mid(1, n));
+        user = user.trimmed();
+        since = QFileInfo(LockFile).lastModified().toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+    }
+    QStringList parts;
+    if (!user.isEmpty() && !login.isEmpty() && user != login)
+        parts << QStringLiteral("пользователь %1 (%2)").arg(user, login);
+    else if (!user.isEmpty() || !login.isEmpty())
+        parts << QStringLiteral("пользователь %1").arg(user.isEmpty() ? login : user);
+    if (!host.isEmpty())
+        parts << QStringLiteral("компьютер %1").arg(host);
+    if (!since.isEmpty() && !parts.isEmpty())
+        parts << QStringLiteral("с %1").arg(since);
+    return parts.join(QStringLiteral(", "));
+}
 
 QString TOoxmlApplication::LockFileOf(const QString& FileName)
 {
@@ -67,18 +176,10 @@ void TOoxmlApplication::Quit()
 void TOoxmlApplication::WorkbooksOpen(const QString& FileName)
 {
     CheckNotLocked(FileName);
-    QFile file(FileName);
-    if (QFileInfo(FileName).isDir() || !file.open(QIODevice::ReadOnly))
-        Raise(QStringLiteral("Не удалось открыть файл %1.").arg(QDir::toNativeSeparators(FileName)));
-    const QByteArray bytes = file.readAll();
-    TBook book{QFileInfo(FileName).absoluteFilePath(), TOoxmlWorkbook::FromBytes(bytes)};
-    if (FVisible) {
-        const bool shown = Viewer() ? Viewer()(book.FileName)
-                                    : QDesktopServices::openUrl(QUrl::fromLocalFile(book.FileName));
-        if (!shown)
-            Raise(QStringLiteral("Не удалось показать книгу %1: для файлов этого типа не задана программа.")
-                      .arg(QDir::toNativeSeparators(book.FileName)));
-    }
+    TBook book{QFileInfo(FileName).absoluteFilePath(), TOoxmlWorkbook::FromBytes(ReadWhole(FileName))};
+    if (FVisible && !Show(book.FileName))
+        Raise(QStringLiteral("Не удалось показать книгу %1: для файлов этого типа не задана программа.")
+                  .arg(QDir::toNativeSeparators(book.FileName)));
     Books.push_back(std::move(book));
 }
 
@@ -86,6 +187,10 @@ void TOoxmlApplication::WorkbooksAdd(int Template)
 {
     if (Template != xlWBATWorksheet)
         Raise(QStringLiteral("Неизвестный шаблон книги %1.").arg(Template));
+    // Shown, the new workbook is the desktop program's own new document.
+    if (FVisible && !Show(NewWorkbookTemplate()))
+        Raise(QStringLiteral("Не удалось открыть новую книгу: для книг Office Open XML (.xlsx) в системе не задана "
+                             "программа электронных таблиц."));
     Books.push_back({QString(), TOoxmlWorkbook::NewWorkbook()});
 }
 
@@ -136,6 +241,7 @@ void TOoxmlApplication::Write(TBook& Book, const QString& FileName)
     }
     const QByteArray bytes = Book.Book->ToBytes();
     try {
+        RemoveTemporaryLeftovers(target, TLeftovers::DeadWriters);
         WriteFileAtomically(target, bytes, WriteFailAfter());
     } catch (const EAtomicWriteError& E) {
         Raise(QStringLiteral("Не удалось записать файл %1: %2.").arg(shown, E.Reason()));
@@ -154,6 +260,12 @@ void TOoxmlApplication::ActiveWorkbookSave()
 void TOoxmlApplication::ActiveWorkbookSaveAs(const QString& FileName)
 {
     Active();
+    // What is written is Office Open XML, whatever the name says; a name of
+    // the older binary format would mislead every program that opens it.
+    if (QFileInfo(FileName).suffix().compare(QLatin1String("xls"), Qt::CaseInsensitive) == 0)
+        Raise(QStringLiteral("Книга записывается в формате Office Open XML, и имя файла %1 с расширением .xls ему "
+                             "не подходит. Выберите имя с расширением .xlsx.")
+                  .arg(QDir::toNativeSeparators(QFileInfo(FileName).fileName())));
     TBook& book = Books[size_t(ActiveIndex)];
     Write(book, FileName);
     book.FileName = QFileInfo(FileName).absoluteFilePath();

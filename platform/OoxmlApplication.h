@@ -2,7 +2,8 @@
 // The workbook engine: a spreadsheet application without a window that
 // reads and writes Office Open XML workbooks itself. Visible means "show
 // what is opened": a workbook opened while visible is handed to the
-// desktop's spreadsheet program.
+// desktop's spreadsheet program, and a new one opens there as its new
+// document.
 //
 // It refuses a file a spreadsheet program holds open (".~lock.<name>#" or
 // "~$<name>" beside it), one it may not write, and anything it cannot read
@@ -39,6 +40,9 @@ public:
     // The lock file of a spreadsheet program that has FileName open, or ""
     // when there is none.
     static QString LockFileOf(const QString& FileName);
+    // Who holds a lock file, as it records them: "пользователь ..., компьютер
+    // ..., с ..." ("" when it records nobody).
+    static QString LockOwnerOf(const QString& LockFile);
 
 private:
     struct TBook {

@@ -1,12 +1,14 @@
 #include "OoxmlWorkbook.h"
 
 #include "Allocator.h"
+#include "ErrorReasons.h"
 #include "NumberSeparators.h"
 
 #include <QDate>
 #include <QRegularExpression>
 #include <QTime>
 
+#include <cstring>
 #include <deque>
 #include <map>
 #include <pugixml.hpp>
@@ -26,9 +28,12 @@ namespace {
 
 constexpr int MaxRows = 1048576;
 constexpr int MaxColumns = 16384;
-// A part larger than this is not a workbook anyone appends rows to by hand;
-// it also bounds what a damaged or hostile file can make us allocate.
-constexpr qsizetype MaxPartSize = qsizetype(256) << 20;
+
+TWorkbookLimits& Limits()
+{
+    static TWorkbookLimits limits;
+    return limits;
+}
 
 const char* const MainNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 const char* const RelNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
@@ -40,6 +45,49 @@ const char* const StylesContentType = "application/vnd.openxmlformats-officedocu
 [[noreturn]] void Damaged(const QString& Detail)
 {
     Raise(QStringLiteral("Файл не является книгой Office Open XML или поврежден: %1.").arg(Detail));
+}
+
+// A workbook beyond what the export reads: refused before it can take the
+// memory and the time it would.
+[[noreturn]] void TooLarge(const QString& Detail)
+{
+    Raise(QStringLiteral("Книга слишком велика для дописывания строк: %1.").arg(Detail));
+}
+
+QString Megabytes(qint64 Bytes) { return QString::number((Bytes + (1 << 20) - 1) >> 20); }
+
+QString Thousands(long long N)
+{
+    QString s = QString::number(N);
+    for (qsizetype i = s.size() - 3; i > 0; i -= 3)
+        s.insert(i, u' ');
+    return s;
+}
+
+// Start tags in [From, To) of a text that ends at End (a name may run past
+// To): all of them, and those whose local name is Name.
+struct TTagCount {
+    long long Elements = 0, Named = 0;
+};
+
+void CountTags(const char* From, const char* To, const char* End, std::string_view Name, TTagCount& Count)
+{
+    for (const char* p = From; p < To;) {
+        p = static_cast<const char*>(std::memchr(p, '<', size_t(To - p)));
+        if (!p)
+            return;
+        const char* n = ++p;
+        if (n == End || *n == '/' || *n == '?' || *n == '!')
+            continue;
+        ++Count.Elements;
+        const char* local = n;
+        const char* e = n;
+        for (; e < End && *e != '>' && *e != '/' && *e != ' ' && *e != '\t' && *e != '\r' && *e != '\n'; ++e)
+            if (*e == ':')
+                local = e + 1;
+        if (!Name.empty() && std::string_view(local, size_t(e - local)) == Name)
+            ++Count.Named;
+    }
 }
 
 std::string_view Local(const pugi::xml_node& N)
@@ -131,7 +179,7 @@ void Parse(pugi::xml_document& Doc, const QByteArray& Bytes, const std::string& 
         Doc.load_buffer(Bytes.constData(), size_t(Bytes.size()),
                         pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata_single, pugi::encoding_auto);
     if (!r)
-        Damaged(QStringLiteral("часть %1 (%2)").arg(QString::fromStdString(Part), Text(r.description())));
+        Damaged(QStringLiteral("часть %1 (%2)").arg(QString::fromStdString(Part), XmlReason(r)));
 }
 
 std::string FolderOf(const std::string& Part)
@@ -368,34 +416,79 @@ struct TOoxmlWorkbook::TData {
         return zip_name_locate(Zip, Part.c_str(), ZIP_FL_NOCASE | ZIP_FL_ENC_RAW);
     }
 
-    QByteArray Read(const std::string& Part) const
+    // What a part may still take, for the parts read so far.
+    qint64 Unpacked = 0;
+    long long Elements = 0;
+
+    // Counted: the local name of the elements a part holds that have a
+    // limit of their own ("c" cells, "si" shared strings).
+    QByteArray Read(const std::string& Part, std::string_view Counted = {})
     {
+        const TWorkbookLimits& limits = Limits();
+        const QString part = QString::fromStdString(Part);
         const zip_int64_t index = Locate(Part);
         if (index < 0)
-            Damaged(QStringLiteral("нет части %1").arg(QString::fromStdString(Part)));
+            Damaged(QStringLiteral("нет части %1").arg(part));
+        zip_stat_t st;
+        zip_stat_init(&st);
+        if (zip_stat_index(Zip, zip_uint64_t(index), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)
+            || !(st.valid & ZIP_STAT_COMP_SIZE))
+            Damaged(QStringLiteral("часть %1 не читается (%2)").arg(part, ZipReason(zip_get_error(Zip))));
+        // Checked on what the archive says before anything is unpacked, and
+        // again on what really comes out.
+        const auto check = [&](qint64 Size) {
+            if (Size > limits.ExpansionFrom && double(Size) > double(st.comp_size) * limits.Expansion)
+                Raise(QStringLiteral("Файл не похож на книгу: часть %1 распаковывается из %2 КБ в %3 МБ, "
+                                     "больше чем в %4 раз; так устроены файлы, которые переполняют память.")
+                          .arg(part).arg((st.comp_size + 1023) / 1024).arg(Megabytes(Size)).arg(limits.Expansion));
+            if (Unpacked + Size > limits.UnpackedBytes)
+                TooLarge(QStringLiteral("ее части занимают больше %1 МБ").arg(Megabytes(limits.UnpackedBytes)));
+        };
+        const qint64 declared = qint64(std::min<zip_uint64_t>(st.size, zip_uint64_t(1) << 60));
+        check(declared);
+
         zip_file_t* f = zip_fopen_index(Zip, zip_uint64_t(index), 0);
         if (!f)
-            Damaged(QStringLiteral("часть %1 не читается (%2)").arg(QString::fromStdString(Part), Text(zip_strerror(Zip))));
+            Damaged(QStringLiteral("часть %1 не читается (%2)").arg(part, ZipReason(zip_get_error(Zip))));
+        struct Closer {
+            zip_file_t* F;
+            ~Closer() { zip_fclose(F); }
+        } closer{f};
         QByteArray out;
-        char buffer[65536];
+        out.reserve(qsizetype(declared));
+        TTagCount tags;
+        qsizetype counted = 0; // bytes whose tags are counted
+        constexpr qsizetype Chunk = 65536, NameRoom = 256;
         for (;;) {
-            const zip_int64_t n = zip_fread(f, buffer, sizeof buffer);
-            if (n < 0 || out.size() + n > MaxPartSize) {
-                const QString why = n < 0 ? Text(zip_file_strerror(f)) : QStringLiteral("слишком велика");
-                zip_fclose(f);
-                Damaged(QStringLiteral("часть %1 не читается (%2)").arg(QString::fromStdString(Part), why));
-            }
+            const qsizetype before = out.size();
+            out.resize(before + Chunk);
+            const zip_int64_t n = zip_fread(f, out.data() + before, zip_uint64_t(Chunk));
+            if (n < 0)
+                Damaged(QStringLiteral("часть %1 не читается (%2)").arg(part, ZipReason(zip_file_get_error(f))));
+            out.resize(before + qsizetype(n));
+            if (out.size() > declared)
+                Damaged(QStringLiteral("часть %1 длиннее, чем сказано в оглавлении архива").arg(part));
+            check(out.size());
+            const qsizetype upTo = n == 0 ? out.size() : std::max(counted, out.size() - NameRoom);
+            CountTags(out.constData() + counted, out.constData() + upTo, out.constData() + out.size(), Counted, tags);
+            counted = upTo;
+            if (Elements + tags.Elements > limits.Elements)
+                TooLarge(QStringLiteral("в части %1 больше %2 элементов").arg(part, Thousands(limits.Elements - Elements)));
+            if (Counted == "c" && tags.Named > limits.Cells)
+                TooLarge(QStringLiteral("на листе больше %1 ячеек").arg(Thousands(limits.Cells)));
+            if (Counted == "si" && tags.Named > limits.Strings)
+                TooLarge(QStringLiteral("в ней больше %1 строк текста").arg(Thousands(limits.Strings)));
             if (n == 0)
                 break;
-            out.append(buffer, qsizetype(n));
         }
-        zip_fclose(f);
+        Unpacked += out.size();
+        Elements += tags.Elements;
         return out;
     }
 
-    void Load(const std::string& Part, pugi::xml_document& Doc, std::string_view Root) const
+    void Load(const std::string& Part, pugi::xml_document& Doc, std::string_view Root, std::string_view Counted = {})
     {
-        Parse(Doc, Read(Part), Part);
+        Parse(Doc, Read(Part, Counted), Part);
         if (Local(Doc.document_element()) != Root)
             Damaged(QStringLiteral("часть %1 не та, что нужна").arg(QString::fromStdString(Part)));
     }
@@ -781,6 +874,7 @@ TOoxmlWorkbook::~TOoxmlWorkbook() = default;
 
 std::unique_ptr<TOoxmlWorkbook> TOoxmlWorkbook::FromBytes(const QByteArray& Bytes)
 {
+    CheckPackageSize(Bytes.size());
     std::unique_ptr<TOoxmlWorkbook> W(new TOoxmlWorkbook());
     TData& d = *W->D;
     d.Original = Bytes;
@@ -794,9 +888,14 @@ std::unique_ptr<TOoxmlWorkbook> TOoxmlWorkbook::FromBytes(const QByteArray& Byte
     d.Zip = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
     if (!d.Zip) {
         zip_source_free(source);
-        const QString why = Text(zip_error_strerror(&error));
+        const QString why = ZipReason(&error);
         zip_error_fini(&error);
-        Damaged(QStringLiteral("архив не читается (%1)").arg(why));
+        // The binary workbooks of older spreadsheet programs.
+        if (Bytes.startsWith(QByteArray::fromHex("D0CF11E0A1B11AE1")))
+            Raise(QStringLiteral("Файл — книга старого формата (.xls), а дописывать строки можно только в книгу "
+                                 "Office Open XML (.xlsx). Сохраните ее как .xlsx в программе электронных таблиц "
+                                 "или выберите другой файл."));
+        Damaged(QStringLiteral("архив не читается: %1").arg(why));
     }
     zip_error_fini(&error);
 
@@ -828,7 +927,7 @@ std::unique_ptr<TOoxmlWorkbook> TOoxmlWorkbook::FromBytes(const QByteArray& Byte
         }
     if (d.SheetPart.empty())
         Damaged(QStringLiteral("нет активного листа"));
-    d.Load(d.SheetPart, d.Sheet, "worksheet");
+    d.Load(d.SheetPart, d.Sheet, "worksheet", "c");
     d.SheetData = Child(d.Sheet.document_element(), "sheetData");
     if (!d.SheetData)
         Damaged(QStringLiteral("у листа нет ячеек"));
@@ -837,7 +936,7 @@ std::unique_ptr<TOoxmlWorkbook> TOoxmlWorkbook::FromBytes(const QByteArray& Byte
     const std::string strings = TData::Target(d.WorkbookRels, folder, "/sharedStrings");
     if (!strings.empty() && d.Locate(strings) >= 0) {
         pugi::xml_document doc;
-        d.Load(strings, doc, "sst");
+        d.Load(strings, doc, "sst", "si");
         for (const pugi::xml_node si : Children(doc.document_element(), "si"))
             d.SharedStrings.push_back(AllText(si));
     }
@@ -849,8 +948,15 @@ std::unique_ptr<TOoxmlWorkbook> TOoxmlWorkbook::FromBytes(const QByteArray& Byte
     return W;
 }
 
-std::unique_ptr<TOoxmlWorkbook> TOoxmlWorkbook::NewWorkbook()
+namespace {
+// The package of a new workbook, its workbook part of the given content type.
+QByteArray NewPackage(bool Template)
 {
+    std::string types = TemplateContentTypes;
+    if (Template) {
+        const std::string sheet = ".sheet.main+xml", tmpl = ".template.main+xml";
+        types.replace(types.find(sheet), sheet.size(), tmpl);
+    }
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* out = zip_source_buffer_create(nullptr, 0, 0, &error);
@@ -858,7 +964,7 @@ std::unique_ptr<TOoxmlWorkbook> TOoxmlWorkbook::NewWorkbook()
     zip_t* z = zip_open_from_source(out, ZIP_TRUNCATE, &error);
     zip_error_fini(&error);
     const std::pair<const char*, const char*> parts[] = {
-        {"[Content_Types].xml", TemplateContentTypes}, {"_rels/.rels", TemplateRootRels},
+        {"[Content_Types].xml", types.c_str()},      {"_rels/.rels", TemplateRootRels},
         {"xl/workbook.xml", TemplateWorkbook},         {"xl/_rels/workbook.xml.rels", TemplateWorkbookRels},
         {"xl/worksheets/sheet1.xml", TemplateSheet},   {"xl/styles.xml", TemplateStyles},
     };
@@ -874,8 +980,13 @@ std::unique_ptr<TOoxmlWorkbook> TOoxmlWorkbook::NewWorkbook()
         zip_source_close(out);
     }
     zip_source_free(out);
-    return FromBytes(bytes);
+    return bytes;
 }
+} // namespace
+
+std::unique_ptr<TOoxmlWorkbook> TOoxmlWorkbook::NewWorkbook() { return FromBytes(NewPackage(false)); }
+
+QByteArray TOoxmlWorkbook::NewTemplateBytes() { return NewPackage(true); }
 
 QString TOoxmlWorkbook::SheetName() const { return Text(D->SheetEntry.attribute("name").value()); }
 
@@ -1031,14 +1142,14 @@ QByteArray TOoxmlWorkbook::ToBytes() const
         zip_source_t* s = zip_source_buffer(z, keep.back().constData(), zip_uint64_t(keep.back().size()), 0);
         if (!s || zip_file_add(z, Name, s, ZIP_FL_ENC_GUESS) < 0) {
             zip_source_free(s);
-            fail(Text(zip_strerror(z)));
+            fail(ZipReason(zip_get_error(z)));
         }
     };
     const zip_int64_t count = zip_get_num_entries(d.Zip, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* name = zip_get_name(d.Zip, zip_uint64_t(i), ZIP_FL_ENC_RAW);
         if (!name)
-            fail(Text(zip_strerror(d.Zip)));
+            fail(ZipReason(zip_get_error(d.Zip)));
         if (changed(name)) {
             if (pugi::xml_document* doc = docOf(name)) {
                 addNew(name, Serialise(*doc));
@@ -1053,7 +1164,7 @@ QByteArray TOoxmlWorkbook::ToBytes() const
         const zip_int64_t index = s ? zip_file_add(z, name, s, ZIP_FL_ENC_GUESS) : -1;
         if (index < 0) {
             zip_source_free(s);
-            fail(Text(zip_strerror(z)));
+            fail(ZipReason(zip_get_error(z)));
         }
         if (st.valid & ZIP_STAT_MTIME)
             zip_file_set_mtime(z, zip_uint64_t(index), st.mtime, 0);
@@ -1064,7 +1175,7 @@ QByteArray TOoxmlWorkbook::ToBytes() const
             addNew(name.c_str(), Serialise(*doc));
     }
     if (zip_close(z) != 0)
-        fail(Text(zip_strerror(z)));
+        fail(ZipReason(zip_get_error(z)));
     QByteArray bytes;
     zip_stat_t st;
     zip_stat_init(&st);
@@ -1082,5 +1193,13 @@ QByteArray TOoxmlWorkbook::ToBytes() const
 }
 
 TCellKind TOoxmlWorkbook::KindOf(const QString& Text) { return ParseValue(Text).Kind; }
+
+void TOoxmlWorkbook::CheckPackageSize(qint64 Bytes)
+{
+    if (Bytes > Limits().PackageBytes)
+        TooLarge(QStringLiteral("файл больше %1 МБ").arg(Megabytes(Limits().PackageBytes)));
+}
+
+void SetWorkbookLimitsForTest(const TWorkbookLimits& L) { Limits() = L; }
 
 } // namespace ostan

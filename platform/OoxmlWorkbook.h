@@ -27,6 +27,20 @@ public:
 // "dd.MM.yyyy H:mm:ss". Anything else is text.
 enum class TCellKind { Number, DateTime, Text };
 
+// What reading a workbook may take. A package beyond it is refused before
+// its parts are unpacked, or as soon as what comes out passes a limit, so a
+// file that would unpack into gigabytes costs neither the memory nor the
+// time. The figures leave room for a few hundred thousand rows of a device.
+struct TWorkbookLimits {
+    qint64 PackageBytes = qint64(160) << 20;  // the file
+    qint64 UnpackedBytes = qint64(160) << 20; // the parts read, together
+    int Expansion = 100;                      // unpacked : packed, of a part...
+    qint64 ExpansionFrom = qint64(1) << 20;   // ...that unpacks larger than this
+    long long Cells = 1'500'000;              // of the active sheet
+    long long Strings = 1'500'000;            // shared strings
+    long long Elements = 6'000'000;           // of every part read
+};
+
 class OSTAN_PLATFORM_API TOoxmlWorkbook {
 public:
     ~TOoxmlWorkbook();
@@ -38,6 +52,9 @@ public:
     static std::unique_ptr<TOoxmlWorkbook> FromBytes(const QByteArray& Bytes);
     // A new workbook with a single empty worksheet.
     static std::unique_ptr<TOoxmlWorkbook> NewWorkbook();
+    // The same workbook as a template (.xltx), which a spreadsheet program
+    // opens as a new, unnamed document.
+    static QByteArray NewTemplateBytes();
 
     QString SheetName() const;
     // Raises for a name a spreadsheet refuses: empty, longer than 31
@@ -59,11 +76,18 @@ public:
 
     static TCellKind KindOf(const QString& Text);
 
+    // Raises when a package of that many bytes is beyond the limits: checked
+    // before a file is read.
+    static void CheckPackageSize(qint64 Bytes);
+
     struct TData;
 
 private:
     TOoxmlWorkbook();
     std::unique_ptr<TData> D;
 };
+
+// Test hook: other limits (a default-constructed value restores them).
+OSTAN_PLATFORM_API void SetWorkbookLimitsForTest(const TWorkbookLimits& Limits);
 
 } // namespace ostan

@@ -59,7 +59,7 @@ QString& DamageReport()
     throw ERegistryException(Message.toStdString());
 }
 
-QString ErrorText(int Error) { return QString::fromLocal8Bit(std::strerror(Error)); }
+QString ErrorText(int Error) { return ErrnoReason(Error); }
 
 QByteArray Native(const QString& Path) { return QFile::encodeName(Path); }
 

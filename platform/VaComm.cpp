@@ -1,5 +1,6 @@
 #include "VaComm.h"
 
+#include "ErrorReasons.h"
 #include "Registry.h"
 #include "Ticks.h"
 
@@ -34,7 +35,7 @@ speed_t SpeedOfCode(int Code)
     }
 }
 
-QString ErrorText(int Error) { return QString::fromLocal8Bit(std::strerror(Error)); }
+QString ErrorText(int Error) { return ErrnoReason(Error); }
 
 [[noreturn]] void Fail(const QString& Message) { throw EVaCommError(Message.toStdString()); }
 

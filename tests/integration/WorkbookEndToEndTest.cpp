@@ -23,10 +23,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gmock/gmock.h>
+#include <zip.h>
 
 using namespace ostan;
 using namespace ostan::test;
@@ -34,6 +36,28 @@ using adapteremu::AdapterEmulator;
 using ::testing::ElementsAre;
 
 namespace {
+
+// The unpacked content of a package's part ("" when it has none).
+QByteArray PartOf(const QByteArray& Package, const char* Name)
+{
+    zip_error_t e;
+    zip_error_init(&e);
+    zip_source_t* s = zip_source_buffer_create(Package.constData(), zip_uint64_t(Package.size()), 0, &e);
+    zip_t* z = s ? zip_open_from_source(s, ZIP_RDONLY, &e) : nullptr;
+    QByteArray out;
+    if (zip_file_t* f = z ? zip_fopen(z, Name, 0) : nullptr) {
+        char buffer[4096];
+        for (zip_int64_t n; (n = zip_fread(f, buffer, sizeof buffer)) > 0;)
+            out.append(buffer, qsizetype(n));
+        zip_fclose(f);
+    }
+    if (z)
+        zip_discard(z);
+    else
+        zip_source_free(s);
+    zip_error_fini(&e);
+    return out;
+}
 
 // Answers the file dialog the next action opens: Name typed into its name
 // field (none: the name the dialog kept), then Enter. Returns whether a
@@ -134,19 +158,43 @@ TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
 
     // A file a spreadsheet holds open: the error box, the file as it was.
     const QByteArray saved = ReadAll(file);
-    WriteAll(dir.filePath(QStringLiteral(".~lock.road.xlsx#")), "x");
+    // The box names the lock and who holds it, below its fixed text.
+    WriteAll(dir.filePath(QStringLiteral(".~lock.road.xlsx#")), ",ivan,bench-pc,11.12.2026 03:40,file:///home/ivan;");
     boxes.Clear();
     ASSERT_TRUE(AnswerFileDialog(f.FileSave1, dir.path(), QString()));
-    EXPECT_THAT(boxes.Texts(), ElementsAre("Ошибка сохранения файла."));
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes[0].Type, MsgType::Error);
+    EXPECT_EQ(boxes.Texts()[0].section(u'\r', 0, 0), QStringLiteral("Ошибка сохранения файла."));
+    EXPECT_TRUE(boxes.Texts()[0].section(u'\r', 1).contains(
+        QStringLiteral(".~lock.road.xlsx# (пользователь ivan, компьютер bench-pc, с 11.12.2026 03:40)")))
+        << boxes.Texts()[0].toStdString();
     EXPECT_EQ(ReadAll(file), saved);
     QFile::remove(dir.filePath(QStringLiteral(".~lock.road.xlsx#")));
 
+    // A new file named as the older binary format is refused, and nothing is
+    // written.
+    boxes.Clear();
+    ASSERT_TRUE(AnswerFileDialog(f.FileSave1, dir.path(), QStringLiteral("old.xls")));
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_TRUE(boxes.Texts()[0].startsWith(QStringLiteral("Ошибка сохранения файла.\r")));
+    EXPECT_TRUE(boxes.Texts()[0].endsWith(QStringLiteral("Выберите имя с расширением .xlsx."))) << boxes.Texts()[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("old.xls"))));
+
     // File > Open hands a good workbook on, reports a damaged one and goes
-    // on; a new name writes nothing.
+    // on; a new name opens the desktop program's new document and writes
+    // nothing where the name points.
+    QTemporaryDir cache;
+    struct RestoreCache {
+        bool Was = qEnvironmentVariableIsSet("XDG_CACHE_HOME");
+        QByteArray Old = qgetenv("XDG_CACHE_HOME");
+        ~RestoreCache() { Was ? qputenv("XDG_CACHE_HOME", Old) : qunsetenv("XDG_CACHE_HOME"); }
+    } restoreCache;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
     QStringList shown;
+    bool canShow = true;
     SetWorkbookViewerForTest([&](const QString& Name) {
         shown << QFileInfo(Name).fileName();
-        return true;
+        return canShow;
     });
     WriteAll(dir.filePath(QStringLiteral("damaged.xlsx")), saved.left(saved.size() / 2));
     boxes.Clear();
@@ -156,10 +204,20 @@ TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
     EXPECT_TRUE(boxes.Boxes[0].Text.contains(QStringLiteral("поврежден"))) << boxes.Boxes[0].Text.toStdString();
     ASSERT_TRUE(AnswerFileDialog(f.FileOpen1, dir.path(), QStringLiteral("road.xlsx")));
     ASSERT_TRUE(AnswerFileDialog(f.FileOpen1, dir.path(), QStringLiteral("none")));
-    EXPECT_THAT(shown, ElementsAre("road.xlsx")) << boxes.Texts().join("|").toStdString();
+    EXPECT_THAT(shown, ElementsAre("road.xlsx", "Новая книга.xltx")) << boxes.Texts().join("|").toStdString();
     EXPECT_EQ(boxes.Boxes.size(), 1u);
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("none.xlsx"))));
     EXPECT_TRUE(f.ExcelWork);
+    // What the desktop program opened is a template: a new, unnamed document.
+    const QString made = QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation))
+                             .filePath(QStringLiteral("Новая книга.xltx"));
+    EXPECT_TRUE(PartOf(ReadAll(made), "[Content_Types].xml").contains("spreadsheetml.template.main+xml"));
+    // Without a program for it, a box says so.
+    canShow = false;
+    boxes.Clear();
+    ASSERT_TRUE(AnswerFileDialog(f.FileOpen1, dir.path(), QStringLiteral("none")));
+    EXPECT_THAT(boxes.Texts(), ElementsAre("Не удалось открыть новую книгу: для книг Office Open XML (.xlsx) в системе "
+                                           "не задана программа электронных таблиц."));
 
     f.UnloadPlugin();
     EXPECT_FALSE(f.FileSave1->isEnabled());

@@ -1,15 +1,21 @@
 // The workbook export on real files: the engine, TExcelWork and the row a
 // save appends; the order of the application calls on a recording fake; the
 // files it must refuse.
+#include "AtomicFile.h"
 #include "ExcelWork.h"
 #include "NumberSeparators.h"
 #include "OoxmlApplication.h"
 #include "OoxmlWorkbook.h"
 #include "WorkbookSupport.h"
 
+#include <QDateTime>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gmock/gmock.h>
+#include <set>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zip.h>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -55,8 +61,16 @@ std::vector<std::pair<std::string, QByteArray>> StoredParts(const QByteArray& Pa
     return out;
 }
 
+// The package with parts replaced, or added when it has none of that name.
+QByteArray WithParts(const QByteArray& Package, const std::map<std::string, QByteArray>& Parts);
+
 // The package with one part's content replaced.
 QByteArray WithPart(const QByteArray& Package, const char* Name, const QByteArray& Content)
+{
+    return WithParts(Package, {{Name, Content}});
+}
+
+QByteArray WithParts(const QByteArray& Package, const std::map<std::string, QByteArray>& Parts)
 {
     zip_error_t e;
     zip_error_init(&e);
@@ -66,13 +80,19 @@ QByteArray WithPart(const QByteArray& Package, const char* Name, const QByteArra
     const auto parts = StoredParts(Package);
     zip_source_t* src = zip_source_buffer_create(Package.constData(), zip_uint64_t(Package.size()), 0, &e);
     zip_t* in = zip_open_from_source(src, ZIP_RDONLY, &e);
+    std::set<std::string> added;
     for (zip_int64_t i = 0; i < zip_get_num_entries(in, 0); ++i) {
         const char* name = zip_get_name(in, zip_uint64_t(i), 0);
-        zip_source_t* s = std::string_view(name) == Name
-                            ? zip_source_buffer(z, Content.constData(), zip_uint64_t(Content.size()), 0)
+        const auto part = Parts.find(name);
+        zip_source_t* s = part != Parts.end()
+                            ? zip_source_buffer(z, part->second.constData(), zip_uint64_t(part->second.size()), 0)
                             : zip_source_zip(z, in, zip_uint64_t(i), 0, 0, -1);
         zip_file_add(z, name, s, 0);
+        added.insert(name);
     }
+    for (const auto& [name, content] : Parts)
+        if (!added.count(name))
+            zip_file_add(z, name.c_str(), zip_source_buffer(z, content.constData(), zip_uint64_t(content.size()), 0), 0);
     zip_close(z);
     zip_discard(in);
     zip_source_open(out);
@@ -277,6 +297,266 @@ TEST_F(Workbook, ANewFileThatCannotBeWrittenLeavesNothing)
     SetWorkbookWriteFailureForTest(10);
     EXPECT_THROW(Save(*Karn7Plugin({"1"}).Get(), file), std::exception);
     EXPECT_THAT(FolderEntries(Dir.path()), ElementsAre());
+}
+
+// ---- what reading a workbook may take
+
+// A sheet of Count cells in one column, their values numbers.
+QByteArray SheetOfCells(int Count, const char* Extra = "")
+{
+    QByteArray xml = R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData>)";
+    for (int r = 1; r <= Count; ++r)
+        xml += QStringLiteral(R"(<row r="%1"><c r="A%1"><v>%2</v></c></row>)").arg(r).arg(r * 7919 % 10007).toUtf8();
+    return xml + "</sheetData>" + Extra + "</worksheet>";
+}
+
+QByteArray SharedStrings(const QList<QByteArray>& Strings)
+{
+    QByteArray xml = R"(<sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)";
+    for (const QByteArray& s : Strings)
+        xml += "<si><t>" + s + "</t></si>";
+    return xml + "</sst>";
+}
+
+// A workbook whose header cell A1 is shared string 0 of Strings.
+QByteArray WithSharedStrings(const QByteArray& Package, const QByteArray& Strings)
+{
+    return WithParts(Package, {
+        {"xl/_rels/workbook.xml.rels",
+         R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+         R"(<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" Target="worksheets/sheet1.xml"/>)"
+         R"(<Relationship Id="rId2" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles" Target="styles.xml"/>)"
+         R"(<Relationship Id="rId3" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings" Target="sharedStrings.xml"/>)"
+         R"(</Relationships>)"},
+        {"xl/worksheets/sheet1.xml",
+         R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData>)"
+         R"(<row r="1"><c r="A1" t="s"><v>0</v></c></row></sheetData></worksheet>)"},
+        {"xl/sharedStrings.xml", Strings},
+    });
+}
+
+// The package with the unpacked size that its directory and local header
+// give for Name set to Size, as a forged archive would say.
+QByteArray WithDeclaredSize(QByteArray Package, const QByteArray& Name, quint32 Size)
+{
+    auto put = [&Package](qsizetype At, quint32 V) {
+        for (int i = 0; i < 4; ++i)
+            Package[At + i] = char(V >> (8 * i));
+    };
+    auto get16 = [&Package](qsizetype At) { return int(uchar(Package[At]) | uchar(Package[At + 1]) << 8); };
+    for (qsizetype at = 0; (at = Package.indexOf(Name, at)) >= 0; at += Name.size()) {
+        if (at >= 30 && Package.mid(at - 30, 4) == QByteArray("PK\x03\x04", 4) && get16(at - 4) == Name.size())
+            put(at - 30 + 22, Size);
+        if (at >= 46 && Package.mid(at - 46, 4) == QByteArray("PK\x01\x02", 4) && get16(at - 46 + 28) == Name.size())
+            put(at - 46 + 24, Size);
+    }
+    return Package;
+}
+
+struct TLimitsForTest {
+    explicit TLimitsForTest(const TWorkbookLimits& L) { SetWorkbookLimitsForTest(L); }
+    ~TLimitsForTest() { SetWorkbookLimitsForTest({}); }
+};
+
+TEST_F(Workbook, WorkbooksBeyondWhatReadingMayTakeAreRefusedBeforeTheyAreUnpacked)
+{
+    QByteArray good;
+    {
+        auto w = TOoxmlWorkbook::NewWorkbook();
+        w->SetCellValue(1, 1, QStringLiteral(" Дата "));
+        good = w->ToBytes();
+    }
+    const auto limits = [](auto Change) {
+        TWorkbookLimits l;
+        Change(l);
+        return l;
+    };
+    const QByteArray thousandfold(4 << 20, 'A');
+    QByteArray emptyCells = R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData><row r="1">)";
+    emptyCells += QByteArray("<c/>").repeated(1 << 20) + "</row></sheetData></worksheet>";
+    QList<QByteArray> strings;
+    for (int i = 0; i <= 1000; ++i)
+        strings << QByteArray::number(i * 7919);
+    struct Case {
+        const char* what;
+        TWorkbookLimits limits;
+        QByteArray content;
+        const char* reason; // nullptr: appended to
+    };
+    const Case cases[] = {
+        {"shared strings that unpack a thousandfold", {}, WithSharedStrings(good, SharedStrings({thousandfold})),
+         "часть xl/sharedStrings.xml распаковывается из"},
+        {"a sheet that unpacks a thousandfold", {}, WithPart(good, "xl/worksheets/sheet1.xml", emptyCells),
+         "часть xl/worksheets/sheet1.xml распаковывается из"},
+        {"a part longer than its archive says", {},
+         WithDeclaredSize(WithPart(good, "xl/worksheets/sheet1.xml", SheetOfCells(20000)), "xl/worksheets/sheet1.xml", 1000),
+         "часть xl/worksheets/sheet1.xml длиннее, чем сказано в оглавлении архива"},
+        {"more cells than a sheet may have", limits([](auto& l) { l.Cells = 1000; }),
+         WithPart(good, "xl/worksheets/sheet1.xml", SheetOfCells(1001)), "на листе больше 1 000 ячеек"},
+        {"as many cells as a sheet may have", limits([](auto& l) { l.Cells = 1000; }),
+         WithPart(good, "xl/worksheets/sheet1.xml", SheetOfCells(1000)), nullptr},
+        {"more shared strings than a workbook may have", limits([](auto& l) { l.Strings = 1000; }),
+         WithSharedStrings(good, SharedStrings(strings)), "в ней больше 1 000 строк текста"},
+        {"more elements than the parts may have", limits([](auto& l) { l.Elements = 2000; }),
+         WithPart(good, "xl/worksheets/sheet1.xml", SheetOfCells(700)), "в части xl/worksheets/sheet1.xml больше"},
+        {"parts larger together than they may be", limits([](auto& l) { l.UnpackedBytes = 64 << 10; }),
+         WithPart(good, "xl/worksheets/sheet1.xml", SheetOfCells(3000)), "ее части занимают больше 1 МБ"},
+        {"a file larger than it may be", limits([](auto& l) { l.PackageBytes = 4 << 10; }),
+         WithPart(good, "xl/worksheets/sheet1.xml", SheetOfCells(3000)), "файл больше 1 МБ"},
+    };
+    for (const Case& c : cases) {
+        const TLimitsForTest limited(c.limits);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("book.xlsx"));
+        WriteAll(file, c.content);
+        const QStringList entries = FolderEntries(dir.path());
+        const auto plugin = Karn7Plugin({"10.12.2026 13:07:16", "CH4", "1"});
+        if (!c.reason) {
+            EXPECT_NO_THROW(Save(*plugin.Get(), file)) << c.what;
+            continue;
+        }
+        try {
+            Save(*plugin.Get(), file);
+            ADD_FAILURE() << c.what << ": appended to";
+        } catch (const EWorkbookError& E) {
+            EXPECT_TRUE(QString::fromUtf8(E.what()).contains(QString::fromUtf8(c.reason))) << c.what << ": " << E.what();
+        }
+        EXPECT_EQ(ReadAll(file), c.content) << c.what;
+        EXPECT_EQ(FolderEntries(dir.path()), entries) << c.what;
+        // File > Open refuses it the same way.
+        TOoxmlApplication viewer;
+        EXPECT_THROW(viewer.WorkbooksOpen(file), EWorkbookError) << c.what;
+    }
+}
+
+TEST_F(Workbook, ASaveRemovesWhatKilledSavesOfTheSameFileLeft)
+{
+    const QString file = Path(QStringLiteral("book.xlsx"));
+    Save(*Karn7Plugin({"10.12.2026 13:07:16", "CH4", "1"}).Get(), file);
+    const pid_t dead = ::fork();
+    if (dead == 0)
+        ::_exit(0);
+    ASSERT_GT(dead, 0);
+    ::waitpid(dead, nullptr, 0);
+    const QString killed = QStringLiteral("book.xlsx.tmp.%1").arg(dead);
+    const QString ours = QStringLiteral("book.xlsx.tmp.%1").arg(::getpid());
+    const QString running = QStringLiteral("book.xlsx.tmp.%1").arg(::getppid()); // a save still under way
+    const QString notOurs = QStringLiteral("book.xlsx.tmp.copy");
+    const QString otherBook = QStringLiteral("other.xlsx.tmp.%1").arg(dead);
+    for (const QString& name : {killed, ours, running, notOurs, otherBook})
+        WriteAll(Path(name), "PK");
+
+    Save(*Karn7Plugin({"10.12.2026 13:08:16", "CH4", "2"}).Get(), file);
+    QStringList left = {QStringLiteral("book.xlsx"), running, notOurs, otherBook};
+    left.sort();
+    EXPECT_EQ(FolderEntries(Dir.path()), left);
+    EXPECT_EQ(Load(file)->CellText(3, 3), QStringLiteral("2"));
+
+    // A writer that locks its writes removes them all.
+    RemoveTemporaryLeftovers(file, TLeftovers::AllWriters);
+    left.removeOne(running);
+    EXPECT_EQ(FolderEntries(Dir.path()), left);
+}
+
+TEST_F(Workbook, ALockFileLeftBehindIsNamedWithTheOwnerItRecords)
+{
+    const QByteArray twoNames = [] {
+        QByteArray b(1, '\x04');
+        b += "ivan";
+        b += QByteArray(54 - b.size(), ' ');
+        b += QByteArray("\x04\x00", 2);
+        for (const char16_t c : u"Иван")
+            if (c)
+                b += char(c & 0xFF), b += char(c >> 8);
+        return b;
+    }();
+    struct Case {
+        const char* lock;
+        QByteArray content;
+        const char* owner;
+    };
+    const Case cases[] = {
+        {".~lock.book.xlsx#", "Иван Петров,ivan,bench-pc,11.12.2026 03:40,file:///home/ivan/.config/office;",
+         "пользователь Иван Петров (ivan), компьютер bench-pc, с 11.12.2026 03:40"},
+        {".~lock.book.xlsx#", ",ivan,bench-pc,11.12.2026 03:40,file:///home/ivan/.config/office;",
+         "пользователь ivan, компьютер bench-pc, с 11.12.2026 03:40"},
+        {".~lock.book.xlsx#", "", "владелец в нем не записан"},
+        {"~$book.xlsx", twoNames, "пользователь Иван, с 10.12.2026 09:30"},
+        {"~$book.xlsx", QByteArray("\x04ivan", 5), "пользователь ivan, с 10.12.2026 09:30"},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("book.xlsx"));
+        Save(*Karn7Plugin({"10.12.2026 13:07:16", "CH4", "1"}).Get(), file);
+        const QByteArray before = ReadAll(file);
+        const QString lock = dir.filePath(QString::fromUtf8(c.lock));
+        WriteAll(lock, c.content);
+        {
+            QFile f(lock);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            f.setFileTime(QDateTime(QDate(2026, 12, 10), QTime(9, 30)), QFileDevice::FileModificationTime);
+        }
+        try {
+            Save(*Karn7Plugin({"10.12.2026 13:08:16", "CH4", "2"}).Get(), file);
+            ADD_FAILURE() << c.lock << ": saved";
+        } catch (const EWorkbookError& E) {
+            EXPECT_EQ(QString::fromUtf8(E.what()),
+                      QStringLiteral("Файл %1 открыт в другой программе: рядом с ним лежит файл блокировки %2 (%3). "
+                                     "Закройте книгу в той программе; если она уже закрыта, удалите этот файл "
+                                     "блокировки.")
+                          .arg(file, QString::fromUtf8(c.lock), QString::fromUtf8(c.owner)));
+        }
+        EXPECT_EQ(ReadAll(file), before) << c.lock;
+    }
+}
+
+TEST_F(Workbook, EveryReasonAFailedSaveGivesReadsInRussian)
+{
+    QByteArray good;
+    {
+        auto w = TOoxmlWorkbook::NewWorkbook();
+        w->SetCellValue(1, 1, QStringLiteral(" Дата "));
+        good = w->ToBytes();
+    }
+    QByteArray badDeflate = good;
+    // Inside the first part's deflated data: its check fails or it no longer inflates.
+    for (qsizetype i = 40; i < 60; ++i)
+        badDeflate[i] = char(~badDeflate[i]);
+    struct Case {
+        const char* what;
+        const char* name;
+        QByteArray content; // empty: no file
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"no zip archive", "book.xlsx", QByteArray(600, 'x'), "архив не читается: это не zip-архив"},
+        {"damaged data", "book.xlsx", badDeflate, "поврежден"},
+        {"damaged XML", "book.xlsx", WithPart(good, "xl/worksheets/sheet1.xml", "<worksheet><sheetData><row r=\"1\">"),
+         "закрывающий тег не соответствует открывающему или документ обрывается"},
+        {"legacy binary workbook", "old.xls", QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(504, '\0'),
+         "книга старого формата (.xls)"},
+        {"a new name of the legacy format", "new.xls", {}, "Выберите имя с расширением .xlsx."},
+        {"a new name of the legacy format in capitals", "NEW.XLS", {}, "Выберите имя с расширением .xlsx."},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QString::fromUtf8(c.name));
+        if (!c.content.isEmpty())
+            WriteAll(file, c.content);
+        try {
+            Save(*Karn7Plugin({"10.12.2026 13:07:16", "CH4", "1"}).Get(), file);
+            ADD_FAILURE() << c.what << ": saved";
+        } catch (const EWorkbookError& E) {
+            QString text = QString::fromUtf8(E.what());
+            EXPECT_TRUE(text.contains(QString::fromUtf8(c.reason))) << c.what << ": " << E.what();
+            // Beside part names, Office Open XML and the extensions are the
+            // only Latin words.
+            text.remove(QRegularExpression(QStringLiteral("[\\w/]+\\.xml\\b")));
+            static const QRegularExpression english(QStringLiteral("\\b(?!Office\\b|Open\\b|XML\\b|xlsx?\\b|zip\\b|book\\b|old\\b|new\\b|NEW\\b|XLS\\b)[A-Za-z]{3,}\\b"));
+            EXPECT_FALSE(text.remove(dir.path()).contains(english)) << c.what << ": " << E.what();
+        }
+        EXPECT_EQ(ReadAll(file), c.content) << c.what;
+    }
 }
 
 // ---- the order of the calls, on a recording application
