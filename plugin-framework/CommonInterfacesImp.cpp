@@ -166,37 +166,9 @@ double DeviceFloatToDouble(uint8_t Exponent, uint8_t M0, uint8_t M1, uint8_t M2)
 
 namespace {
 
-constexpr std::array<TPluginChartVariant, 11> Variants{{
-    {"MOLT2old", 8, true, true},
-    {"MOLT2", 25, true, true},
-    {"TIRA5", 25, true, true},
-    {"SEVO1", 25, true, true},
-    {"TIRA4", 25, true, true},
-    {"BRUN3vm", 9, true, true},
-    {"TIRA6", 20, true, true},
-    {"PIP_KARN7E", 10, false, false},
-    {"PIP_DELM", 15, false, false},
-    {"PIP_KARN7", 10, false, false},
-    // Its panel sets the left range per gas itself.
-    {"PIP_KARN7E_8", 10, false, true},
-}};
-
 constexpr int NullPointsAtStart = 5;
 
 } // namespace
-
-std::span<const TPluginChartVariant> PluginChartVariants()
-{
-    return Variants;
-}
-
-const TPluginChartVariant* PluginChartVariantOf(std::string_view Library)
-{
-    for (const auto& V : Variants)
-        if (Library == V.Library)
-            return &V;
-    return nullptr;
-}
 
 TPluginChart::TPluginChart(TChart* Chart, double Span0, double Span1, const TPluginChartVariant& Variant)
     : FChart(Chart), FSpan0(Span0), FSpan1(Span1), FVariant(Variant)

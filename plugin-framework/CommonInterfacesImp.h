@@ -5,6 +5,7 @@
 // library-wide objects below exist once per library.
 #include "Chart.h"
 #include "CommonInterfaces.h"
+#include "PluginProfile.h"
 
 #include <QColor>
 #include <cstdint>
@@ -92,18 +93,6 @@ public:
     void Send(std::span<const uint8_t> Data);
     void Send(std::initializer_list<uint8_t> Data) { Send(std::span<const uint8_t>(Data.begin(), Data.size())); }
 };
-
-// Variants of the trend between the device libraries.
-struct TPluginChartVariant {
-    const char* Library;
-    int Divisor;             // pixels of chart width per point
-    bool ScaleLeftAxis;      // AddPoint re-centres series on the left axis
-    bool ScaleSeries0;       // AddValues re-centres series 0 (else appends plainly)
-};
-
-// Every library's variant, and one by library name (nullptr when unknown).
-std::span<const TPluginChartVariant> PluginChartVariants();
-const TPluginChartVariant* PluginChartVariantOf(std::string_view Library);
 
 // The panel's scrolling two-series trend. Does not own the chart.
 class TPluginChart {

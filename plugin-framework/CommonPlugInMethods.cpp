@@ -91,13 +91,6 @@ void TOstanPlugin::Init(QWidget* Parent, int32_t& PacketLength, int32_t& DeviceC
 {
     const ComPtr<IOstanPlugin> Hold(this);
     const PluginProfile& Profile = Library.Profile;
-    const TPluginChartVariant* Variant = nullptr;
-    if (Profile.ChartVariant) {
-        Variant = PluginChartVariantOf(Profile.ChartVariant);
-        if (!Variant)
-            throw EOleSysError(E_UNEXPECTED, QStringLiteral("No trend variant \"%1\"")
-                                                 .arg(QString::fromUtf8(Profile.ChartVariant)));
-    }
     PacketLength = Profile.PacketLength;
     DeviceCode = Profile.CommandLength;
 
@@ -113,13 +106,13 @@ void TOstanPlugin::Init(QWidget* Parent, int32_t& PacketLength, int32_t& DeviceC
     PluginPacket = std::make_unique<TPluginPacket>(Profile.PacketLength, Profile.CommandLength,
                                                    HostCallbackFactory(&ConnectOstanBack));
 
-    if (!Variant)
+    if (!Profile.Trend)
         return;
     // findChildren walks depth first in creation order: the first chart of
     // the panel is the trend's.
     const QList<TChartView*> Charts = FPanel->findChildren<TChartView*>();
     if (!Charts.isEmpty())
-        PluginChart = std::make_unique<TPluginChart>(&Charts.front()->Chart(), Profile.Span0, Profile.Span1, *Variant);
+        PluginChart = std::make_unique<TPluginChart>(&Charts.front()->Chart(), Profile.Span0, Profile.Span1, *Profile.Trend);
 }
 
 bool TOstanPlugin::ReceivePacket(const TDynamicByteArray& Packet)

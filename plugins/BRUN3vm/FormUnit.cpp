@@ -68,8 +68,6 @@ bool TForm1::CheckPacket()
 
 void TForm1::ProcessPacket()
 {
-    if (!PluginPacket)
-        return;
     ShowText(LADCCurrent, FixedText((In(AdcCurrentByte) >> 4) * AdcCurrentStep, 1));
     const double Uair = PluginPacket->DF(AirVoltageFloat);
     ShowText(LUvozd, FixedText(Uair, 1));

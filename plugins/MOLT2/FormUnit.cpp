@@ -31,25 +31,23 @@ TForm1::TForm1()
 
 void TForm1::ProcessPacket()
 {
-    if (!PluginPacket)
-        return;
-    const double Uair = PluginPacket->GetInSigned16(2) / 10.0;
+    const double Uair = PluginPacket->GetInSigned16(AirVoltageWord) / 10.0;
     ShowText(LUvozd, FixedText(Uair, 1));
-    const double Ugas = PluginPacket->GetInSigned16(4) / 10.0;
+    const double Ugas = PluginPacket->GetInSigned16(GasVoltageWord) / 10.0;
     ShowText(LUpgs, FixedText(Ugas, 1));
-    ShowText(LUsensDif, FixedText(PluginPacket->GetInSigned16(15) / 10.0, 1));
-    const double Cgas = (PluginPacket->GetIn(6) + 50) / 100.0;
+    ShowText(LUsensDif, FixedText(PluginPacket->GetInSigned16(DiffVoltageWord) / 10.0, 1));
+    const double Cgas = (PluginPacket->GetIn(GasCodeByte) + ConcentrationOffset) / 100.0;
     ShowText(LCpgs, FixedText(Cgas, 2));
-    ShowText(LCalarm, FixedText(PluginPacket->GetIn(7) / 100.0, 2));
-    ShowText(LCoff, FixedText(PluginPacket->GetIn(8) * 2 / 100.0, 2));
-    ShowText(LLCD, FixedText(PluginPacket->GetInSigned16(13) / 100.0, 2));
-    const double Uabs = PluginPacket->GetIn16(17);
+    ShowText(LCalarm, FixedText(PluginPacket->GetIn(AlarmCodeByte) / 100.0, 2));
+    ShowText(LCoff, FixedText(PluginPacket->GetIn(SwitchOffCodeByte) * 2 / 100.0, 2));
+    ShowText(LLCD, FixedText(PluginPacket->GetInSigned16(DisplayWord) / 100.0, 2));
+    const double Uabs = PluginPacket->GetIn16(AbsVoltageWord);
     ShowText(LUsensAbs, FixedText(Uabs, 1));
-    const double Ubat = PluginPacket->GetIn16(19) / 1000.0;
+    const double Ubat = PluginPacket->GetIn16(BatteryWord) / 1000.0;
     ShowText(LUakk, FixedText(Ubat, 3));
-    ShowText(LADCCurrent, FixedText((PluginPacket->GetIn(12) >> 4) * 2.5, 1));
+    ShowText(LADCCurrent, FixedText((PluginPacket->GetIn(CurrentByte) >> 4) * 2.5, 1));
     ShowText(LSensSensit, QuotientText(Ugas - Uair, Cgas, 1));
-    FlagLabels.Show(PluginPacket->GetIn(10));
+    FlagLabels.Show(PluginPacket->GetIn(FlagsByte));
     if (PluginChart)
         PluginChart->AddValues(Uabs, Ubat);
 }

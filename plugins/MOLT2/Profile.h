@@ -6,7 +6,14 @@
 namespace molt2 {
 
 inline constexpr ostan::PluginProfile Profile{
-    "MOLT-2.1", "Последняя модификация MOLT-2.1 (вариант исполнения 1 и 2)", PacketLength, CommandLength, 100.0, 0.4,
-    "MOLT2", ostan::MakeGUID("{61962100-4939-49F1-99C5-65B1F227CCF3}")};
+    .Caption = "MOLT-2.1",
+    .Description = "Последняя модификация MOLT-2.1 (вариант исполнения 1 и 2)",
+    .PacketLength = PacketLength,
+    .CommandLength = CommandLength,
+    .Span0 = 100.0,
+    .Span1 = 0.4,
+    .Trend = ostan::TPluginChartVariant{.Divisor = 25, .ScaleLeftAxis = true, .ScaleSeries0 = true},
+    .ClassID = ostan::MakeGUID("{61962100-4939-49F1-99C5-65B1F227CCF3}"),
+};
 
 } // namespace molt2

@@ -32,8 +32,6 @@ TForm1::TForm1()
 
 void TForm1::ProcessPacket()
 {
-    if (!PluginPacket)
-        return;
     const TPluginPacket& P = *PluginPacket;
     const double F0 = P.DF(ZeroReading);
     const double Scale = P.DF(ScaleReading) - F0;

@@ -32,8 +32,6 @@ TForm1::TForm1()
 
 void TForm1::ProcessPacket()
 {
-    if (!PluginPacket)
-        return;
     const uint8_t Kind = PluginPacket->GetIn(2);
     const uint8_t B3 = PluginPacket->GetIn(3);
     if (Kind == KindGas)

@@ -7,7 +7,14 @@
 namespace delm {
 
 inline constexpr ostan::PluginProfile Profile{
-    "Блок датчкика DELM", "Блок датчкика DELM", PacketLength, CommandLength, 12000.0, 0.4, "PIP_DELM",
-    ostan::MakeGUID("{6D59F8DD-F460-4276-B5C1-180D3CF9EAFF}")};
+    .Caption = "Блок датчкика DELM",
+    .Description = "Блок датчкика DELM",
+    .PacketLength = PacketLength,
+    .CommandLength = CommandLength,
+    .Span0 = 12000.0,
+    .Span1 = 0.4,
+    .Trend = ostan::TPluginChartVariant{.Divisor = 15, .ScaleLeftAxis = false, .ScaleSeries0 = false},
+    .ClassID = ostan::MakeGUID("{6D59F8DD-F460-4276-B5C1-180D3CF9EAFF}"),
+};
 
 } // namespace delm

@@ -47,8 +47,6 @@ TForm1::TForm1()
 
 void TForm1::ProcessPacket()
 {
-    if (!PluginPacket)
-        return;
     const uint8_t B2 = PluginPacket->GetIn(2);
     const uint8_t B3 = PluginPacket->GetIn(3);
     const int Gas = B2 >> 5;

@@ -6,7 +6,14 @@
 namespace karn7 {
 
 inline constexpr ostan::PluginProfile Profile{
-    "Блок датчкика KARN-7", "Блок датчкика KARN-7", 4, 3, 200.0, 0.4, "PIP_KARN7",
-    ostan::MakeGUID("{8B3AC686-9156-46A9-8401-E053D40BFF31}")};
+    .Caption = "Блок датчкика KARN-7",
+    .Description = "Блок датчкика KARN-7",
+    .PacketLength = 4,
+    .CommandLength = 3,
+    .Span0 = 200.0,
+    .Span1 = 0.4,
+    .Trend = ostan::TPluginChartVariant{.Divisor = 10, .ScaleLeftAxis = false, .ScaleSeries0 = false},
+    .ClassID = ostan::MakeGUID("{8B3AC686-9156-46A9-8401-E053D40BFF31}"),
+};
 
 } // namespace karn7

@@ -48,8 +48,6 @@ bool TForm1::CheckPacket()
 
 void TForm1::ProcessPacket()
 {
-    if (!PluginPacket)
-        return;
     const int Type = PluginPacket->GetIn(2) >> 4;
     const int R = static_cast<int16_t>(PluginPacket->GetIn(3) << 8 | PluginPacket->GetIn(4));
     ShowText(LType, QString::fromUtf8(TypeNames[Type]));

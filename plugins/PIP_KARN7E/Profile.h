@@ -7,7 +7,14 @@
 namespace karn7e {
 
 inline constexpr ostan::PluginProfile Profile{
-    "Блок датчкика KARN-7E", "Блок датчкика KARN-7E (взрывозащищенный)", PacketLength, CommandLength, 100.0, 0.4, "PIP_KARN7E",
-    ostan::MakeGUID("{00E1B523-55BA-4940-92E9-DCA60575E6DA}")};
+    .Caption = "Блок датчкика KARN-7E",
+    .Description = "Блок датчкика KARN-7E (взрывозащищенный)",
+    .PacketLength = PacketLength,
+    .CommandLength = CommandLength,
+    .Span0 = 100.0,
+    .Span1 = 0.4,
+    .Trend = ostan::TPluginChartVariant{.Divisor = 10, .ScaleLeftAxis = false, .ScaleSeries0 = false},
+    .ClassID = ostan::MakeGUID("{00E1B523-55BA-4940-92E9-DCA60575E6DA}"),
+};
 
 } // namespace karn7e

@@ -61,8 +61,6 @@ double TForm1::CalibrationConcentration() const
 
 void TForm1::ProcessPacket()
 {
-    if (!PluginPacket)
-        return;
     const uint8_t B3 = PluginPacket->GetIn(3);
     const uint8_t B4 = PluginPacket->GetIn(4);
     const uint8_t B5 = PluginPacket->GetIn(5);

@@ -7,7 +7,14 @@
 namespace sevo1 {
 
 inline constexpr ostan::PluginProfile Profile{
-    "SEVO-1, TIRA5.3", "Портативные измерители SEVO-1, TIRA5.3", tira5::PacketLength, tira5::CommandLength, 100.0,
-    0.4, "SEVO1", ostan::MakeGUID("{85850168-511E-4A32-A1AA-D36AA0260502}")};
+    .Caption = "SEVO-1, TIRA5.3",
+    .Description = "Портативные измерители SEVO-1, TIRA5.3",
+    .PacketLength = tira5::PacketLength,
+    .CommandLength = tira5::CommandLength,
+    .Span0 = 100.0,
+    .Span1 = 0.4,
+    .Trend = ostan::TPluginChartVariant{.Divisor = 25, .ScaleLeftAxis = true, .ScaleSeries0 = true},
+    .ClassID = ostan::MakeGUID("{85850168-511E-4A32-A1AA-D36AA0260502}"),
+};
 
 } // namespace sevo1

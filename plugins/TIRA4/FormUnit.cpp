@@ -30,21 +30,19 @@ TForm1::TForm1()
 
 void TForm1::ProcessPacket()
 {
-    if (!PluginPacket)
-        return;
-    const double Un2 = PluginPacket->GetIn16(2) / 10.0;
+    const double Un2 = PluginPacket->GetIn16(NitrogenVoltageWord) / 10.0;
     ShowText(LUazot, FixedText(Un2, 1));
-    const double Uair = PluginPacket->GetIn16(4) / 10.0;
+    const double Uair = PluginPacket->GetIn16(AirVoltageWord) / 10.0;
     ShowText(LUvozd, FixedText(Uair, 1));
-    ShowText(LPorog2, FixedText(PluginPacket->GetIn(6) / 10.0, 1));
-    ShowText(LPorog1, FixedText(PluginPacket->GetIn(7) / 10.0, 1));
-    ShowText(LLCD, FixedText(PluginPacket->GetInSigned16(12) / 10.0, 1));
-    const double Us = PluginPacket->GetIn16(14) / 10.0;
+    ShowText(LPorog2, FixedText(PluginPacket->GetIn(Threshold2Byte) / 10.0, 1));
+    ShowText(LPorog1, FixedText(PluginPacket->GetIn(Threshold1Byte) / 10.0, 1));
+    ShowText(LLCD, FixedText(PluginPacket->GetInSigned16(DisplayWord) / 10.0, 1));
+    const double Us = PluginPacket->GetIn16(SensorVoltageWord) / 10.0;
     ShowText(LUsens, FixedText(Us, 1));
-    const double Ub = PluginPacket->GetIn16(16) / 1000.0;
+    const double Ub = PluginPacket->GetIn16(BatteryWord) / 1000.0;
     ShowText(LUakk, FixedText(Ub, 3));
     ShowText(LSensSensit, QuotientText(Uair - Un2, 21, 1));
-    FlagLabels.Show(PluginPacket->GetIn(9));
+    FlagLabels.Show(PluginPacket->GetIn(FlagsByte));
     if (PluginChart)
         PluginChart->AddValues(Ub, Us);
 }

@@ -13,6 +13,16 @@ inline constexpr int PacketLength = 18;
 inline constexpr int CommandLength = 4;
 inline constexpr uint8_t CommandLead = 0xAA;
 
+// Where the fields stand (bytes numbered from 1; words little-endian).
+inline constexpr int NitrogenVoltageWord = 2; // 0.1 mV
+inline constexpr int AirVoltageWord = 4;      // 0.1 mV
+inline constexpr int Threshold2Byte = 6;      // 0.1 %
+inline constexpr int Threshold1Byte = 7;      // 0.1 %
+inline constexpr int FlagsByte = 9;
+inline constexpr int DisplayWord = 12;        // 0.1 %, signed
+inline constexpr int SensorVoltageWord = 14;  // 0.1 mV
+inline constexpr int BatteryWord = 16;        // mV
+
 // Operations.
 inline constexpr uint8_t OpOff = 0x01;
 inline constexpr uint8_t OpPumpTest = 0x02;

@@ -29,8 +29,6 @@ TForm1::TForm1()
 
 void TForm1::ProcessPacket()
 {
-    if (!PluginPacket)
-        return;
     const TPluginPacket& P = *PluginPacket;
     const double Uair = P.DF(AirVoltageFloat);
     ShowText(LUvozd, FixedText(Uair, 1));

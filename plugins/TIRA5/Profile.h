@@ -7,7 +7,14 @@
 namespace tira5 {
 
 inline constexpr ostan::PluginProfile Profile{
-    "TIRA5.1, TIRA5.2", "Портативные измерители концентрации горючих газов TIRA5.1, TIRA5.2", PacketLength,
-    CommandLength, 100.0, 0.4, "TIRA5", ostan::MakeGUID("{A13B5E2A-2546-4FD9-84AF-8EF2210FDECB}")};
+    .Caption = "TIRA5.1, TIRA5.2",
+    .Description = "Портативные измерители концентрации горючих газов TIRA5.1, TIRA5.2",
+    .PacketLength = PacketLength,
+    .CommandLength = CommandLength,
+    .Span0 = 100.0,
+    .Span1 = 0.4,
+    .Trend = ostan::TPluginChartVariant{.Divisor = 25, .ScaleLeftAxis = true, .ScaleSeries0 = true},
+    .ClassID = ostan::MakeGUID("{A13B5E2A-2546-4FD9-84AF-8EF2210FDECB}"),
+};
 
 } // namespace tira5

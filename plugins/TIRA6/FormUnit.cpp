@@ -37,25 +37,23 @@ TForm1::TForm1()
 
 void TForm1::ProcessPacket()
 {
-    if (!PluginPacket)
-        return;
-    ShowText(LUvozd, FixedText(PluginPacket->GetIn16(6) / 10.0, 1));
-    ShowText(LUazot, FixedText(PluginPacket->GetIn16(8) / 10.0, 1));
-    const double Us = PluginPacket->GetIn16(17) / 10.0;
+    ShowText(LUvozd, FixedText(PluginPacket->GetIn16(AirVoltageWord) / 10.0, 1));
+    ShowText(LUazot, FixedText(PluginPacket->GetIn16(ThresholdVoltageWord) / 10.0, 1));
+    const double Us = PluginPacket->GetIn16(SensorVoltageWord) / 10.0;
     ShowText(LUsens, FixedText(Us, 1));
-    const double Ub = PluginPacket->GetIn16(15) / 1000.0;
+    const double Ub = PluginPacket->GetIn16(BatteryWord) / 1000.0;
     ShowText(LUakk, FixedText(Ub, 3));
-    ShowText(LADCCurrent, FixedText((PluginPacket->GetIn(5) >> 4) * 2.5, 1));
-    const QString Guard = PluginPacket->GetIn(11) == GuardOn ? QStringLiteral("Включена") : QStringLiteral("Отключена");
+    ShowText(LADCCurrent, FixedText((PluginPacket->GetIn(CurrentByte) >> 4) * 2.5, 1));
+    const QString Guard = PluginPacket->GetIn(GuardByte) == GuardOn ? QStringLiteral("Включена") : QStringLiteral("Отключена");
     if (LGuard->text() != Guard)
         LGuard->setText(Guard);
     // The bar ignores a position outside its range and would keep showing
     // the last one; what lies beyond shows as its end.
-    const int Bar = std::clamp<int>(PluginPacket->GetIn(13), ProgressBar1->minimum(), ProgressBar1->maximum());
+    const int Bar = std::clamp<int>(PluginPacket->GetIn(BarByte), ProgressBar1->minimum(), ProgressBar1->maximum());
     if (ProgressBar1->value() != Bar)
         ProgressBar1->setValue(Bar);
-    ShowText(LRange, QString::number(PluginPacket->GetIn(14) + 1));
-    FlagLabels.Show(PluginPacket->GetIn(2));
+    ShowText(LRange, QString::number(PluginPacket->GetIn(RangeByte) + 1));
+    FlagLabels.Show(PluginPacket->GetIn(FlagsByte));
     if (PluginChart)
         PluginChart->AddValues(Us, Ub);
 }

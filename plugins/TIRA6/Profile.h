@@ -6,7 +6,14 @@
 namespace tira6 {
 
 inline constexpr ostan::PluginProfile Profile{
-    "TIRA6", "Портативный течеискатель TIRA6", PacketLength, CommandLength, 100.0, 0.4,
-    "TIRA6", ostan::MakeGUID("{A013680E-D64D-4D89-9AE1-8617714142FC}")};
+    .Caption = "TIRA6",
+    .Description = "Портативный течеискатель TIRA6",
+    .PacketLength = PacketLength,
+    .CommandLength = CommandLength,
+    .Span0 = 100.0,
+    .Span1 = 0.4,
+    .Trend = ostan::TPluginChartVariant{.Divisor = 20, .ScaleLeftAxis = true, .ScaleSeries0 = true},
+    .ClassID = ostan::MakeGUID("{A013680E-D64D-4D89-9AE1-8617714142FC}"),
+};
 
 } // namespace tira6

@@ -11,6 +11,17 @@ namespace tira6 {
 inline constexpr int PacketLength = 19;
 inline constexpr int CommandLength = 3;
 
+// Where the fields stand (bytes numbered from 1; words little-endian).
+inline constexpr int FlagsByte = 2;
+inline constexpr int CurrentByte = 5;          // ADC current code in bits 7-4
+inline constexpr int AirVoltageWord = 6;       // 0.1 mV
+inline constexpr int ThresholdVoltageWord = 8; // 0.1 mV
+inline constexpr int GuardByte = 11;           // GuardOn while the protection is on
+inline constexpr int BarByte = 13;             // 0..BarMaximum
+inline constexpr int RangeByte = 14;           // from 0
+inline constexpr int BatteryWord = 15;         // mV
+inline constexpr int SensorVoltageWord = 17;   // 0.1 mV
+
 // Operations of its own; the service tests are the analysers' (OpService).
 inline constexpr uint8_t OpAirPoint = 0x01;
 inline constexpr uint8_t OpThresholdPoint = 0x02;

@@ -94,18 +94,29 @@ public:
 };
 
 constexpr TGUID CLSID_Test = MakeGUID("{5B0C8E61-2F4D-4A7B-9C3E-1D6F8A2B4C01}");
-constexpr PluginProfile TestProfile{"Тест-1", "Прибор для испытаний", 6, 3, 10.0, 20.0, "TIRA5", CLSID_Test};
-constexpr PluginProfile BareProfile{"Голый", "Без графика", 4, 3, 1.0, 1.0, "TIRA6", CLSID_Test};
-constexpr PluginProfile StrayProfile{"Чужой", "Неизвестный график", 4, 3, 1.0, 1.0, "NoSuchLibrary", CLSID_Test};
+constexpr TPluginChartVariant TestTrend{.Divisor = 25, .ScaleLeftAxis = true, .ScaleSeries0 = true};
+constexpr PluginProfile TestProfile{.Caption = "Тест-1", .Description = "Прибор для испытаний", .PacketLength = 6,
+                                    .CommandLength = 3, .Span0 = 10.0, .Span1 = 20.0, .Trend = TestTrend,
+                                    .ClassID = CLSID_Test};
+constexpr PluginProfile BareProfile{.Caption = "Голый", .Description = "Без графика", .PacketLength = 4,
+                                    .CommandLength = 3, .Span0 = 1.0, .Span1 = 1.0, .Trend = TestTrend,
+                                    .ClassID = CLSID_Test};
+// The test panel's chart, but a library without a trend.
+constexpr PluginProfile UntrendedProfile{.Caption = "Без тренда", .Description = "Без тренда", .PacketLength = 6,
+                                         .CommandLength = 3, .Span0 = 10.0, .Span1 = 20.0, .ClassID = CLSID_Test};
 static_assert(ValidProfile(TestProfile));
-static_assert(!ValidProfile({"a", "b", 0, 3, 1, 1, nullptr, CLSID_Test}));
-static_assert(!ValidProfile({"a", "b", 4, 3, 1, 1, nullptr, TGUID{}}));
+static_assert(!ValidProfile({.Caption = "a", .Description = "b", .PacketLength = 0, .CommandLength = 3,
+                             .ClassID = CLSID_Test}));
+static_assert(!ValidProfile({.Caption = "a", .Description = "b", .PacketLength = 4, .CommandLength = 3}));
+// A trend that could hold no point is refused where the profile is written.
+static_assert(!ValidProfile({.Caption = "a", .Description = "b", .PacketLength = 4, .CommandLength = 3,
+                             .Trend = TPluginChartVariant{.Divisor = 0}, .ClassID = CLSID_Test}));
 
 TPluginForm* NewTestPanel() { return new TTestPanel(); }
 TPluginForm* NewBarePanel() { return new TBarePanel(); }
 const TPluginLibrary TestLibrary{TestProfile, &NewTestPanel};
 const TPluginLibrary BareLibrary{BareProfile, &NewBarePanel};
-const TPluginLibrary StrayLibrary{StrayProfile, &NewBarePanel};
+const TPluginLibrary UntrendedLibrary{UntrendedProfile, &NewTestPanel};
 
 struct TObject {
     TOstanPlugin* Impl;
@@ -379,7 +390,7 @@ TEST_F(PluginObject, LoadPicturesAfterInitFreesTheEmbeddedPanel)
     O.Ref.Reset();
 }
 
-TEST_F(PluginObject, TrendDependsOnTheChartAndTheVariant)
+TEST_F(PluginObject, TrendDependsOnTheChartAndTheProfile)
 {
     // No chart: no trend; the bounds only place the panel.
     TObject Bare = Make(BareLibrary);
@@ -391,13 +402,11 @@ TEST_F(PluginObject, TrendDependsOnTheChartAndTheVariant)
     Bare.Ref.Reset();
     TakeEvents();
 
-    // A variant the trend does not know is refused before anything is built.
-    TObject Stray = Make(StrayLibrary);
-    int32_t PacketLength = 0;
-    int32_t DeviceCode = 0;
-    EXPECT_EQ(RaisedCode([&] { Stray.Ref->Init(&Placeholder, PacketLength, DeviceCode); }), E_UNEXPECTED);
-    EXPECT_EQ(Stray.Impl->Panel(), nullptr);
-    EXPECT_TRUE(TakeEvents().isEmpty());
+    // A chart, but a profile without a trend: the chart stays the form's.
+    TObject Untrended = Make(UntrendedLibrary);
+    Init(Untrended);
+    EXPECT_TRUE(PluginPacket);
+    EXPECT_FALSE(PluginChart);
 }
 
 TEST_F(PluginObject, InitFailsWithoutTheCallbackClass)

@@ -7,3 +7,5 @@ ostan_add_test(test_framework
           ${CMAKE_CURRENT_LIST_DIR}/PanelFormTest.cpp
           ${CMAKE_SOURCE_DIR}/tests/TestMain.cpp
   LIBS ostanframework JPEG::JPEG LABELS unit)
+# SEVO1's profile finds TIRA5's tables as its library does.
+target_include_directories(test_framework PRIVATE ${CMAKE_SOURCE_DIR}/plugins/TIRA5)

@@ -11,17 +11,17 @@ namespace adapteremu {
 QByteArray MakeMolt2Packet(const Molt2Reading& R)
 {
     DataPacket p(molt2::PacketLength);
-    p.Put16(2, static_cast<uint16_t>(R.AirVoltage));
-    p.Put16(4, static_cast<uint16_t>(R.GasVoltage));
-    p.Put8(6, R.GasCode);
-    p.Put8(7, R.AlarmCode);
-    p.Put8(8, R.SwitchOffCode);
-    p.Put8(10, R.Flags);
-    p.Put8(12, static_cast<uint8_t>(R.AdcCurrentCode << 4));
-    p.Put16(13, static_cast<uint16_t>(R.Display));
-    p.Put16(15, static_cast<uint16_t>(R.DiffVoltage));
-    p.Put16(17, R.AbsVoltage);
-    p.Put16(19, R.Battery);
+    p.Put16(molt2::AirVoltageWord, static_cast<uint16_t>(R.AirVoltage));
+    p.Put16(molt2::GasVoltageWord, static_cast<uint16_t>(R.GasVoltage));
+    p.Put8(molt2::GasCodeByte, R.GasCode);
+    p.Put8(molt2::AlarmCodeByte, R.AlarmCode);
+    p.Put8(molt2::SwitchOffCodeByte, R.SwitchOffCode);
+    p.Put8(molt2::FlagsByte, R.Flags);
+    p.Put8(molt2::CurrentByte, static_cast<uint8_t>(R.AdcCurrentCode << 4));
+    p.Put16(molt2::DisplayWord, static_cast<uint16_t>(R.Display));
+    p.Put16(molt2::DiffVoltageWord, static_cast<uint16_t>(R.DiffVoltage));
+    p.Put16(molt2::AbsVoltageWord, R.AbsVoltage);
+    p.Put16(molt2::BatteryWord, R.Battery);
     return p.Finish();
 }
 

@@ -11,14 +11,14 @@ namespace adapteremu {
 QByteArray MakeTira4Packet(const Tira4Reading& R)
 {
     DataPacket p(tira4::PacketLength);
-    p.Put16(2, R.NitrogenVoltage);
-    p.Put16(4, R.AirVoltage);
-    p.Put8(6, R.Threshold2);
-    p.Put8(7, R.Threshold1);
-    p.Put8(9, R.Flags);
-    p.Put16(12, static_cast<uint16_t>(R.Display));
-    p.Put16(14, R.SensorVoltage);
-    p.Put16(16, R.Battery);
+    p.Put16(tira4::NitrogenVoltageWord, R.NitrogenVoltage);
+    p.Put16(tira4::AirVoltageWord, R.AirVoltage);
+    p.Put8(tira4::Threshold2Byte, R.Threshold2);
+    p.Put8(tira4::Threshold1Byte, R.Threshold1);
+    p.Put8(tira4::FlagsByte, R.Flags);
+    p.Put16(tira4::DisplayWord, static_cast<uint16_t>(R.Display));
+    p.Put16(tira4::SensorVoltageWord, R.SensorVoltage);
+    p.Put16(tira4::BatteryWord, R.Battery);
     return p.Finish();
 }
 

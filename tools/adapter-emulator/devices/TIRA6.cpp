@@ -12,15 +12,15 @@ namespace adapteremu {
 QByteArray MakeTira6Packet(const Tira6Reading& R)
 {
     DataPacket p(tira6::PacketLength);
-    p.Put8(2, R.Flags);
-    p.Put8(5, static_cast<uint8_t>(R.AdcCurrentCode << 4));
-    p.Put16(6, R.AirVoltage);
-    p.Put16(8, R.ThresholdVoltage);
-    p.Put8(11, R.Guard ? tira6::GuardOn : 0x00);
-    p.Put8(13, R.Bar);
-    p.Put8(14, R.Range);
-    p.Put16(15, R.Battery);
-    p.Put16(17, R.SensorVoltage);
+    p.Put8(tira6::FlagsByte, R.Flags);
+    p.Put8(tira6::CurrentByte, static_cast<uint8_t>(R.AdcCurrentCode << 4));
+    p.Put16(tira6::AirVoltageWord, R.AirVoltage);
+    p.Put16(tira6::ThresholdVoltageWord, R.ThresholdVoltage);
+    p.Put8(tira6::GuardByte, R.Guard ? tira6::GuardOn : 0x00);
+    p.Put8(tira6::BarByte, R.Bar);
+    p.Put8(tira6::RangeByte, R.Range);
+    p.Put16(tira6::BatteryWord, R.Battery);
+    p.Put16(tira6::SensorVoltageWord, R.SensorVoltage);
     return p.Finish();
 }
 
