@@ -81,15 +81,10 @@ protected:
     {
     }
 
+    // Activated in the active window, so that Tab moves the focus.
     void Activate()
     {
-        Plugin = Create();
-        int32_t PacketLength = 0;
-        int32_t DeviceCode = 0;
-        Plugin->Init(&Placeholder, PacketLength, DeviceCode);
-        Plugin->SetBounds(1, 1, Placeholder.width() - 2, Placeholder.height() - 2);
-        Plugin->ShowPanel();
-        Panel = Placeholder.findChild<QWidget*>(QStringLiteral("Form1"));
+        TPanelFixture::Activate(std::nullopt, std::nullopt);
         ASSERT_NE(Panel, nullptr);
         Placeholder.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&Placeholder));
