@@ -100,27 +100,44 @@ protected:
         return Names;
     }
 
-    // The spin at End, reached by typing or by stepping (Arrow) from one
-    // step inside: it shows End, leaves with Tab, steps inward with the
-    // other arrow and is not out of range for the button.
-    void ExpectEnd(const TSpinCase& C, const TEnd& End, Qt::Key Inward, Qt::Key Outward)
+    // One click on the spin's arrow button, its upper or its lower half.
+    static void ClickArrow(QLineEdit* Spin, bool Up)
+    {
+        QWidget* Arrows = nullptr;
+        for (QWidget* W : Spin->findChildren<QWidget*>())
+            if (W->inherits("ostan::TSpinButton"))
+                Arrows = W;
+        ASSERT_NE(Arrows, nullptr);
+        QTest::mouseClick(Arrows, Qt::LeftButton, {}, QPoint(Arrows->width() / 2, Up ? 2 : Arrows->height() - 3));
+    }
+
+    // Typed at End, the spin shows End and Tab leaves it. From there the
+    // arrow key and the arrow button towards the inside step in, and the
+    // other way steps back to End, which Tab leaves again: no beep at all.
+    // The spin's command button then sends End.Sent.
+    void ExpectEnd(const TSpinCase& C, const TEnd& End, bool AtTop)
     {
         auto* Spin = Find<QLineEdit>(C.Spin);
+        const QString EndText = QString::fromUtf8(End.Text), Inside = QString::fromUtf8(End.Inside);
         BeepRecorder Beeps;
         Spin->setFocus();
         Spin->selectAll();
-        QTest::keyClicks(Spin, QString::fromUtf8(End.Text));
-        EXPECT_EQ(Spin->text(), QString::fromUtf8(End.Text)) << "typed";
+        QTest::keyClicks(Spin, EndText);
+        EXPECT_EQ(Spin->text(), EndText) << "typed";
 
         QTest::keyClick(Spin, Qt::Key_Tab);
         EXPECT_FALSE(Spin->hasFocus()) << "Tab leaves the typed end";
-        EXPECT_EQ(Spin->text(), QString::fromUtf8(End.Text));
+        EXPECT_EQ(Spin->text(), EndText);
 
         Spin->setFocus();
-        QTest::keyClick(Spin, Inward);
-        EXPECT_EQ(Spin->text(), QString::fromUtf8(End.Inside)) << "a step inward";
-        QTest::keyClick(Spin, Outward);
-        EXPECT_EQ(Spin->text(), QString::fromUtf8(End.Text)) << "a step back to the end";
+        QTest::keyClick(Spin, AtTop ? Qt::Key_Down : Qt::Key_Up);
+        EXPECT_EQ(Spin->text(), Inside) << "the arrow key inward";
+        QTest::keyClick(Spin, AtTop ? Qt::Key_Up : Qt::Key_Down);
+        EXPECT_EQ(Spin->text(), EndText) << "the arrow key back";
+        ClickArrow(Spin, !AtTop);
+        EXPECT_EQ(Spin->text(), Inside) << "the arrow button inward";
+        ClickArrow(Spin, AtTop);
+        EXPECT_EQ(Spin->text(), EndText) << "the arrow button back";
         QTest::keyClick(Spin, Qt::Key_Tab);
         EXPECT_FALSE(Spin->hasFocus()) << "Tab leaves the stepped end";
         EXPECT_TRUE(Beeps.MessageBeeps.empty());
@@ -150,11 +167,11 @@ TEST_P(PanelSpins, EveryEndOfEverySpinCanBeLeftSteppedFromAndSent)
     for (const TSpinCase& C : Cases) {
         {
             SCOPED_TRACE(std::string(C.Spin) + " at its top " + C.Top.Text);
-            ExpectEnd(C, C.Top, Qt::Key_Down, Qt::Key_Up);
+            ExpectEnd(C, C.Top, true);
         }
         {
             SCOPED_TRACE(std::string(C.Spin) + " at its bottom " + C.Bottom.Text);
-            ExpectEnd(C, C.Bottom, Qt::Key_Up, Qt::Key_Down);
+            ExpectEnd(C, C.Bottom, false);
         }
     }
 }
