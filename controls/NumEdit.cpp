@@ -215,6 +215,11 @@ TNumEditState TNumEdit::EditState() const
 
 void TNumEdit::SetEditState(const TNumEditState& S)
 {
+    // A state the rules left alone keeps its anchor: writing the selection
+    // back would put the caret at its right end, and Shift with an arrow
+    // would then shrink what it should grow.
+    if (S == EditState())
+        return;
     SetTextIfChanged(S.Text);
     if (S.SelLength > 0)
         setSelection(S.SelStart, S.SelLength);

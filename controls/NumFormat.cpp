@@ -147,6 +147,32 @@ TNumValue SaturateValue(TNumValue x)
     return x;
 }
 
+TNumValue WrittenDecimal(TNumValue x)
+{
+    const double d = static_cast<double>(x);
+    if (!std::isfinite(d) || static_cast<TNumValue>(d) != x)
+        return x;
+    char buf[64];
+    const auto w = std::to_chars(buf, buf + sizeof buf, d);
+    TNumValue v = x;
+    std::from_chars(buf, w.ptr, v);
+    return v;
+}
+
+int DecimalPlaces(TNumValue x)
+{
+    if (!std::isfinite(x))
+        return 0;
+    char buf[64];
+    const auto w = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific);
+    const std::string s(buf, w.ptr);
+    const size_t e = s.find('e');
+    const int digits = int(e == 1 ? 1 : e - 1); // "d.ddd" without its point
+    int exp = 0;
+    std::from_chars(s.data() + e + 1 + (s[e + 1] == '+'), s.data() + s.size(), exp);
+    return std::max(0, digits - 1 - exp);
+}
+
 QString TNumFormatter::FormatFloat(const QString& Picture, TNumValue x)
 {
     const TPicture pic = ParsePicture(Picture);

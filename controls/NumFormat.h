@@ -15,6 +15,16 @@ using TNumValue = long double;
 // magnitudes, NaN becomes 0. No text is ever made from a non-finite value.
 TNumValue SaturateValue(TNumValue x);
 
+// A bound or step given in double precision stands for the decimal it was
+// written as: 3.05, held as 3.0499999999999998, becomes the extended value
+// nearest 3.05, which is what the text "3.05" reads as. A value finer than a
+// double is kept as it is.
+TNumValue WrittenDecimal(TNumValue x);
+
+// The places after the point in the shortest text that reads back as x
+// (0.35 has 2, 1E-20 has 20, 1500 has 0).
+int DecimalPlaces(TNumValue x);
+
 class TNumFormatter {
 public:
     static constexpr int MaxDecimals = 14;

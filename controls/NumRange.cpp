@@ -8,7 +8,7 @@ bool TNumRange::SetMinValue(TNumValue x)
 {
     if (std::isnan(x))
         return false;
-    x = SaturateValue(x);
+    x = WrittenDecimal(SaturateValue(x));
     if (x == Min || x > Max)
         return false;
     Min = x;
@@ -19,7 +19,7 @@ bool TNumRange::SetMaxValue(TNumValue x)
 {
     if (std::isnan(x))
         return false;
-    x = SaturateValue(x);
+    x = WrittenDecimal(SaturateValue(x));
     if (x == Max || x < Min)
         return false;
     Max = x;

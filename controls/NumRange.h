@@ -1,7 +1,9 @@
 #pragma once
 // The optional range of a numeric control. Both bounds 0 means no range.
 // A bound write that would cross the other bound is ignored, so code that
-// moves a range writes the bound that makes room first.
+// moves a range writes the bound that makes room first. A bound given as a
+// double is taken as the decimal it was written as (WrittenDecimal), so a
+// bound the control shows reads back inside the range.
 #include "NumFormat.h"
 
 #include <optional>

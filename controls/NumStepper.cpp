@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <optional>
 
 namespace ostan {
 
@@ -25,9 +26,11 @@ uint32_t TNumStepper::Now() const { return Clock ? Clock() : GetTickCount(); }
 
 bool TNumStepper::SetIncrement(TNumValue x, const TNumRange& Range)
 {
-    if (x == FIncrement || !(x > 0))
+    if (!(x > 0))
         return false;
-    x = SaturateValue(x);
+    x = WrittenDecimal(SaturateValue(x));
+    if (x == FIncrement)
+        return false;
     if (Range.IsSet() && x > Range.MaxValue() - Range.MinValue())
         return false;
     FIncrement = x;
@@ -95,17 +98,51 @@ void TNumStepper::Step(bool Up, const TNumRange& Range, bool Wrap, bool RoundVal
         RoundToIncrement(Range, Host);
 }
 
-void TNumStepper::RoundToIncrement(const TNumRange& Range, const TNumStepHost& Host) const
+namespace {
+
+// k * inc + min for the k nearest (v - min) / inc, halves to the even k,
+// worked on the numbers as written: scaled by a power of ten to whole
+// numbers, a half-way quotient is exact, whatever binary error 0.1 or 0.35
+// carry. None when the numbers do not fit such a scale.
+std::optional<TNumValue> DecimalGridPoint(TNumValue v, TNumValue min, TNumValue inc)
 {
-    const TNumValue min = Range.MinValue();
-    const TNumValue q = (Host.GetValue() - min) / FIncrement;
+    const int places = std::max({DecimalPlaces(v), DecimalPlaces(min), DecimalPlaces(inc)});
+    if (places > 18)
+        return std::nullopt;
+    TNumValue scale = 1;
+    for (int i = 0; i < places; ++i)
+        scale *= 10;
+    const TNumValue V = std::rint(v * scale), M = std::rint(min * scale), I = std::rint(inc * scale);
+    constexpr TNumValue Limit = 0x1p60L; // whole numbers, their sums too, stay exact
+    if (!(std::fabs(V) < Limit && std::fabs(M) < Limit && I >= 1 && I < Limit))
+        return std::nullopt;
+    return (RoundHalfEven((V - M) / I) * I + M) / scale;
+}
+
+// The same in binary, for what no decimal scale holds.
+std::optional<TNumValue> BinaryGridPoint(TNumValue v, TNumValue min, TNumValue inc)
+{
+    const TNumValue q = (v - min) / inc;
     // Beyond 2^63 steps every representable value already lies on the grid.
     if (!std::isfinite(q) || std::fabs(q) > 0x1p63L)
-        return;
-    const TNumValue r = RoundHalfEven(q) * FIncrement + min;
+        return std::nullopt;
+    const TNumValue r = RoundHalfEven(q) * inc + min;
     if (!std::isfinite(r))
+        return std::nullopt;
+    return r;
+}
+
+} // namespace
+
+void TNumStepper::RoundToIncrement(const TNumRange& Range, const TNumStepHost& Host) const
+{
+    const TNumValue v = Host.GetValue();
+    auto r = DecimalGridPoint(v, Range.MinValue(), FIncrement);
+    if (!r)
+        r = BinaryGridPoint(v, Range.MinValue(), FIncrement);
+    if (!r)
         return;
-    Host.SetValue(r);
+    Host.SetValue(*r);
     if (Range.IsSet() && Host.GetValue() > Range.MaxValue())
         Host.SetValue(Host.GetValue() - FIncrement);
 }

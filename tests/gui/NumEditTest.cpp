@@ -13,6 +13,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
+#include <vector>
 
 using namespace ostan;
 using ostan::test::FixedSeparators;
@@ -170,6 +171,46 @@ TEST_F(NumEditTest, ThousandsRegroupAsTheUserTypes)
     EXPECT_EQ(Edit->cursorPosition(), 5);
     Type("E5"); // reads as a number at every step
     EXPECT_EQ(Edit->text(), "123,400,000");
+}
+
+// Key releases leave the selection and its anchor alone: Shift with the
+// arrows, Home and End grows and shrinks it from the caret's side.
+TEST_F(NumEditTest, ShiftSelectionsGrowFromTheCaretAndADigitReplacesThem)
+{
+    using K = Qt::Key;
+    struct Case {
+        TNumberFormat Format;
+        int Decimals;
+        TNumValue Value;
+        std::vector<K> Keys; // each with Shift, after End
+        const char* Selected;
+        const char* Typed; // after the digit 9
+    };
+    const Case cases[] = {
+        {TNumberFormat::Standard, 2, 1, {K::Key_Left, K::Key_Left}, "00", "1.90"},
+        {TNumberFormat::Standard, 2, 1, {K::Key_Home, K::Key_Right}, ".00", "1.90"},
+        {TNumberFormat::Standard, -1, 123.45L, {K::Key_Left, K::Key_Left}, "45", "123.9"},
+        {TNumberFormat::Standard, -1, 123.45L, {K::Key_Left, K::Key_Left, K::Key_Left, K::Key_Right}, "45", "123.9"},
+        {TNumberFormat::Thousands, 0, 1234567, {K::Key_Left, K::Key_Left, K::Key_Left}, "567", "12,349"},
+        {TNumberFormat::Thousands, 0, 1234567, {K::Key_Home, K::Key_Right, K::Key_Right}, "234,567", "19"},
+        {TNumberFormat::Scientific, 2, 1500, {K::Key_Left, K::Key_Left}, "E3", "1.50E9"},
+        {TNumberFormat::Engineering, 2, 1234.5L, {K::Key_Home, K::Key_Right, K::Key_Right}, "23E3", "1.90E0"},
+        {TNumberFormat::Engineering, 2, 1234.5L, {K::Key_Home, K::Key_End, K::Key_Left}, "3", "1.23E9"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Selected);
+        Edit->SetNumberFormat(c.Format);
+        Edit->SetDecimals(c.Decimals);
+        Edit->SetValue(c.Value);
+        QTest::keyClick(Edit, Qt::Key_End);
+        for (K k : c.Keys)
+            QTest::keyClick(Edit, k, Qt::ShiftModifier);
+        EXPECT_EQ(Edit->selectedText(), QString::fromLatin1(c.Selected));
+        // the caret stays where the keys moved it: at the selection's left end
+        EXPECT_EQ(Edit->cursorPosition(), Edit->selectionStart());
+        Type("9");
+        EXPECT_EQ(Edit->text(), QString::fromLatin1(c.Typed));
+    }
 }
 
 TEST_F(NumEditTest, ShiftDelCtrlVAndTheMenuPasteFollowTheRules)

@@ -2,6 +2,7 @@
 #include "NumFormat.h"
 #include "NumRange.h"
 
+#include <QLocale>
 #include <cfloat>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -151,4 +152,38 @@ TEST(NumRange, BoundWritesThatWouldCrossAreRefused)
     EXPECT_FALSE(r.ClampTarget(20).has_value());
     EXPECT_TRUE(r.OutOfRange(9.99L));
     EXPECT_FALSE(TNumRange().OutOfRange(-1e9L)); // no range, no check
+}
+
+// Bounds come from tables of doubles, where 3.05 is 3.0499999999999998:
+// the text a control shows for a bound must read back inside the range.
+TEST(NumRange, ADoubleBoundIsTheDecimalItWasWrittenAs)
+{
+    FixedSeparators sep;
+    for (const double bound : {3.05, 3.55, 5.10, 2.55, 25.5, 9.9, 0.1, 0.5, 255.0, 1e-5, 123456.789}) {
+        TNumRange r;
+        ASSERT_TRUE(r.SetMaxValue(bound));
+        ASSERT_TRUE(r.SetMinValue(-bound));
+        for (const int decimals : {-1, TNumFormatter::MaxDecimals}) {
+            const TNumFormatter f(decimals, F::Standard);
+            EXPECT_FALSE(r.OutOfRange(TNumFormatter::GetValue(f.FormatValue(r.MaxValue())))) << bound;
+            EXPECT_FALSE(r.OutOfRange(TNumFormatter::GetValue(f.FormatValue(r.MinValue())))) << bound;
+        }
+        const QString shortest = QString::number(bound, 'g', QLocale::FloatingPointShortest);
+        EXPECT_EQ(r.MaxValue(), TNumFormatter::StrToFloat(shortest)) << bound;
+    }
+    // finer than a double, or beyond its range: kept as given
+    for (const TNumValue fine : {3.05L, 0.1L, LDBL_MAX, 1e-4000L}) {
+        TNumRange r;
+        ASSERT_TRUE(r.SetMaxValue(fine));
+        EXPECT_EQ(r.MaxValue(), fine);
+    }
+}
+
+TEST(NumFormat, DecimalPlacesOfTheShortestText)
+{
+    struct Case { TNumValue Value; int Places; };
+    const Case cases[] = {{0.35L, 2}, {0.1L, 1}, {1500, 0}, {1e-20L, 20}, {-2.5L, 1}, {0, 0}, {1e300L, 0}, {12.125L, 3}};
+    for (const auto& c : cases)
+        EXPECT_EQ(DecimalPlaces(c.Value), c.Places) << double(c.Value);
+    EXPECT_EQ(DecimalPlaces(WrittenDecimal(3.05)), 2);
 }

@@ -3,6 +3,7 @@
 
 #include <cfloat>
 #include <gtest/gtest.h>
+#include <string>
 #include <vector>
 
 using namespace ostan;
@@ -193,6 +194,32 @@ TEST_F(NumStepperTest, RoundToIncrementTiesGoToTheEvenMultiple)
     EXPECT_EQ(RoundHalfEven(-2.5L), -2);
     EXPECT_EQ(RoundHalfEven(-3.5L), -4);
     EXPECT_EQ(RoundHalfEven(254.5L), 254);
+}
+
+// Halves are decided on the numbers as written: in binary 0.35 / 0.1 is a
+// little below 3.5, yet 0.35 lies halfway between 0.30 and 0.40.
+TEST_F(NumStepperTest, RoundToIncrementDecidesHalvesOnTheWrittenDecimals)
+{
+    struct Case { double Min, Increment; const char* Before; const char* After; };
+    const Case cases[] = {
+        {0, 0.1, "0.35", "0.40"},   {0, 0.1, "0.75", "0.80"},   {0, 0.1, "0.25", "0.20"},
+        {0, 0.1, "0.34", "0.30"},   {0, 0.1, "-0.35", "-0.40"}, {0, 0.05, "0.125", "0.100"},
+        {0, 0.05, "0.075", "0.100"}, {0, 0.05, "0.175", "0.200"}, {0, 0.02, "0.03", "0.04"},
+        {0, 0.02, "0.05", "0.04"},  {0, 0.02, "0.07", "0.08"},  {0.5, 0.1, "0.85", "0.90"},
+        {0.5, 0.1, "0.95", "0.90"}, {0.01, 0.02, "0.04", "0.05"}, {0, 0.1, "1234567.85", "1234567.80"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Before) + " to " + std::to_string(c.Increment) + " from " + std::to_string(c.Min));
+        Range = TNumRange();
+        Range.SetMaxValue(2e6);
+        Range.SetMinValue(c.Min);
+        Stepper = TNumStepper([this] { return Now; });
+        ASSERT_TRUE(Stepper.SetIncrement(c.Increment, Range));
+        Format.Decimals = int(QString(c.After).section('.', 1).size());
+        Text = c.Before;
+        Stepper.RoundToIncrement(Range, Host());
+        EXPECT_EQ(Text, QString(c.After));
+    }
 }
 
 TEST_F(NumStepperTest, RoundToIncrementCannotOverflow)
