@@ -5,7 +5,8 @@
 #   session_begin NAME BUILD     $root, $bin, $program ($OSTAN_PROGRAM or
 #                                BUILD/bin/ostan), a work folder $work removed
 #                                at exit with everything started here
-#   session_xvfb                 a display of its own; exports DISPLAY
+#   session_xvfb                 a display of its own (XVFB_DISPLAY, for
+#                                instance :18, picks its number); exports DISPLAY
 #   session_emulator DEVICE ARG...  the emulator playing DEVICE (ARGs are its
 #                                options), its store $store, every line it
 #                                prints in $work/emulator.log with its arrival
@@ -47,7 +48,7 @@ session_fail() {
 }
 
 session_xvfb() {
-  Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" >/dev/null 2>&1 &
+  Xvfb ${XVFB_DISPLAY:-} -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" >/dev/null 2>&1 &
   session_pids+=($!)
   local _
   for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
