@@ -1,7 +1,7 @@
 #pragma once
 // The adapter's serial protocol, named once for the program and the adapter
 // emulator: command codes (program to adapter), frame headers (adapter to
-// program) and the bits of the status byte.
+// program), the bits of the status byte and the device identifiers.
 #include <cstdint>
 
 namespace ostan::adapter {
@@ -29,5 +29,20 @@ inline constexpr uint8_t StatusShortCircuit = 0x04;
 inline constexpr uint8_t StatusPower = 0x08;
 inline constexpr uint8_t StatusSensorBlock = 0x20;
 inline constexpr uint8_t StatusOverflow = 0x40;
+
+// Device identifiers of the "7" frame (its second byte): the meters that
+// announce themselves, and the library that shows each.
+struct DeviceIdEntry {
+    uint8_t Id;
+    const char* Library;
+};
+inline constexpr uint8_t DeviceIdTira5 = 1;
+inline constexpr uint8_t DeviceIdTira6 = 2;
+inline constexpr uint8_t DeviceIdTira4 = 3;
+inline constexpr DeviceIdEntry DeviceIds[] = {
+    {DeviceIdTira5, "TIRA5"},
+    {DeviceIdTira6, "TIRA6"},
+    {DeviceIdTira4, "TIRA4"},
+};
 
 } // namespace ostan::adapter

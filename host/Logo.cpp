@@ -57,11 +57,14 @@ TLogoForm::TLogoForm(QWidget* Parent)
         layout->addWidget(l);
     }
 
+    // A coarse timer may fire up to 5 % early; a precise one never does, and
+    // the tick counter has the last word.
     CloseTimer = new QTimer(this);
     CloseTimer->setObjectName(QStringLiteral("CloseTimer"));
     CloseTimer->setSingleShot(true);
+    CloseTimer->setTimerType(Qt::PreciseTimer);
     CloseTimer->setInterval(MinShowMs);
-    connect(CloseTimer, &QTimer::timeout, this, &TLogoForm::CloseTimerTimer);
+    connect(CloseTimer, &QTimer::timeout, this, &TLogoForm::CloseTimerTimeout);
     CloseTimer->start();
 
     // FormCreate
@@ -82,6 +85,15 @@ void TLogoForm::ShowNow()
     repaint();
 }
 
+void TLogoForm::CloseTimerTimeout()
+{
+    const uint32_t Shown = TicksSince(CreatedTicks);
+    if (Shown < static_cast<uint32_t>(MinShowMs))
+        CloseTimer->start(MinShowMs - static_cast<int>(Shown)); // early: wait for the rest
+    else
+        CloseTimerTimer();
+}
+
 void TLogoForm::CloseTimerTimer()
 {
     TimerFired = true;
@@ -96,9 +108,10 @@ void TLogoForm::closeEvent(QCloseEvent* Event)
     }
     Closing = true;
     // The tick counter decides as well as the timer, so a wait that began
-    // late ends at once and a fake clock can drive it.
+    // late ends at once and a fake clock can drive it; "more than" because
+    // the counter drops the fractions of a millisecond.
     PumpUntil([this] {
-        if (!TimerFired && TicksSince(CreatedTicks) >= static_cast<uint32_t>(CloseTimer->interval()))
+        if (!TimerFired && TicksSince(CreatedTicks) > static_cast<uint32_t>(MinShowMs))
             CloseTimerTimer();
         return TimerFired;
     }, UINT32_MAX);

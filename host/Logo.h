@@ -32,6 +32,9 @@ public:
 
 public slots:
     void CloseTimerTimer();
+    // CloseTimer's timeout: fires the timer's step once the tick counter
+    // too says MinShowMs have passed, otherwise waits for the rest.
+    void CloseTimerTimeout();
 
 protected:
     void closeEvent(QCloseEvent* Event) override; // FormCloseQuery

@@ -9,6 +9,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QFile>
 #include <QPushButton>
@@ -165,6 +166,10 @@ int TOptionsDlg::exec()
     if (ApplicationTerminated())
         return QDialog::Rejected; // the program is ending: a dialog closes at once as cancelled
     FormShow();
+    // Centred on the screen at every showing; moved, it is no longer placed
+    // over the main window by the toolkit.
+    if (QScreen* s = QGuiApplication::primaryScreen())
+        move(s->availableGeometry().center() - rect().center());
     return QDialog::exec();
 }
 

@@ -1,5 +1,6 @@
 #include "PluginHost.h"
 
+#include "AdapterProtocol.h"
 #include "DeviceChooseDlg.h"
 #include "OstanMain.h"
 
@@ -119,12 +120,10 @@ void TPluginHost::Fit()
 
 QString TPluginHost::ModuleOfDeviceId(uint8_t Id)
 {
-    switch (Id) {
-    case 1: return QStringLiteral("TIRA5");
-    case 2: return QStringLiteral("TIRA6");
-    case 3: return QStringLiteral("TIRA4");
-    default: return QString();
-    }
+    for (const adapter::DeviceIdEntry& E : adapter::DeviceIds)
+        if (E.Id == Id)
+            return QLatin1String(E.Library);
+    return QString();
 }
 
 void TPluginHost::AutoSelectByDeviceId(uint8_t Id)

@@ -5,8 +5,8 @@
 #   session_begin NAME BUILD     $root, $bin, $program ($OSTAN_PROGRAM or
 #                                BUILD/bin/ostan), a work folder $work removed
 #                                at exit with everything started here
-#   session_xvfb                 a display of its own (OSTAN_DISPLAY when set);
-#                                exports DISPLAY
+#   session_xvfb                 a display of its own (XVFB_DISPLAY, for
+#                                instance :18, picks its number); exports DISPLAY
 #   session_emulator DEVICE ARG...  the emulator playing DEVICE (ARGs are its
 #                                options), its store $store, every line it
 #                                prints in $work/emulator.log with its arrival
@@ -48,18 +48,9 @@ session_fail() {
 }
 
 session_xvfb() {
-  local _
-  if [ -n "${OSTAN_DISPLAY:-}" ]; then
-    # A display number given (OSTAN_DISPLAY=:16): that one, for a machine
-    # whose displays are handed out.
-    Xvfb "$OSTAN_DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    session_pids+=($!)
-    export DISPLAY=$OSTAN_DISPLAY
-    for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && return; sleep 0.1; done
-    session_fail "Xvfb did not start on $OSTAN_DISPLAY"
-  fi
-  Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" >/dev/null 2>&1 &
+  Xvfb ${XVFB_DISPLAY:-} -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" >/dev/null 2>&1 &
   session_pids+=($!)
+  local _
   for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
   [ -s "$work/display" ] || session_fail "Xvfb did not start"
   export DISPLAY=:$(cat "$work/display")

@@ -6,18 +6,21 @@
 #
 #   soak.sh [BUILD] [DEVICE]      (defaults: build MOLT2old, the longest packets)
 #
-# Passes when the resident memory sampled every minute never grows beyond
-# the largest sample of the first ten minutes (of the first half of a run
-# shorter than twenty), every byte the adapter wrote was read, the workbook
-# holds a row for every minute, every save said "Файл сохранен успешно." and
-# no other box appeared. The workbook stays in BUILD/soak/.
+# Passes when the resident memory sampled every minute grows after the
+# warm-up (SOAK_WARMUP minutes, 10; at most the first half of the run) by
+# less than SOAK_SLOPE_LIMIT kB an hour (256) as the least-squares slope of
+# the samples from the warm-up's end on, every byte the adapter wrote was
+# read, the workbook holds a row for every minute, every save said "Файл
+# сохранен успешно." and no other box appeared. The workbook stays in
+# BUILD/soak/.
 set -euo pipefail
 . "$(dirname "$0")/session.sh"
 build=${1:-build}
 device=${2:-MOLT2old}
 minutes=${SOAK_MINUTES:-60}
-baseline=10
-[ "$minutes" -ge 20 ] || baseline=$(((minutes + 1) / 2))
+warmup=${SOAK_WARMUP:-10}
+[ "$warmup" -le $((minutes / 2)) ] || warmup=$((minutes / 2))
+slope_limit=${SOAK_SLOPE_LIMIT:-256}
 session_begin soak "$build"
 [ -f "$bin/Plugins/$device.so" ] || session_fail "no $device library in $bin/Plugins"
 mkdir -p "$build/soak"
@@ -112,8 +115,11 @@ saved_boxes=$(grep -c '^box 0 Файл сохранен успешно\.$' "$wor
 other_boxes=$(grep '^box ' "$work/program.log" | grep -v '^box 0 Файл сохранен успешно\.$' || true)
 
 hz=$(getconf CLK_TCK)
-base_max=$(printf '%s\n' "${rss[@]:0:$((baseline + 1))}" | sort -n | tail -1)
-later_max=$(printf '%s\n' "${rss[@]:$((baseline + 1))}" | sort -n | tail -1)
+# Least-squares slope of RSS over the minutes from the warm-up's end on, in
+# kB an hour: one step of a few pages is no trend, a steady leak is.
+read -r slope samples < <(for m in "${!rss[@]}"; do [ "$m" -ge "$warmup" ] && echo "$m ${rss[$m]}"; done |
+  awk '{ n++; sx += $1; sy += $2; sxx += $1 * $1; sxy += $1 * $2 }
+       END { d = n * sxx - sx * sx; printf "%.0f %d\n", (n >= 2 && d != 0) ? 60 * (n * sxy - sx * sy) / d : 0, n }')
 written=$((sent1 + dropped1 - sent0 - dropped0))
 # Read in the hour: what was written, plus what was still on its way at the
 # start, less what is still waiting now.
@@ -122,12 +128,14 @@ verdict=PASS
 fail() { verdict=FAIL; echo "  FAIL: $*"; }
 awk -v c0="$cpu0" -v c1="$cpu1" -v hz="$hz" -v t0="$t0" -v t1="$t1" \
   'BEGIN { printf "  CPU: %.1f %% of one core over %.0f s\n", 100 * (c1 - c0) / hz / (t1 - t0), t1 - t0 }'
-echo "  RSS: first $baseline min at most ${base_max} kB, afterwards at most ${later_max:-(no samples)} kB"
+echo "  RSS: ${rss[0]} kB at the start, ${rss[$warmup]:-?} kB after the $warmup min warm-up, ${rss[-1]} kB at the end;" \
+  "slope from minute $warmup on $slope kB/h over $samples samples (limit $slope_limit kB/h)"
 echo "  bytes: written $written, read $read_bytes, waiting at the end $unread1, dropped by the line $((dropped1 - dropped0))"
 echo "  workbook: $rows rows for $minutes minutes; $saved_boxes saves reported, $failed_saves not"
 echo "  other boxes: ${other_boxes:-none}"
 [ $alive = 1 ] || fail "the program ended"
-[ -z "$later_max" ] || [ "$later_max" -le "$base_max" ] || fail "RSS grew after the first $baseline minutes"
+[ "$samples" -ge 2 ] || fail "too few RSS samples after the warm-up"
+[ "$slope" -lt "$slope_limit" ] || fail "RSS grew by $slope kB/h after the first $warmup minutes"
 # Every byte written reached the program: none waits, none was lost.
 [ "$unread1" -eq 0 ] && [ $((dropped1 - dropped0)) -eq 0 ] || fail "bytes left unread"
 [ "$rows" -eq "$minutes" ] || fail "$rows rows, $minutes wanted"

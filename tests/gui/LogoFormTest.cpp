@@ -86,3 +86,28 @@ TEST(LogoForm, SlowStartUpClosesAtOnce)
     DeleteDeferred();
     EXPECT_TRUE(f.isNull());
 }
+
+TEST(LogoForm, ATimeoutBeforeTheMinimumTimeWaitsForTheRest)
+{
+    FakeClock clock;
+    QPointer<TLogoForm> f = new TLogoForm;
+    EXPECT_EQ(f->CloseTimer->timerType(), Qt::PreciseTimer);
+    const uint32_t created = clock.Now;
+
+    // A timer that fires 4 % early, as a coarse one may.
+    clock.Now = created + 2400;
+    f->CloseTimerTimeout();
+    EXPECT_FALSE(f->TimerFired);
+    ASSERT_TRUE(f->CloseTimer->isActive());
+    EXPECT_GE(f->CloseTimer->interval(), 70);
+    EXPECT_LE(f->CloseTimer->interval(), 100);
+
+    clock.Now = created + 2500;
+    f->CloseTimerTimeout();
+    EXPECT_TRUE(f->TimerFired);
+    EXPECT_FALSE(f->CloseTimer->isActive());
+    EXPECT_TRUE(f->close());
+    EXPECT_LT(TicksSince(created + 2500, clock.Now), 100u);
+    DeleteDeferred();
+    EXPECT_TRUE(f.isNull());
+}

@@ -22,6 +22,8 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLibraryInfo>
 #include <QTranslator>
 #include <QApplication>
@@ -371,6 +373,26 @@ TEST_F(MainFormTest, SettingsDialogOkWritesBeforeApplyCancelWritesNothing)
     EXPECT_EQ(Stored("PortSpeed"), 13);
     EXPECT_EQ(f.DeviceChooseDialog->BLSPinCount, 5);
     EXPECT_TRUE(f.SoundOnOff->isChecked());
+}
+
+TEST_F(MainFormTest, SettingsDialogOpensCentredOnTheScreenWhereverTheMainWindowIs)
+{
+    StoreSettings(0, 13, 0, 0, 4);
+    TMainForm f;
+    Equip(f);
+    f.show();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const QPoint at : {screen.topLeft(), screen.bottomRight() - QPoint(f.width(), f.height())}) {
+        f.move(at);
+        QPoint centre;
+        WhenModal([&](QDialog* d) {
+            centre = d->geometry().center();
+            d->reject();
+        });
+        f.Options->trigger();
+        EXPECT_LE((centre - screen.center()).manhattanLength(), 8) // within the frame's width
+            << "main window at " << at.x() << "," << at.y() << ": dialog centre " << centre.x() << "," << centre.y();
+    }
 }
 
 TEST_F(MainFormTest, NoCableTypeHidesBothPictures)

@@ -24,39 +24,78 @@ bool WaitForLine(QProcess& P, QByteArray& Seen, const QByteArray& Prefix, int Ti
         uint32_t(TimeoutMs));
 }
 
+// A private settings store for the two processes: the emulator's COM7 at
+// 115200 bit/s, no sound, automatic selection as given, no settings dialog
+// at start.
+QProcessEnvironment PrivateStore(const QTemporaryDir& Dir, bool AutoSelect)
+{
+    const QString store = Dir.filePath("registry.reg");
+    qputenv("OSTAN_REGISTRY", store.toUtf8());
+    {
+        TRegistry r;
+        EXPECT_TRUE(r.OpenKey("\\SOFTWARE\\Vantrel\\Ostan\\Settings", true));
+        r.WriteInteger("Port", 7);
+        r.WriteInteger("PortSpeed", 13);
+        r.WriteInteger("Sound", 0);
+        r.WriteInteger("AutoSelectPlugin", AutoSelect ? 1 : 0);
+        r.WriteInteger("BLSPinCount", 4); // no settings dialog at start
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("OSTAN_REGISTRY", store);
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    return env;
+}
+
+// The emulator on COM7 at 115200 bit/s with firmware 27 and EmuArgs, once
+// it is ready; then the program.
+void StartBoth(const QProcessEnvironment& Env, const QStringList& EmuArgs, QProcess& Emu, QByteArray& EmuOut,
+               QProcess& Ostan)
+{
+    Emu.setProcessEnvironment(Env);
+    Emu.start(EMULATOR_BIN, QStringList{"--port", "7", "--baud", "115200", "--firmware", "27"} + EmuArgs);
+    ASSERT_TRUE(WaitForLine(Emu, EmuOut, "ready", 5000)) << EmuOut.toStdString();
+    Ostan.setProcessEnvironment(Env);
+    Ostan.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    Ostan.start(OSTAN_BIN, {});
+    ASSERT_TRUE(Ostan.waitForStarted(5000));
+}
+
 } // namespace
+
+TEST(BlackBox, AMeterIsChosenByItselfWhileAutomaticSelectionIsOn)
+{
+    // The emulator as `make run` starts it; the meter's device-ID frame
+    // alone makes the program activate its library and select it.
+    struct Case { const char* device; const char* select; };
+    const Case cases[] = {
+        {"TIRA5", "cmd 04 payload 03 03"},
+        {"TIRA6", "cmd 04 payload 03 03"},
+        {"TIRA4", "cmd 04 payload 04 04"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.device);
+        QTemporaryDir dir;
+        ASSERT_TRUE(dir.isValid());
+        QProcess emu, ostan;
+        QByteArray emuOut;
+        ASSERT_NO_FATAL_FAILURE(StartBoth(PrivateStore(dir, true),
+                                          {"--status-period", "500", "--stream-on-select", "500", "--device", c.device},
+                                          emu, emuOut, ostan));
+        EXPECT_TRUE(WaitForLine(emu, emuOut, c.select, 20000)) << emuOut.toStdString();
+        ostan.terminate();
+        EXPECT_TRUE(ostan.waitForFinished(10000));
+        emu.terminate();
+        emu.waitForFinished(5000);
+    }
+}
 
 TEST(BlackBox, ProgramConnectsResetsAndClosesCleanly)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const QString store = dir.filePath("registry.reg");
-    qputenv("OSTAN_REGISTRY", store.toUtf8());
-    {
-        TRegistry r;
-        ASSERT_TRUE(r.OpenKey("\\SOFTWARE\\Vantrel\\Ostan\\Settings", true));
-        r.WriteInteger("Port", 7);
-        r.WriteInteger("PortSpeed", 13);
-        r.WriteInteger("Sound", 0);
-        r.WriteInteger("AutoSelectPlugin", 0);
-        r.WriteInteger("BLSPinCount", 4); // no settings dialog at start
-    }
-
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("OSTAN_REGISTRY", store);
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-
-    QProcess emu;
-    emu.setProcessEnvironment(env);
-    emu.start(EMULATOR_BIN, {"--port", "7", "--baud", "115200", "--firmware", "27", "--status-period", "300"});
+    QProcess emu, ostan;
     QByteArray emuOut;
-    ASSERT_TRUE(WaitForLine(emu, emuOut, "ready", 5000)) << emuOut.toStdString();
-
-    QProcess ostan;
-    ostan.setProcessEnvironment(env);
-    ostan.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    ostan.start(OSTAN_BIN, {});
-    ASSERT_TRUE(ostan.waitForStarted(5000));
+    ASSERT_NO_FATAL_FAILURE(StartBoth(PrivateStore(dir, false), {"--status-period", "300"}, emu, emuOut, ostan));
 
     // The probe twice at the stored speed, then the reset.
     ASSERT_TRUE(WaitForLine(emu, emuOut, "cmd ff", 15000)) << emuOut.toStdString();

@@ -201,6 +201,7 @@ TEST_F(EmulatorTest, RecordsCommandsByteExact)
 TEST_F(EmulatorTest, StatusFramesFollowPowerAndSilence)
 {
     EmulatorConfig cfg;
+    cfg.Device = QStringLiteral("MOLT2"); // an instrument that sends no device-ID frames
     cfg.StatusPeriodMs = 20;
     auto& emu = Make(cfg);
     Line line(emu.SlavePath(), B115200);
@@ -227,6 +228,7 @@ TEST_F(EmulatorTest, StatusFramesFollowPowerAndSilence)
 TEST_F(EmulatorTest, NoStatusFramesAtAnotherSpeed)
 {
     EmulatorConfig cfg;
+    cfg.Device = QStringLiteral("MOLT2");
     cfg.StatusPeriodMs = 20;
     auto& emu = Make(cfg);
     Line line(emu.SlavePath(), B57600);
@@ -353,6 +355,103 @@ TEST_F(EmulatorTest, SelectStartsTheDeviceStreamAndResetStopsIt)
     line.Fresh();
     emu.StartStream(10, H("5F0102"));
     EXPECT_EQ(line.Take(6).toHex(), "5f01025f0102");
+}
+
+TEST_F(EmulatorTest, EachDeviceReportsItsKindAndIdentifier)
+{
+    // Sensor blocks set the status bit 0x20, instruments clear it; only the
+    // three meters announce themselves, by the program's identifiers.
+    struct Case { const char* library; uint8_t status; uint8_t id; };
+    const Case cases[] = {
+        {"PIP_KARN7", 0x28, 0}, {"PIP_KARN7E", 0x28, 0}, {"PIP_KARN7E_8", 0x28, 0}, {"PIP_DELM", 0x28, 0},
+        {"MOLT2", 0x08, 0},     {"MOLT2old", 0x08, 0},   {"BRUN3vm", 0x08, 0},      {"SEVO1", 0x08, 0},
+        {"TIRA5", 0x08, 1},     {"TIRA6", 0x08, 2},      {"TIRA4", 0x08, 3},
+    };
+    ASSERT_EQ(Devices().size(), std::size(cases));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.library);
+        EmulatorConfig cfg;
+        cfg.Device = QLatin1String(c.library);
+        const AdapterEmulator emu(cfg);
+        ASSERT_EQ(emu.Config().Device, QLatin1String(c.library));
+        EXPECT_EQ(emu.EffectiveStatus(), c.status);
+        EXPECT_EQ(emu.Device()->Id, c.id);
+        int named = 0;
+        for (const ostan::adapter::DeviceIdEntry& e : ostan::adapter::DeviceIds)
+            if (QLatin1String(e.Library) == QLatin1String(c.library)) {
+                EXPECT_EQ(e.Id, c.id);
+                ++named;
+            }
+        EXPECT_EQ(named, c.id ? 1 : 0);
+    }
+
+    // A device played later sets the bit; the other bits stay.
+    EmulatorConfig cfg;
+    cfg.Status = 0x2C;
+    AdapterEmulator emu(cfg);
+    ASSERT_TRUE(emu.SetDevice(QStringLiteral("TIRA4")));
+    EXPECT_EQ(emu.EffectiveStatus(), 0x0C);
+    ASSERT_TRUE(emu.SetDevice(QStringLiteral("PIP_DELM")));
+    EXPECT_EQ(emu.EffectiveStatus(), 0x2C);
+}
+
+TEST_F(EmulatorTest, AMeterAnnouncesItselfAfterEachResetAndEachStatusFrame)
+{
+    EmulatorConfig cfg;
+    cfg.Device = QStringLiteral("TIRA6");
+    cfg.StreamOnSelectMs = 10;
+    auto& emu = Make(cfg);
+    Line line(emu.SlavePath(), B115200);
+    const QByteArray init = H("731B68"), id = H("37020000000002"), status = H("62086A");
+    const auto nothingMore = [&] {
+        ostan::PumpUntil([] { return false; }, 150);
+        line.Drain();
+        EXPECT_TRUE(line.Got.isEmpty()) << line.Got.toHex().toStdString();
+        line.Got.clear();
+    };
+
+    // The reset's answer, then the identifier; no data.
+    line.Write(H("0D0AFFF8"));
+    EXPECT_EQ(line.Take(10), init + id);
+    nothingMore();
+
+    // A select starts the data; a reset stops them, and only the identifier
+    // follows until the next select.
+    line.Write(H("0D0A0403" "0303"));
+    EXPECT_EQ(static_cast<uint8_t>(line.Take(19).at(0)), DataHeader);
+    line.Write(H("0D0AFFF8"));
+    UntilReceived(14);
+    EXPECT_FALSE(emu.IsStreaming());
+    ASSERT_TRUE(ostan::PumpUntil([&] { line.Drain(); return line.Got.contains(id); }, 1000));
+    EXPECT_TRUE(line.Got.endsWith(init + id)) << line.Got.toHex().toStdString();
+    line.Got.clear();
+    nothingMore();
+
+    // Periodic status frames carry the identifier behind them; without power
+    // the meter is silent and its data stop.
+    emu.SetStatusPeriod(20);
+    EXPECT_EQ(line.Take(10), status + id);
+    line.Write(H("0D0A0403" "0303"));
+    UntilReceived(20);
+    ASSERT_TRUE(emu.IsStreaming());
+    emu.SetPower(false);
+    EXPECT_FALSE(emu.IsStreaming());
+    line.Fresh();
+    EXPECT_EQ(line.Take(9), H("620062" "620062" "620062"));
+
+    // An emulator told not to announce sends no identifier.
+    EmulatorConfig quiet = cfg;
+    quiet.AnnounceDevice = false;
+    quiet.StatusPeriodMs = 20;
+    Emu.reset();
+    auto& still = Make(quiet);
+    Line other(still.SlavePath(), B115200);
+    other.Write(H("0D0AFFF8"));
+    ostan::PumpUntil([] { return false; }, 200);
+    other.Drain();
+    EXPECT_TRUE(other.Got.contains(init));
+    EXPECT_TRUE(other.Got.contains(status));
+    EXPECT_FALSE(other.Got.contains(char(DeviceIdHeader))) << other.Got.toHex().toStdString();
 }
 
 TEST_F(EmulatorTest, ShortCircuitResetClearsItsStatusBit)

@@ -17,8 +17,11 @@ AdapterEmulator::AdapterEmulator(EmulatorConfig Config, QObject* Parent)
     Parser.SetRelayLengthFromSelect(Cfg.RelayLengthFromSelect);
     StatusTimer.setTimerType(Qt::PreciseTimer);
     StreamTimer.setTimerType(Qt::PreciseTimer);
+    AnnounceTimer.setSingleShot(true);
+    AnnounceTimer.setInterval(AnnounceDelayMs);
     connect(&StatusTimer, &QTimer::timeout, this, &AdapterEmulator::StatusTick);
     connect(&StreamTimer, &QTimer::timeout, this, &AdapterEmulator::StreamTick);
+    connect(&AnnounceTimer, &QTimer::timeout, this, &AdapterEmulator::Announce);
 }
 
 AdapterEmulator::~AdapterEmulator() { Stop(); }
@@ -82,6 +85,7 @@ void AdapterEmulator::Stop()
 {
     StatusTimer.stop();
     StreamTimer.stop();
+    AnnounceTimer.stop();
     CloseTerminal();
 }
 
@@ -122,7 +126,20 @@ bool AdapterEmulator::SetDevice(const QString& Library)
         return false;
     FDevice = D;
     Cfg.Device = QLatin1String(D->Library);
+    if (D->Kind == DeviceKind::SensorBlock)
+        Cfg.Status |= StatusSensorBlock;
+    else
+        Cfg.Status &= static_cast<uint8_t>(~StatusSensorBlock);
     return true;
+}
+
+void AdapterEmulator::SetPower(bool On)
+{
+    PowerOn = On;
+    if (!On) {
+        StreamTimer.stop();
+        AnnounceTimer.stop();
+    }
 }
 
 void AdapterEmulator::Hangup()
@@ -130,6 +147,7 @@ void AdapterEmulator::Hangup()
     if (!Pty.IsOpen())
         return;
     StreamTimer.stop();
+    AnnounceTimer.stop();
     CloseTerminal();
     HungUp = true;
     emit HungUpNow();
@@ -192,15 +210,18 @@ void AdapterEmulator::Handle(const ParsedCommand& Cmd)
         Answer(MakeEchoFrame(Cfg.Firmware));
         break;
     case CmdReset:
-        // The adapter starts afresh: no stream until the next select.
+        // The adapter starts afresh: no stream until the next select. A
+        // meter tells the restarted adapter who it is.
         StreamTimer.stop();
         Answer(MakeInitFrame(Cfg.Firmware));
+        if (Cfg.AnnounceDevice && FDevice->Id != NoDeviceId)
+            AnnounceTimer.start();
         break;
     case CmdShortCircuitReset:
         Cfg.Status &= static_cast<uint8_t>(~StatusShortCircuit);
         break;
     case CmdSelect:
-        if (Cfg.StreamOnSelectMs != 0)
+        if (Cfg.StreamOnSelectMs != 0 && PowerOn)
             StartStream(Cfg.StreamOnSelectMs, Cfg.StreamFrame);
         break;
     default:
@@ -280,8 +301,17 @@ QByteArray AdapterEmulator::NextStreamPacket()
 
 void AdapterEmulator::StatusTick()
 {
-    if (CanTalk())
-        SendStatusFrame();
+    if (!CanTalk())
+        return;
+    SendStatusFrame();
+    Announce();
+}
+
+void AdapterEmulator::Announce()
+{
+    // A meter without the adapter's power is silent.
+    if (Cfg.AnnounceDevice && FDevice->Id != NoDeviceId && PowerOn && CanTalk())
+        SendDeviceId(FDevice->Id);
 }
 
 void AdapterEmulator::StreamTick()

@@ -34,7 +34,11 @@ struct EmulatorConfig {
     int Baud = 115200;          // 57600 or 115200
     uint8_t Firmware = 27;      // in the "s" and "t" answers
     int StatusPeriodMs = 0;     // 0: no periodic status frames
-    uint8_t Status = StatusPower; // power present; 0x20, 0x01 clear: instrument, reception
+    // Power present, reception; the sensor-block bit follows the device.
+    uint8_t Status = StatusPower;
+    // A meter with an identifier sends its "7" frame shortly after each reset
+    // and after every periodic status frame.
+    bool AnnounceDevice = true;
     int DefaultRelayLength = 3; // payload of 0x01 before any select
     bool RelayLengthFromSelect = true;
     int StreamOnSelectMs = 0;   // > 0: a select starts the device's data stream; StreamLineRate: as fast as the line goes
@@ -46,6 +50,10 @@ struct EmulatorConfig {
 // The stream period that fills the line: whole packets as fast as the
 // adapter's line speed carries them (10 bits a byte).
 inline constexpr int StreamLineRate = -1;
+
+// How long after its init frame the adapter passes on the meter's first
+// device-ID frame.
+inline constexpr int AnnounceDelayMs = 100;
 
 struct ReceivedCommand {
     uint8_t Code = 0;
@@ -77,6 +85,8 @@ public:
     // Settings at run time.
     void SetBaud(int Baud) { Cfg.Baud = Baud; }
     void SetFirmware(uint8_t Version) { Cfg.Firmware = Version; }
+    // The whole byte as given, the sensor-block bit included (until the next
+    // SetDevice sets that bit from the device's kind).
     void SetStatus(uint8_t Status) { Cfg.Status = Status; }
     uint8_t Status() const { return Cfg.Status; }
     // The byte a status frame carries now (power bit cleared on power loss).
@@ -86,15 +96,18 @@ public:
     void SetRelayLengthFromSelect(bool On);
     int RelayLength() const { return Parser.RelayLength(); }
     void SetStreamOnSelect(int PeriodMs, QByteArray Frame = {});
-    // The device whose packets the stream sends and whose commands the log
-    // decodes; false (and no change) for an unknown name.
+    // The device whose packets the stream sends, whose commands the log
+    // decodes, whose kind the status byte reports and whose identifier the
+    // device-ID frames carry; false (and no change) for an unknown name.
     bool SetDevice(const QString& Library);
     const EmulatedDevice* Device() const { return FDevice; }
 
     // Faults.
     void SetSilent(bool On) { Silent = On; }
     bool IsSilent() const { return Silent; }
-    void SetPower(bool On) { PowerOn = On; }
+    // Without power the device behind the adapter goes quiet too: its stream
+    // ends, and only a select with the power back starts it again.
+    void SetPower(bool On);
     bool HasPower() const { return PowerOn; }
     // Closes the master: the program's reads see the hang-up. The mapping goes
     // too, as a pulled-out adapter leaves the system's device list.
@@ -153,6 +166,7 @@ private:
     bool CanTalk() const;
     void StatusTick();
     void StreamTick();
+    void Announce();
 
     EmulatorConfig Cfg;
     PseudoTerminal Pty;
@@ -162,6 +176,7 @@ private:
     CommandParser Parser;
     QTimer StatusTimer;
     QTimer StreamTimer;
+    QTimer AnnounceTimer; // the device-ID frame after a reset
     QByteArray StreamFixed;
     const EmulatedDevice* FDevice = nullptr;
     int StreamStep = 0;

@@ -1,8 +1,9 @@
 #pragma once
 // The devices the emulator can play behind the adapter. Each lives in one
-// file, devices/<Library>.cpp (its packet builder and its command decoder),
-// declared with ADAPTEREMU_DEVICE and listed by one line in
-// devices/DeviceList.h.
+// file, devices/<Library>.cpp (its kind, its identifier, its packet builder
+// and its command decoder), declared with ADAPTEREMU_DEVICE and listed by one
+// line in devices/DeviceList.h.
+#include "AdapterProtocol.h"
 #include "devices/DataPacket.h"
 
 #include <QByteArray>
@@ -13,8 +14,20 @@
 
 namespace adapteremu {
 
+using namespace ostan::adapter; // the device identifiers
+
+// What the adapter reports of the device in its status byte.
+enum class DeviceKind { SensorBlock, Instrument };
+
+// The identifier of a device that sends no "7" frames.
+inline constexpr uint8_t NoDeviceId = 0;
+
 struct EmulatedDevice {
     const char* Library; // the plug-in library that shows it
+    DeviceKind Kind;
+    // The identifier of the device-ID frames the meter sends; NoDeviceId
+    // for a device that announces nothing.
+    uint8_t Id;
     // The packet (header byte included) the device sends at step Step of its
     // stream: readings that vary slowly, now and then a flag.
     QByteArray (*Packet)(int Step);
@@ -36,9 +49,9 @@ double Drift(int Step, int Period, double Low, double High);
 
 } // namespace adapteremu
 
-#define ADAPTEREMU_DEVICE(Name, PacketFunction, DescribeFunction)                                      \
+#define ADAPTEREMU_DEVICE(Name, Kind, Id, PacketFunction, DescribeFunction)                            \
     namespace adapteremu {                                                                            \
     extern const EmulatedDevice Name##Device;                                                         \
-    const EmulatedDevice Name##Device{#Name, PacketFunction, DescribeFunction};                        \
+    const EmulatedDevice Name##Device{#Name, DeviceKind::Kind, Id, PacketFunction, DescribeFunction};  \
     }                                                                                                 \
     static_assert(true, "")

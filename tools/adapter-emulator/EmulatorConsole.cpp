@@ -76,7 +76,7 @@ QString EmulatorConsole::HelpText()
 {
     return QStringLiteral(
         "send HEX...                  raw bytes (\"5F 01 02\" or \"5F0102\")\n"
-        "status HEX                   set the status byte and send a status frame\n"
+        "status HEX                   set the whole status byte and send a status frame\n"
         "status-period MS             periodic status frames, 0 = off\n"
         "firmware V                   version in the \"s\" and \"t\" frames\n"
         "init | echo                  an \"s\" / \"t\" frame\n"
@@ -87,7 +87,7 @@ QString EmulatorConsole::HelpText()
         "split HEX... [| HEX...] [delay=MS]\n"
         "                             one frame in two writes (default: halves, 100 ms)\n"
         "garbage N                    N bytes that open no frame\n"
-        "device LIBRARY               the device played: %1\n"
+        "device LIBRARY               the device played (its kind sets status bit 20): %1\n"
         "stream device MS|line | stream karn7 MS | stream raw MS HEX... | stream off\n"
         "stream-on-select MS|line|off a device select starts the device's stream (line: at the line rate)\n"
         "stats                        \"stats sent N dropped N unread N\": bytes to the program\n"

@@ -77,6 +77,8 @@ int main(int argc, char** argv)
     cl.setApplicationDescription(QStringLiteral(
         "The technological adapter on a pseudo-terminal, mapped to COM<n> in the settings store.\n"
         "Prints \"ready <slave> COM<n>\", then a line per command received (\"cmd 04 payload 03 03\").\n"
+        "A meter with an identifier (TIRA5 1, TIRA6 2, TIRA4 3) sends its device-ID frame after each\n"
+        "reset and after every periodic status frame; a reset stops the data until the next select.\n"
         "Control lines come from --script and stdin (unless --no-stdin or stdin is /dev/null);\n"
         "the end of stdin ends the emulator, as do SIGTERM and SIGINT.\n\nControl lines:\n")
         + EmulatorConsole::HelpText());
@@ -85,7 +87,7 @@ int main(int argc, char** argv)
     const QCommandLineOption baud(QStringLiteral("baud"), QStringLiteral("Line speed: 115200 (default) or 57600."), QStringLiteral("BAUD"), QStringLiteral("115200"));
     const QCommandLineOption firmware(QStringLiteral("firmware"), QStringLiteral("Firmware version (default 27)."), QStringLiteral("V"), QStringLiteral("27"));
     const QCommandLineOption statusPeriod(QStringLiteral("status-period"), QStringLiteral("Status frame period, 0 = none (default 0)."), QStringLiteral("MS"), QStringLiteral("0"));
-    const QCommandLineOption status(QStringLiteral("status"), QStringLiteral("Status byte in hex (default 08)."), QStringLiteral("HEX"), QStringLiteral("08"));
+    const QCommandLineOption status(QStringLiteral("status"), QStringLiteral("Status byte in hex (default 08); its sensor-block bit 20 follows the device."), QStringLiteral("HEX"), QStringLiteral("08"));
     const QCommandLineOption registry(QStringLiteral("registry"), QStringLiteral("Settings store file (sets OSTAN_REGISTRY)."), QStringLiteral("PATH"));
     const QCommandLineOption relay(QStringLiteral("relay-length"), QStringLiteral("Payload length of a relayed device command, or \"auto\" (default): learned from the last select, 3 before it."), QStringLiteral("N|auto"), QStringLiteral("auto"));
     const QCommandLineOption streamOnSelect(QStringLiteral("stream-on-select"), QStringLiteral("A device select starts the device's data packets every MS, or as fast as the line carries them with \"line\" (default: off)."), QStringLiteral("MS|line"));
