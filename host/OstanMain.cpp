@@ -207,7 +207,7 @@ TMainForm::~TMainForm()
     CurrentPlugin = nullptr;
     qApp->removeEventFilter(this);
     SetAppExceptionHandler({});
-    delete DebugForm;
+    DebugForm.reset();
 }
 
 QIcon TMainForm::ImageList1(int Index) const

@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <array>
 #include <exception>
+#include <memory>
 
 class QAction;
 class QFileDialog;
@@ -43,7 +44,7 @@ public:
     // Windows created after the main window (start-up step 4).
     TOptionsDlg* OptionsDlg = nullptr;
     TDeviceChooseDialog* DeviceChooseDialog = nullptr;
-    TDebugForm* DebugForm = nullptr; // a top-level window; the main window deletes it
+    std::unique_ptr<TDebugForm> DebugForm; // a top-level window
 
     // Components.
     TVaComm* VaComm1 = nullptr;

@@ -58,7 +58,7 @@ inline void StoreLinkSettings(int Port, bool AutoSelect = false)
 // Start-up steps 4 to 9 with the plug-ins of ProgramDir; the link is up.
 inline void StartMainForm(TMainForm& F, const QString& ProgramDir)
 {
-    F.DebugForm = new TDebugForm;
+    F.DebugForm = std::make_unique<TDebugForm>();
     F.DeviceChooseDialog = new TDeviceChooseDialog(&F, ProgramDir);
     F.OptionsDlg = new TOptionsDlg(&F);
     F.ApplyOptions();

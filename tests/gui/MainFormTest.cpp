@@ -423,7 +423,7 @@ TEST_F(MainFormTest, TerminationSignalEndsTheProgramFromAModalBox)
     StoreSettings(3, 12, 0, 1, 5);
     TMainForm f;
     Equip(f);
-    f.DebugForm = new TDebugForm;
+    f.DebugForm = std::make_unique<TDebugForm>();
     f.show();
     f.DebugForm->show(); // a window that only hides when closed
     f.SoundOnOff->trigger(); // on: written when the program ends

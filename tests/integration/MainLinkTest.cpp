@@ -82,7 +82,7 @@ protected:
     TMainForm& StartUp()
     {
         Form = std::make_unique<TMainForm>();
-        Form->DebugForm = new TDebugForm;
+        Form->DebugForm = std::make_unique<TDebugForm>();
         Form->DeviceChooseDialog = new TDeviceChooseDialog(Form.get());
         Form->OptionsDlg = new TOptionsDlg(Form.get());
         Form->ApplyOptions();

@@ -102,7 +102,7 @@ protected:
             R.WriteInteger("BLSPinCount", 4);
         }
         Form = std::make_unique<TMainForm>();
-        Form->DebugForm = new TDebugForm;
+        Form->DebugForm = std::make_unique<TDebugForm>();
         Form->DeviceChooseDialog = new TDeviceChooseDialog(Form.get(), Root.path());
         Form->OptionsDlg = new TOptionsDlg(Form.get());
         Form->ApplyOptions();
