@@ -102,7 +102,10 @@ QString SpeedText(int BaudCode)
     }
 }
 
-TAdapterOperations::TAdapterOperations(TMainForm& F) : Form(F) { SetOstanBackSink(this); }
+TAdapterOperations::TAdapterOperations(TMainForm& F, const TAdapterWaits& W) : Form(F), Waits(W)
+{
+    SetOstanBackSink(this);
+}
 
 TAdapterOperations::~TAdapterOperations()
 {
@@ -142,7 +145,7 @@ bool TAdapterOperations::ProbeAdapter(int BaudCode)
     }
     PortsHeld.insert(Form.VaComm1->PortNum());
     Form.Link.SendProbe();
-    const uint32_t wait = BaudCode == br115200 ? uint32_t(Form.DeviceActiveTimer.Interval()) : TMainForm::Wait.ProbeMs;
+    const uint32_t wait = BaudCode == br115200 ? uint32_t(Form.DeviceActiveTimer.Interval()) : Waits.ProbeMs;
     PumpUntil([this] { return Form.Link.LinkUp || EndRequested(); }, wait);
     return Form.Link.LinkUp;
 }
@@ -220,7 +223,7 @@ void TAdapterOperations::Reset()
     Progress.raise();
     Form.UnloadPlugin();
     Form.Link.SendReset();
-    PumpUntil([this] { return Form.Link.AdapterFirmwareVersion != 0; }, TMainForm::Wait.ResetMs);
+    PumpUntil([this] { return Form.Link.AdapterFirmwareVersion != 0; }, Waits.ResetMs);
     if (Form.Link.AdapterFirmwareVersion != 0)
         Form.DeviceActiveTimer.Restart();
     else

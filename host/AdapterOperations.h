@@ -6,15 +6,23 @@
 #include "BackInterface.h"
 
 #include <QString>
+#include <cstdint>
 #include <set>
 
 namespace ostan {
 
 class TMainForm;
 
+// The waits of the adapter operations (the program's values); tests shorten them.
+struct TAdapterWaits {
+    uint32_t ProbeMs = 200;   // the probe at speeds below 115200
+    uint32_t ResetMs = 1700;  // the wait for the reset's answer
+    int SupervisionMs = 1600; // the supervision timer, also the probe at 115200
+};
+
 class TAdapterOperations final : public IOstanBackSink {
 public:
-    explicit TAdapterOperations(TMainForm& Form);
+    TAdapterOperations(TMainForm& Form, const TAdapterWaits& Waits);
     ~TAdapterOperations() override;
     TAdapterOperations(const TAdapterOperations&) = delete;
     TAdapterOperations& operator=(const TAdapterOperations&) = delete;
@@ -40,6 +48,7 @@ public:
 
 private:
     TMainForm& Form;
+    const TAdapterWaits Waits;
     std::set<int> PortsHeld;     // the ports opened in this run
     bool Searching = false;      // a close may come while the search waits
     bool SearchCutShort = false; // the last search ended at the system's request

@@ -37,8 +37,6 @@
 
 namespace ostan {
 
-TMainForm::Timings TMainForm::Wait;
-
 namespace {
 
 const QColor Lime(0, 255, 0);
@@ -140,9 +138,9 @@ private:
 
 } // namespace
 
-TMainForm::TMainForm(QWidget* Parent)
-    : QMainWindow(Parent), VaComm1(new TVaComm(this)), DeviceActiveTimer(Wait.SupervisionMs),
-      Link(*VaComm1, DeviceActiveTimer, *this)
+TMainForm::TMainForm(const TAdapterWaits& Waits, QWidget* Parent)
+    : QMainWindow(Parent), VaComm1(new TVaComm(this)), DeviceActiveTimer(Waits.SupervisionMs),
+      Link(*VaComm1, DeviceActiveTimer, *this), Adapter(*this, Waits)
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Ostan"));

@@ -35,7 +35,7 @@ class TExcelWork;
 class TMainForm : public QMainWindow, public ILinkHost {
     Q_OBJECT
 public:
-    explicit TMainForm(QWidget* Parent = nullptr);
+    explicit TMainForm(const TAdapterWaits& Waits = {}, QWidget* Parent = nullptr);
     ~TMainForm() override;
 
     // The window's size, which is also its minimum until a panel needs more.
@@ -90,7 +90,7 @@ public:
     void ActivatePlugin(const QString& ModuleName) { PluginHost.Activate(ModuleName); }
     void PlugInPlaceholderResize() { PluginHost.Fit(); }
 
-    TAdapterOperations Adapter{*this};
+    TAdapterOperations Adapter;
     bool ProbeAdapter(int BaudCode) { return Adapter.ProbeAdapter(BaudCode); }
     void ConnectOnStart() { Adapter.ConnectOnStart(); }
     void RestartDevice() { Adapter.RestartDevice(); }
@@ -102,14 +102,6 @@ public:
 
     void UnloadPlugin() override;
     void AppException(std::exception_ptr E);
-
-    // Test hooks: the waits of the adapter operations (program values).
-    struct Timings {
-        uint32_t ProbeMs = 200;  // the probe at speeds below 115200
-        uint32_t ResetMs = 1700; // the wait for the reset's answer
-        int SupervisionMs = 1600; // the supervision timer, also the probe at 115200
-    };
-    static Timings Wait;
 
 public slots:
     void AutoDetectDeviceExecute();

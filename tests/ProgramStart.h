@@ -15,25 +15,25 @@
 
 namespace ostan::test {
 
-// Short waits, "." as the decimal separator and no serial devices of the
-// system for its lifetime; everything is put back however the test ends.
+// Short waits for the main window to take (Wait), and for its lifetime "." as
+// the decimal separator and no serial devices of the system; everything is
+// put back however the test ends.
 struct TQuickStart {
-    TMainForm::Timings Wait = TMainForm::Wait;
+    TAdapterWaits Wait; // for the main window
     int Close = TPortScanningForm::CloseIntervalMs;
 
     TQuickStart()
     {
         SetSeparatorsForTest(QLatin1Char('.'), QLatin1Char(','));
         SetSystemSerialDevicesForTest([] { return QStringList(); });
-        TMainForm::Wait.ProbeMs = 60;
-        TMainForm::Wait.ResetMs = 400;
-        TMainForm::Wait.SupervisionMs = 10000; // the link stays up however slow the machine
+        Wait.ProbeMs = 60;
+        Wait.ResetMs = 400;
+        Wait.SupervisionMs = 10000; // the link stays up however slow the machine
         TPortScanningForm::CloseIntervalMs = 10;
     }
     ~TQuickStart()
     {
         StopOstanBackServer();
-        TMainForm::Wait = Wait;
         TPortScanningForm::CloseIntervalMs = Close;
         SetSystemSerialDevicesForTest({});
         ResetSeparatorsForTest();

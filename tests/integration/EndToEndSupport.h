@@ -43,7 +43,7 @@ protected:
         QString Err;
         ASSERT_TRUE(Emu->Start(&Err)) << Err.toStdString();
         StoreLinkSettings(7, AutoSelectPlugin());
-        Main = std::make_unique<TMainForm>();
+        Main = std::make_unique<TMainForm>(Quick.Wait);
         StartMainForm(*Main, QStringLiteral(PROGRAM_DIR));
         Emu->ClearRecords();
     }

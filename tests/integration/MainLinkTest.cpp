@@ -36,11 +36,10 @@ protected:
     {
         ASSERT_TRUE(Store.IsValid());
         SetSystemSerialDevicesForTest([] { return QStringList(); });
-        Saved = TMainForm::Wait;
         // Shortened waits: the same operations, a fraction of the time.
-        TMainForm::Wait.ProbeMs = 60;
-        TMainForm::Wait.ResetMs = 400;
-        TMainForm::Wait.SupervisionMs = 400;
+        Waits.ProbeMs = 60;
+        Waits.ResetMs = 400;
+        Waits.SupervisionMs = 400;
         SavedClose = TPortScanningForm::CloseIntervalMs;
         TPortScanningForm::CloseIntervalMs = 10;
         TPortScanningForm::OnTextForTest = [this](const QString& t, const QColor& c) { Texts.push_back({t, c}); };
@@ -49,7 +48,6 @@ protected:
     {
         Form.reset();
         Emulators.clear();
-        TMainForm::Wait = Saved;
         TPortScanningForm::CloseIntervalMs = SavedClose;
         TPortScanningForm::OnTextForTest = {};
         SetSystemSerialDevicesForTest({});
@@ -81,7 +79,7 @@ protected:
     // Start-up steps 4, 5 and 8 of the program.
     TMainForm& StartUp()
     {
-        Form = std::make_unique<TMainForm>();
+        Form = std::make_unique<TMainForm>(Waits);
         Form->DebugForm = std::make_unique<TDebugForm>();
         Form->DeviceChooseDialog = new TDeviceChooseDialog(Form.get());
         Form->OptionsDlg = new TOptionsDlg(Form.get());
@@ -94,7 +92,7 @@ protected:
 
     test::TTempStore Store;
     MessageBoxRecorder Boxes;
-    TMainForm::Timings Saved;
+    TAdapterWaits Waits;
     int SavedClose = 0;
     std::vector<std::pair<QString, QColor>> Texts;
     std::vector<std::unique_ptr<AdapterEmulator>> Emulators;
@@ -229,7 +227,7 @@ TEST_F(MainLinkTest, HangUpTakesTheLinkDownAtOnceAndTheSearchFindsTheAdapterAgai
 {
     AdapterEmulator& emu = AddEmulator(7, 115200);
     StoreSettings(7, 13);
-    TMainForm::Wait.SupervisionMs = 10000; // only the hang-up can take the link down here
+    Waits.SupervisionMs = 10000; // only the hang-up can take the link down here
     TMainForm& f = StartUp();
     ASSERT_TRUE(f.Link.LinkUp);
     // A panel's timer asks the adapter to keep its automatic switching off.

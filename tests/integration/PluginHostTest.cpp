@@ -58,10 +58,9 @@ protected:
         SetSystemSerialDevicesForTest([] { return QStringList(); });
         ResetFakes();
         SetApplicationTerminated(false);
-        Saved = TMainForm::Wait;
-        TMainForm::Wait.ProbeMs = 60;
-        TMainForm::Wait.ResetMs = 400;
-        TMainForm::Wait.SupervisionMs = 10000; // the link stays up however slow the machine
+        Waits.ProbeMs = 60;
+        Waits.ResetMs = 400;
+        Waits.SupervisionMs = 10000; // the link stays up however slow the machine
         SavedClose = TPortScanningForm::CloseIntervalMs;
         TPortScanningForm::CloseIntervalMs = 10;
         ASSERT_FALSE(StartOstanBackServer({ProgramFileName()}));
@@ -71,7 +70,6 @@ protected:
         Form.reset();
         Emulator.reset();
         StopOstanBackServer();
-        TMainForm::Wait = Saved;
         TPortScanningForm::CloseIntervalMs = SavedClose;
         SetSystemSerialDevicesForTest({});
         SetApplicationTerminated(false);
@@ -101,7 +99,7 @@ protected:
             R.WriteInteger("AutoSelectPlugin", AutoSelect ? 1 : 0);
             R.WriteInteger("BLSPinCount", 4);
         }
-        Form = std::make_unique<TMainForm>();
+        Form = std::make_unique<TMainForm>(Waits);
         Form->DebugForm = std::make_unique<TDebugForm>();
         Form->DeviceChooseDialog = new TDeviceChooseDialog(Form.get(), Root.path());
         Form->OptionsDlg = new TOptionsDlg(Form.get());
@@ -172,7 +170,7 @@ protected:
     TTempStore Store;
     QTemporaryDir Root; // the program's folder
     MessageBoxRecorder Boxes;
-    TMainForm::Timings Saved;
+    TAdapterWaits Waits;
     int SavedClose = 0;
     std::unique_ptr<AdapterEmulator> Emulator;
     std::unique_ptr<TMainForm> Form;

@@ -73,7 +73,7 @@ TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
 
     {
         // Without the class neither file action can be used.
-        TMainForm f;
+        TMainForm f(quick.Wait);
         EXPECT_FALSE(f.FileOpen1->isEnabled());
         EXPECT_FALSE(f.FileSave1->isEnabled());
     }
@@ -87,7 +87,7 @@ TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
     ASSERT_TRUE(emu.Start(&err)) << err.toStdString();
     StoreLinkSettings(7);
 
-    TMainForm f;
+    TMainForm f(quick.Wait);
     StartMainForm(f, QStringLiteral(PROGRAM_DIR));
     EXPECT_TRUE(f.FileOpen1->isEnabled());
     EXPECT_FALSE(f.FileSave1->isEnabled()); // no device yet
