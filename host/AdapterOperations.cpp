@@ -1,8 +1,7 @@
 #include "AdapterOperations.h"
 
+#include "AdapterLink.h"
 #include "MessageBox.h"
-#include "Options.h"
-#include "OstanMain.h"
 #include "PortScanning.h"
 #include "Startup.h"
 #include "Ticks.h"
@@ -102,7 +101,7 @@ QString SpeedText(int BaudCode)
     }
 }
 
-TAdapterOperations::TAdapterOperations(TMainForm& F, const TAdapterWaits& W) : Form(F), Waits(W)
+TAdapterOperations::TAdapterOperations(IAdapterHost& H, const TAdapterWaits& W) : Host(H), Waits(W)
 {
     SetOstanBackSink(this);
 }
@@ -113,7 +112,7 @@ TAdapterOperations::~TAdapterOperations()
         SetOstanBackSink(nullptr);
 }
 
-void TAdapterOperations::SendPluginPacket(const TDynamicByteArray& Data) { Form.Link.SendPluginPacket(Data); }
+void TAdapterOperations::SendPluginPacket(const TDynamicByteArray& Data) { Link().SendPluginPacket(Data); }
 
 bool LivePortIsAResult(int LivePort, bool SearchUnfinished, bool HeldStoredPort)
 {
@@ -122,39 +121,39 @@ bool LivePortIsAResult(int LivePort, bool SearchUnfinished, bool HeldStoredPort)
 
 bool TAdapterOperations::LivePortIsAResult(int StoredPort) const
 {
-    return ostan::LivePortIsAResult(Form.VaComm1->PortNum(), Searching || SearchCutShort,
+    return ostan::LivePortIsAResult(Comm().PortNum(), Searching || SearchCutShort,
                                     PortsHeld.count(StoredPort) > 0);
 }
 
 bool TAdapterOperations::ProbeAdapter(int BaudCode)
 {
-    if (Form.VaComm1->PortNum() == 0 || EndRequested())
+    if (Comm().PortNum() == 0 || EndRequested())
         return false;
-    if (BaudCode != Form.VaComm1->Baudrate()) {
-        if (Form.VaComm1->Active())
-            Form.VaComm1->Close();
-        Form.VaComm1->SetBaudrate(BaudCode);
+    if (BaudCode != Comm().Baudrate()) {
+        if (Comm().Active())
+            Comm().Close();
+        Comm().SetBaudrate(BaudCode);
     }
-    if (!Form.VaComm1->Active()) {
+    if (!Comm().Active()) {
         try {
-            Form.VaComm1->Open();
+            Comm().Open();
         } catch (const std::exception&) {
-            Form.VaComm1->SetPortNum(0);
+            Comm().SetPortNum(0);
             return false;
         }
     }
-    PortsHeld.insert(Form.VaComm1->PortNum());
-    Form.Link.SendProbe();
-    const uint32_t wait = BaudCode == br115200 ? uint32_t(Form.DeviceActiveTimer.Interval()) : Waits.ProbeMs;
-    PumpUntil([this] { return Form.Link.LinkUp || EndRequested(); }, wait);
-    return Form.Link.LinkUp;
+    PortsHeld.insert(Comm().PortNum());
+    Link().SendProbe();
+    const uint32_t wait = BaudCode == br115200 ? uint32_t(Host.SupervisionTimer().Interval()) : Waits.ProbeMs;
+    PumpUntil([this] { return Link().LinkUp || EndRequested(); }, wait);
+    return Link().LinkUp;
 }
 
 void TAdapterOperations::ScanPorts()
 {
-    TWindowBusy Busy(Form);
+    TWindowBusy Busy(Host.MainWindow());
     TPortScanningForm& Progress = Busy.Progress();
-    const QStringList ports = Form.OptionsDlg ? Form.OptionsDlg->ComPorts : QStringList();
+    const QStringList ports = Host.SearchPorts();
     Searching = true;
     const struct TSearching {
         bool& On;
@@ -163,69 +162,69 @@ void TAdapterOperations::ScanPorts()
     for (const QString& name : ports) {
         if (EndRequested()) {
             SearchCutShort = true;
-            Form.VaComm1->Close();
-            Form.VaComm1->SetPortNum(0);
+            Comm().Close();
+            Comm().SetPortNum(0);
             break;
         }
         try {
             const int n = PortNumberFromName(name);
             if (n == 0)
                 throw SilentAbort{};
-            Form.VaComm1->SetPortNum(n);
+            Comm().SetPortNum(n);
             Progress.SetText(QStringLiteral("Поиск ...   COM%1").arg(n));
             Progress.raise();
             if (!ProbeAdapter(br57600) && !ProbeAdapter(br115200))
                 throw SilentAbort{};
         } catch (...) {
-            Form.VaComm1->Close();
-            Form.VaComm1->SetPortNum(0);
+            Comm().Close();
+            Comm().SetPortNum(0);
         }
-        if (Form.Link.LinkUp)
+        if (Link().LinkUp)
             break;
     }
     // A request that came during the last port's probes.
-    if (!Form.Link.LinkUp && EndRequested())
+    if (!Link().LinkUp && EndRequested())
         SearchCutShort = true;
 }
 
 void TAdapterOperations::Search()
 {
-    Form.UnloadPlugin();
+    Host.UnloadPlugin();
     {
-        TWindowBusy Busy(Form, true, Form.AutoDetectDevice);
+        TWindowBusy Busy(Host.MainWindow(), true, &Host.SearchAction());
         SearchCutShort = false;
-        Form.VaComm1->Close();
-        Form.Link.ForgetAdapter();
+        Comm().Close();
+        Link().ForgetAdapter();
         ScanPorts();
         // Cut short, the program is ending: no result to show.
         if (!SearchCutShort) {
             TPortScanningForm& Result = Busy.Result();
-            if (Form.Link.LinkUp) {
+            if (Link().LinkUp) {
                 Result.SetTextColor(QColor(0, 128, 0));
-                Result.SetText(QStringLiteral("Найден на COM%1 (%2)").arg(Form.VaComm1->PortNum()).arg(SpeedText(Form.VaComm1->Baudrate())));
+                Result.SetText(QStringLiteral("Найден на COM%1 (%2)").arg(Comm().PortNum()).arg(SpeedText(Comm().Baudrate())));
             } else {
                 Result.SetTextColor(QColor(255, 0, 0));
                 Result.SetText(QStringLiteral("Адаптер не найден"));
             }
         }
-        Form.Link.UpdateLinkState();
+        Link().UpdateLinkState();
     }
-    if (Form.Link.LinkUp)
-        ClickToolButton(Form.AdpReset);
+    if (Link().LinkUp)
+        ClickToolButton(&Host.ResetAction());
 }
 
 void TAdapterOperations::Reset()
 {
-    TWindowBusy Busy(Form, Form.isEnabled(), Form.AdpReset);
+    TWindowBusy Busy(Host.MainWindow(), Host.MainWindow().isEnabled(), &Host.ResetAction());
     TPortScanningForm& Progress = Busy.Progress();
     Progress.SetTextColor(QColor(0, 0, 255));
     Progress.SetText(QStringLiteral("Сброс адаптера..."));
     Progress.raise();
-    Form.UnloadPlugin();
-    Form.Link.SendReset();
-    PumpUntil([this] { return Form.Link.AdapterFirmwareVersion != 0; }, Waits.ResetMs);
-    if (Form.Link.AdapterFirmwareVersion != 0)
-        Form.DeviceActiveTimer.Restart();
+    Host.UnloadPlugin();
+    Link().SendReset();
+    PumpUntil([this] { return Link().AdapterFirmwareVersion != 0; }, Waits.ResetMs);
+    if (Link().AdapterFirmwareVersion != 0)
+        Host.SupervisionTimer().Restart();
     else
         ShowMessageBox(MsgType::Error, QStringLiteral("Ошибка инициализации адаптера."));
 }
@@ -234,36 +233,36 @@ void TAdapterOperations::ConnectOnStart()
 {
     bool ok = false;
     {
-        TWindowBusy Busy(Form);
-        Busy.Progress().SetText(QStringLiteral("Подключение...   COM%1").arg(Form.VaComm1->PortNum()));
-        ok = ProbeAdapter(Form.VaComm1->Baudrate());
+        TWindowBusy Busy(Host.MainWindow());
+        Busy.Progress().SetText(QStringLiteral("Подключение...   COM%1").arg(Comm().PortNum()));
+        ok = ProbeAdapter(Comm().Baudrate());
     }
-    ClickToolButton(ok ? Form.AdpReset : Form.AutoDetectDevice);
+    ClickToolButton(ok ? &Host.ResetAction() : &Host.SearchAction());
 }
 
 void TAdapterOperations::ShortCircuitReset()
 {
-    Form.Link.SendShortCircuitReset();
+    Link().SendShortCircuitReset();
 }
 
 void TAdapterOperations::ShowFirmwareVersion()
 {
-    const TWindowBusy Busy(Form, Form.isEnabled());
-    ProbeAdapter(Form.VaComm1->Baudrate());
-    if (Form.Link.AdapterFirmwareVersion == 0)
+    const TWindowBusy Busy(Host.MainWindow(), Host.MainWindow().isEnabled());
+    ProbeAdapter(Comm().Baudrate());
+    if (Link().AdapterFirmwareVersion == 0)
         ShowMessageBox(MsgType::Plain, QStringLiteral("Версия прошивки адаптера: %1").arg(QStringLiteral("не определена")));
     else
-        ShowMessageBox(MsgType::Plain, QStringLiteral("Версия прошивки адаптера: %1").arg(Form.Link.AdapterFirmwareVersion));
+        ShowMessageBox(MsgType::Plain, QStringLiteral("Версия прошивки адаптера: %1").arg(Link().AdapterFirmwareVersion));
 }
 
 void TAdapterOperations::RestartDevice()
 {
-    Form.Link.SendRestart();
+    Link().SendRestart();
 }
 
 bool TAdapterOperations::SendAutoSwitchOff()
 {
-    return Form.Link.SendAutoSwitchOff();
+    return Link().SendAutoSwitchOff();
 }
 
 } // namespace ostan

@@ -423,6 +423,10 @@ void TMainForm::AddLogText(const QString& Text, bool SameLine)
 
 // ---- adapter operations ----
 
+QStringList TMainForm::SearchPorts() const { return OptionsDlg ? OptionsDlg->ComPorts : QStringList(); }
+QWidget& TMainForm::Placeholder() { return *PlugInPlaceholder; }
+void TMainForm::PluginChanged(bool Active) { FileSave1->setEnabled(Active && ExcelAvailable); }
+
 void TMainForm::AutoDetectDeviceExecute() { Adapter.Search(); }
 void TMainForm::AdpResetExecute() { Adapter.Reset(); }
 void TMainForm::KZResetExecute() { Adapter.ShortCircuitReset(); }

@@ -1,8 +1,8 @@
 #pragma once
 // The main window: the adapter link's owner, its actions, menus, tool bar,
 // status bar and the adapter status panel. The plug-in host and the adapter
-// operations are units of their own; the window's handlers are their entry
-// points.
+// operations are units of their own, each reaching the window through its own
+// narrow interface; the window's handlers are their entry points.
 #include "AdapterLink.h"
 #include "AdapterOperations.h"
 #include "PluginHost.h"
@@ -32,7 +32,7 @@ class TDebugForm;
 class TEditActions;
 class TExcelWork;
 
-class TMainForm : public QMainWindow, public ILinkHost {
+class TMainForm : public QMainWindow, public ILinkHost, private IAdapterHost, private IPluginArea {
     Q_OBJECT
 public:
     explicit TMainForm(const TAdapterWaits& Waits = {}, QWidget* Parent = nullptr);
@@ -126,6 +126,23 @@ protected:
     void keyPressEvent(QKeyEvent* E) override;
 
 private:
+    // IAdapterHost
+    QWidget& MainWindow() override { return *this; }
+    TVaComm& Port() override { return *VaComm1; }
+    TAdapterLink& AdapterLink() override { return Link; }
+    ILinkTimer& SupervisionTimer() override { return DeviceActiveTimer; }
+    QStringList SearchPorts() const override;
+    QAction& SearchAction() override { return *AutoDetectDevice; }
+    QAction& ResetAction() override { return *AdpReset; }
+
+    // IPluginArea
+    QSize SmallestSize() const override { return DesignSize; }
+    QWidget& Placeholder() override;
+    ComPtr<IOstanPlugin>& ActivePlugin() override { return CurrentPlugin; }
+    void SelectDevice(int32_t PacketLength, uint8_t DeviceCode) override { Link.SelectDevice(PacketLength, DeviceCode); }
+    void PluginChanged(bool Active) override;
+    TDeviceChooseDialog* DeviceDialog() const override { return DeviceChooseDialog; }
+
     // ILinkHost
     bool PluginActive() const override;
     bool ReceivePacket(const TDynamicByteArray& Packet) override;
