@@ -49,7 +49,9 @@ constexpr int LinkViewIntervalMs = 40;
 // changed at most this often; a quiet window paints at once.
 constexpr int PaintIntervalMs = 100;
 
-struct ActionDef {
+} // namespace
+
+struct TMainForm::TActionDef {
     QAction* TMainForm::*Field;
     const char* Name;
     const char* Caption;
@@ -61,7 +63,7 @@ struct ActionDef {
     const char* Hint; // "short|long"
 };
 
-const ActionDef ActionDefs[] = {
+const TMainForm::TActionDef TMainForm::ActionDefs[] = {
     {&TMainForm::FileOpen1, "FileOpen1", "&Открыть", "Файл", "Ctrl+O", 7, 20, false,
      "Открыть|Открытие файла"},
     {&TMainForm::FileSave1, "FileSave1", "&Сохранить", "Файл", "Ctrl+S", 8, 30, false,
@@ -97,6 +99,8 @@ const ActionDef ActionDefs[] = {
     {&TMainForm::AboutBox1, "AboutBox1", "&О программе", "Справка", "", 11, 0, false,
      "О программе|Информация о версии программы"},
 };
+
+namespace {
 
 struct IndicatorDef { const char* Name; const char* Caption; };
 const IndicatorDef IndicatorDefs[IndicatorCount] = {
@@ -472,6 +476,8 @@ void TMainForm::ApplyOptions()
     if (DeviceChooseDialog)
         DeviceChooseDialog->BLSPinCount = OptionsDlg->BLSPinCount;
 }
+
+void TMainForm::ShowOptions() { Options->trigger(); }
 
 void TMainForm::OptionsExecute()
 {

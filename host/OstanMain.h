@@ -31,6 +31,7 @@ class TDeviceChooseDialog;
 class TDebugForm;
 class TEditActions;
 class TExcelWork;
+class TMainFormParts;
 
 class TMainForm : public QMainWindow, public ILinkHost, private IAdapterHost, private IPluginArea {
     Q_OBJECT
@@ -46,55 +47,17 @@ public:
     TDeviceChooseDialog* DeviceChooseDialog = nullptr;
     std::unique_ptr<TDebugForm> DebugForm; // a top-level window
 
-    // Components.
-    TVaComm* VaComm1 = nullptr;
-    TQtLinkTimer DeviceActiveTimer;
-    TAdapterLink Link;
-    QLabel* StatusPanels[3] = {};
-    QProgressBar* ProgressBar2 = nullptr;
-    QToolBar* ToolBar1 = nullptr;
-    QFrame* AdapterStatus = nullptr;
-    QLabel* IndicatorLabels[IndicatorCount] = {};
-    QPushButton* butKZReset = nullptr;
-    QToolButton* DevChooseBut = nullptr;
-    QFrame* PlugInPlaceholder = nullptr;
-
-    QAction* FileOpen1 = nullptr;
-    QAction* FileSave1 = nullptr;
-    QAction* FileExit1 = nullptr;
-    QAction* EditCut1 = nullptr;
-    QAction* EditCopy1 = nullptr;
-    QAction* EditPaste1 = nullptr;
-    QAction* AutoDetectDevice = nullptr;
-    QAction* AdpReset = nullptr;
-    QAction* KZReset = nullptr;
-    QAction* DebugMode = nullptr;
-    QAction* SoundOnOff = nullptr;
-    QAction* SelectPlugin = nullptr;
-    QAction* AutoSelectPlugin = nullptr;
-    QAction* Options = nullptr;
-    QAction* Help = nullptr;
-    QAction* FirmwareVersion = nullptr;
-    QAction* AboutBox1 = nullptr;
     QIcon ImageList1(int Index) const;
 
-    bool ExcelAvailable = false;
-    // The workbook kept by the last "&Открыть" (ExcelWork.cpp).
-    std::unique_ptr<TExcelWork> ExcelWork;
-    QFileDialog* OpenDialog1 = nullptr;
-    QFileDialog* SaveDialog1 = nullptr;
-
-    // The program's only reference to the active plug-in.
-    ComPtr<IOstanPlugin> CurrentPlugin;
-    TPluginHost PluginHost{*this};
     void ActivatePlugin(const QString& ModuleName) { PluginHost.Activate(ModuleName); }
     void PlugInPlaceholderResize() { PluginHost.Fit(); }
 
-    TAdapterOperations Adapter;
     bool ProbeAdapter(int BaudCode) { return Adapter.ProbeAdapter(BaudCode); }
     void ConnectOnStart() { Adapter.ConnectOnStart(); }
     void RestartDevice() { Adapter.RestartDevice(); }
     bool DisableAutoSwitch() { return Adapter.SendAutoSwitchOff(); }
+    // "&Настройка", as its menu item runs it.
+    void ShowOptions();
 
     // Settings.
     void StoreOptions();
@@ -126,6 +89,56 @@ protected:
     void keyPressEvent(QKeyEvent* E) override;
 
 private:
+    // Tests reach the components through it (tests/MainFormParts.h).
+    friend class TMainFormParts;
+
+    // Components.
+    TVaComm* VaComm1 = nullptr;
+    TQtLinkTimer DeviceActiveTimer;
+    TAdapterLink Link;
+    QLabel* StatusPanels[3] = {};
+    QProgressBar* ProgressBar2 = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QFrame* AdapterStatus = nullptr;
+    QLabel* IndicatorLabels[IndicatorCount] = {};
+    QPushButton* butKZReset = nullptr;
+    QToolButton* DevChooseBut = nullptr;
+    QFrame* PlugInPlaceholder = nullptr;
+
+    QAction* FileOpen1 = nullptr;
+    QAction* FileSave1 = nullptr;
+    QAction* FileExit1 = nullptr;
+    QAction* EditCut1 = nullptr;
+    QAction* EditCopy1 = nullptr;
+    QAction* EditPaste1 = nullptr;
+    QAction* AutoDetectDevice = nullptr;
+    QAction* AdpReset = nullptr;
+    QAction* KZReset = nullptr;
+    QAction* DebugMode = nullptr;
+    QAction* SoundOnOff = nullptr;
+    QAction* SelectPlugin = nullptr;
+    QAction* AutoSelectPlugin = nullptr;
+    QAction* Options = nullptr;
+    QAction* Help = nullptr;
+    QAction* FirmwareVersion = nullptr;
+    QAction* AboutBox1 = nullptr;
+
+    bool ExcelAvailable = false;
+    // The workbook kept by the last "&Открыть" (ExcelWork.cpp).
+    std::unique_ptr<TExcelWork> ExcelWork;
+    QFileDialog* OpenDialog1 = nullptr;
+    QFileDialog* SaveDialog1 = nullptr;
+
+    // The program's only reference to the active plug-in.
+    ComPtr<IOstanPlugin> CurrentPlugin;
+    TPluginHost PluginHost{*this};
+
+    TAdapterOperations Adapter;
+
+    // The action table (OstanMain.cpp).
+    struct TActionDef;
+    static const TActionDef ActionDefs[];
+
     // IAdapterHost
     QWidget& MainWindow() override { return *this; }
     TVaComm& Port() override { return *VaComm1; }

@@ -92,7 +92,7 @@ TMainForm* StartUp()
     Times.ToEnabledMs = ProcessClock().elapsed();
     if (!EndWanted && MainForm->OptionsDlg && MainForm->OptionsDlg->BLSPinCount != 4
         && MainForm->OptionsDlg->BLSPinCount != 5)
-        MainForm->Options->trigger();
+        MainForm->ShowOptions();
     StartupRunning = false;
     return MainForm;
 }

@@ -7,7 +7,7 @@
 #include "DeviceChooseDlg.h"
 #include "NumberSeparators.h"
 #include "Options.h"
-#include "OstanMain.h"
+#include "MainFormParts.h"
 #include "PortScanning.h"
 #include "Registry.h"
 
@@ -65,7 +65,7 @@ inline void StartMainForm(TMainForm& F, const QString& ProgramDir)
     F.show();
     F.ConnectOnStart();
     F.setEnabled(true);
-    ASSERT_TRUE(F.Link.LinkUp);
+    ASSERT_TRUE(Parts(F).Link.LinkUp);
 }
 
 } // namespace ostan::test

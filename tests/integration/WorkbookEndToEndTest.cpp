@@ -10,7 +10,7 @@
 #include "NumberSeparators.h"
 #include "OoxmlApplication.h"
 #include "Options.h"
-#include "OstanMain.h"
+#include "MainFormParts.h"
 #include "PortScanning.h"
 #include "ProgramStart.h"
 #include "Registry.h"
@@ -74,8 +74,8 @@ TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
     {
         // Without the class neither file action can be used.
         TMainForm f(quick.Wait);
-        EXPECT_FALSE(f.FileOpen1->isEnabled());
-        EXPECT_FALSE(f.FileSave1->isEnabled());
+        EXPECT_FALSE(Parts(f).FileOpen1->isEnabled());
+        EXPECT_FALSE(Parts(f).FileSave1->isEnabled());
     }
 
     ASSERT_FALSE(StartOstanBackServer({ProgramFileName()}));
@@ -89,8 +89,8 @@ TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
 
     TMainForm f(quick.Wait);
     StartMainForm(f, QStringLiteral(PROGRAM_DIR));
-    EXPECT_TRUE(f.FileOpen1->isEnabled());
-    EXPECT_FALSE(f.FileSave1->isEnabled()); // no device yet
+    EXPECT_TRUE(Parts(f).FileOpen1->isEnabled());
+    EXPECT_FALSE(Parts(f).FileSave1->isEnabled()); // no device yet
 
     QTimer::singleShot(0, [&] {
         auto* d = qobject_cast<TDeviceChooseDialog*>(QApplication::activeModalWidget());
@@ -100,11 +100,11 @@ TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
         d->DeviceListBox->setCurrentItem(items[0]);
         QTest::mouseClick(d->OKBtn, Qt::LeftButton);
     });
-    f.SelectPlugin->trigger();
-    ASSERT_TRUE(f.CurrentPlugin);
-    EXPECT_TRUE(f.FileSave1->isEnabled());
+    Parts(f).SelectPlugin->trigger();
+    ASSERT_TRUE(Parts(f).CurrentPlugin);
+    EXPECT_TRUE(Parts(f).FileSave1->isEnabled());
 
-    auto* value = f.PlugInPlaceholder->findChild<QLineEdit*>(QStringLiteral("LConcentr"));
+    auto* value = Parts(f).PlugInPlaceholder->findChild<QLineEdit*>(QStringLiteral("LConcentr"));
     ASSERT_NE(value, nullptr);
     auto send = [&](double Concentration) {
         adapteremu::Karn7Reading reading;
@@ -118,9 +118,9 @@ TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
     // A bare name gets "xlsx"; the second save, to the name the dialog kept,
     // appends.
     send(1.25);
-    ASSERT_TRUE(AnswerFileDialog(f.FileSave1, dir.path(), QStringLiteral("road")));
+    ASSERT_TRUE(AnswerFileDialog(Parts(f).FileSave1, dir.path(), QStringLiteral("road")));
     send(2.5);
-    ASSERT_TRUE(AnswerFileDialog(f.FileSave1, dir.path(), QString()));
+    ASSERT_TRUE(AnswerFileDialog(Parts(f).FileSave1, dir.path(), QString()));
     EXPECT_THAT(boxes.Texts(), ElementsAre("Файл сохранен успешно.", "Файл сохранен успешно."));
     const QString file = dir.filePath(QStringLiteral("road.xlsx"));
     const auto book = TOoxmlWorkbook::FromBytes(ReadAll(file));
@@ -136,7 +136,7 @@ TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
     const QByteArray saved = ReadAll(file);
     WriteAll(dir.filePath(QStringLiteral(".~lock.road.xlsx#")), "x");
     boxes.Clear();
-    ASSERT_TRUE(AnswerFileDialog(f.FileSave1, dir.path(), QString()));
+    ASSERT_TRUE(AnswerFileDialog(Parts(f).FileSave1, dir.path(), QString()));
     EXPECT_THAT(boxes.Texts(), ElementsAre("Ошибка сохранения файла."));
     EXPECT_EQ(ReadAll(file), saved);
     QFile::remove(dir.filePath(QStringLiteral(".~lock.road.xlsx#")));
@@ -150,21 +150,21 @@ TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
     });
     WriteAll(dir.filePath(QStringLiteral("damaged.xlsx")), saved.left(saved.size() / 2));
     boxes.Clear();
-    ASSERT_TRUE(AnswerFileDialog(f.FileOpen1, dir.path(), QStringLiteral("damaged.xlsx")));
+    ASSERT_TRUE(AnswerFileDialog(Parts(f).FileOpen1, dir.path(), QStringLiteral("damaged.xlsx")));
     ASSERT_EQ(boxes.Boxes.size(), 1u);
     EXPECT_EQ(boxes.Boxes[0].Type, MsgType::Error);
     EXPECT_TRUE(boxes.Boxes[0].Text.contains(QStringLiteral("поврежден"))) << boxes.Boxes[0].Text.toStdString();
-    ASSERT_TRUE(AnswerFileDialog(f.FileOpen1, dir.path(), QStringLiteral("road.xlsx")));
-    ASSERT_TRUE(AnswerFileDialog(f.FileOpen1, dir.path(), QStringLiteral("none")));
+    ASSERT_TRUE(AnswerFileDialog(Parts(f).FileOpen1, dir.path(), QStringLiteral("road.xlsx")));
+    ASSERT_TRUE(AnswerFileDialog(Parts(f).FileOpen1, dir.path(), QStringLiteral("none")));
     EXPECT_THAT(shown, ElementsAre("road.xlsx")) << boxes.Texts().join("|").toStdString();
     EXPECT_EQ(boxes.Boxes.size(), 1u);
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("none.xlsx"))));
-    EXPECT_TRUE(f.ExcelWork);
+    EXPECT_TRUE(Parts(f).ExcelWork);
 
     f.UnloadPlugin();
-    EXPECT_FALSE(f.FileSave1->isEnabled());
+    EXPECT_FALSE(Parts(f).FileSave1->isEnabled());
     f.close();
-    EXPECT_FALSE(f.ExcelWork);
+    EXPECT_FALSE(Parts(f).ExcelWork);
 }
 
 } // namespace
