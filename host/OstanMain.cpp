@@ -425,11 +425,13 @@ void TMainForm::AddLogText(const QString& Text, bool SameLine)
         DebugForm->AddText(Text, SameLine);
 }
 
-// ---- adapter operations ----
+// ---- what the adapter operations and the plug-in host reach ----
 
 QStringList TMainForm::SearchPorts() const { return OptionsDlg ? OptionsDlg->ComPorts : QStringList(); }
 QWidget& TMainForm::Placeholder() { return *PlugInPlaceholder; }
 void TMainForm::PluginChanged(bool Active) { FileSave1->setEnabled(Active && ExcelAvailable); }
+
+// ---- adapter operations ----
 
 void TMainForm::AutoDetectDeviceExecute() { Adapter.Search(); }
 void TMainForm::AdpResetExecute() { Adapter.Reset(); }
