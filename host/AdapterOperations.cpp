@@ -1,14 +1,15 @@
 #include "AdapterOperations.h"
 
+#include "AdapterLink.h"
 #include "MessageBox.h"
-#include "Options.h"
-#include "OstanMain.h"
 #include "PortScanning.h"
 #include "Startup.h"
 #include "Ticks.h"
 #include "VaComm.h"
 
 #include <QAction>
+#include <memory>
+#include <optional>
 
 namespace ostan {
 
@@ -24,6 +25,59 @@ void ClickToolButton(QAction* Action)
     if (Action->isEnabled())
         Action->trigger();
 }
+
+// The window busy with an operation for the guard's lifetime: disabled when
+// asked, with a progress window once one is shown. On every exit, an
+// exception's included, the progress window goes, the window's enabled state
+// is set back and the operation's action is unchecked.
+class TWindowBusy {
+public:
+    // Leaves the window's enabled state as it is.
+    explicit TWindowBusy(QWidget& Window) : Window(Window) {}
+    // Disables the window; at the end it is enabled as EnabledAfter, and
+    // Action, when given, unchecked.
+    TWindowBusy(QWidget& Window, bool EnabledAfter, QAction* Action = nullptr)
+        : Window(Window), EnabledAfter(EnabledAfter), Action(Action)
+    {
+        Window.setEnabled(false);
+    }
+    ~TWindowBusy()
+    {
+        if (ProgressWindow && ShowsResult) {
+            // The result stays for its minimum time; the window then deletes itself.
+            TPortScanningForm* Result = ProgressWindow.release();
+            Result->CloseWhenDone();
+        }
+        ProgressWindow.reset();
+        if (EnabledAfter)
+            Window.setEnabled(*EnabledAfter);
+        if (Action)
+            Action->setChecked(false);
+    }
+    TWindowBusy(const TWindowBusy&) = delete;
+    TWindowBusy& operator=(const TWindowBusy&) = delete;
+
+    // The progress window, created on first use.
+    TPortScanningForm& Progress()
+    {
+        if (!ProgressWindow)
+            ProgressWindow = std::make_unique<TPortScanningForm>(&Window);
+        return *ProgressWindow;
+    }
+    // The progress window, created now, shows the operation's result.
+    TPortScanningForm& Result()
+    {
+        ShowsResult = true;
+        return Progress();
+    }
+
+private:
+    QWidget& Window;
+    std::optional<bool> EnabledAfter;
+    QAction* Action = nullptr;
+    std::unique_ptr<TPortScanningForm> ProgressWindow;
+    bool ShowsResult = false;
+};
 
 } // namespace
 
@@ -47,7 +101,10 @@ QString SpeedText(int BaudCode)
     }
 }
 
-TAdapterOperations::TAdapterOperations(TMainForm& F) : Form(F) { SetOstanBackSink(this); }
+TAdapterOperations::TAdapterOperations(IAdapterHost& H, const TAdapterWaits& W) : Host(H), Waits(W)
+{
+    SetOstanBackSink(this);
+}
 
 TAdapterOperations::~TAdapterOperations()
 {
@@ -55,7 +112,7 @@ TAdapterOperations::~TAdapterOperations()
         SetOstanBackSink(nullptr);
 }
 
-void TAdapterOperations::SendPluginPacket(const TDynamicByteArray& Data) { Form.Link.SendPluginPacket(Data); }
+void TAdapterOperations::SendPluginPacket(const TDynamicByteArray& Data) { Link().SendPluginPacket(Data); }
 
 bool LivePortIsAResult(int LivePort, bool SearchUnfinished, bool HeldStoredPort)
 {
@@ -64,185 +121,148 @@ bool LivePortIsAResult(int LivePort, bool SearchUnfinished, bool HeldStoredPort)
 
 bool TAdapterOperations::LivePortIsAResult(int StoredPort) const
 {
-    return ostan::LivePortIsAResult(Form.VaComm1->PortNum(), Searching || SearchCutShort,
+    return ostan::LivePortIsAResult(Comm().PortNum(), Searching || SearchCutShort,
                                     PortsHeld.count(StoredPort) > 0);
 }
 
 bool TAdapterOperations::ProbeAdapter(int BaudCode)
 {
-    if (Form.VaComm1->PortNum() == 0 || EndRequested())
+    if (Comm().PortNum() == 0 || EndRequested())
         return false;
-    if (BaudCode != Form.VaComm1->Baudrate()) {
-        if (Form.VaComm1->Active())
-            Form.VaComm1->Close();
-        Form.VaComm1->SetBaudrate(BaudCode);
+    if (BaudCode != Comm().Baudrate()) {
+        if (Comm().Active())
+            Comm().Close();
+        Comm().SetBaudrate(BaudCode);
     }
-    if (!Form.VaComm1->Active()) {
+    if (!Comm().Active()) {
         try {
-            Form.VaComm1->Open();
+            Comm().Open();
         } catch (const std::exception&) {
-            Form.VaComm1->SetPortNum(0);
+            Comm().SetPortNum(0);
             return false;
         }
     }
-    PortsHeld.insert(Form.VaComm1->PortNum());
-    Form.Link.SendProbe();
-    const uint32_t wait = BaudCode == br115200 ? uint32_t(Form.DeviceActiveTimer.Interval()) : TMainForm::Wait.ProbeMs;
-    PumpUntil([this] { return Form.Link.LinkUp || EndRequested(); }, wait);
-    return Form.Link.LinkUp;
+    PortsHeld.insert(Comm().PortNum());
+    Link().SendProbe();
+    const uint32_t wait = BaudCode == br115200 ? uint32_t(Host.SupervisionTimer().Interval()) : Waits.ProbeMs;
+    PumpUntil([this] { return Link().LinkUp || EndRequested(); }, wait);
+    return Link().LinkUp;
 }
 
 void TAdapterOperations::ScanPorts()
 {
-    auto* form = new TPortScanningForm(&Form);
-    const QStringList ports = Form.OptionsDlg ? Form.OptionsDlg->ComPorts : QStringList();
+    TWindowBusy Busy(Host.MainWindow());
+    TPortScanningForm& Progress = Busy.Progress();
+    const QStringList ports = Host.SearchPorts();
     Searching = true;
-    try {
-        for (const QString& name : ports) {
-            if (EndRequested()) {
-                SearchCutShort = true;
-                Form.VaComm1->Close();
-                Form.VaComm1->SetPortNum(0);
-                break;
-            }
-            try {
-                const int n = PortNumberFromName(name);
-                if (n == 0)
-                    throw SilentAbort{};
-                Form.VaComm1->SetPortNum(n);
-                form->SetText(QStringLiteral("Поиск ...   COM%1").arg(n));
-                form->raise();
-                if (!ProbeAdapter(br57600) && !ProbeAdapter(br115200))
-                    throw SilentAbort{};
-            } catch (...) {
-                Form.VaComm1->Close();
-                Form.VaComm1->SetPortNum(0);
-            }
-            if (Form.Link.LinkUp)
-                break;
-        }
-        // A request that came during the last port's probes.
-        if (!Form.Link.LinkUp && EndRequested())
+    const struct TSearching {
+        bool& On;
+        ~TSearching() { On = false; }
+    } InSearch{Searching};
+    for (const QString& name : ports) {
+        if (EndRequested()) {
             SearchCutShort = true;
-    } catch (...) {
-        Searching = false;
-        delete form;
-        throw;
+            Comm().Close();
+            Comm().SetPortNum(0);
+            break;
+        }
+        try {
+            const int n = PortNumberFromName(name);
+            if (n == 0)
+                throw SilentAbort{};
+            Comm().SetPortNum(n);
+            Progress.SetText(QStringLiteral("Поиск ...   COM%1").arg(n));
+            Progress.raise();
+            if (!ProbeAdapter(br57600) && !ProbeAdapter(br115200))
+                throw SilentAbort{};
+        } catch (...) {
+            Comm().Close();
+            Comm().SetPortNum(0);
+        }
+        if (Link().LinkUp)
+            break;
     }
-    Searching = false;
-    delete form;
+    // A request that came during the last port's probes.
+    if (!Link().LinkUp && EndRequested())
+        SearchCutShort = true;
 }
 
 void TAdapterOperations::Search()
 {
-    Form.UnloadPlugin();
-    Form.setEnabled(false);
-    TPortScanningForm* result = nullptr;
-    std::exception_ptr failure;
-    SearchCutShort = false;
-    try {
-        Form.VaComm1->Close();
-        Form.Link.ForgetAdapter();
+    Host.UnloadPlugin();
+    {
+        TWindowBusy Busy(Host.MainWindow(), true, &Host.SearchAction());
+        SearchCutShort = false;
+        Comm().Close();
+        Link().ForgetAdapter();
         ScanPorts();
         // Cut short, the program is ending: no result to show.
         if (!SearchCutShort) {
-            result = new TPortScanningForm(&Form);
-            if (Form.Link.LinkUp) {
-                result->SetTextColor(QColor(0, 128, 0));
-                result->SetText(QStringLiteral("Найден на COM%1 (%2)").arg(Form.VaComm1->PortNum()).arg(SpeedText(Form.VaComm1->Baudrate())));
+            TPortScanningForm& Result = Busy.Result();
+            if (Link().LinkUp) {
+                Result.SetTextColor(QColor(0, 128, 0));
+                Result.SetText(QStringLiteral("Найден на COM%1 (%2)").arg(Comm().PortNum()).arg(SpeedText(Comm().Baudrate())));
             } else {
-                result->SetTextColor(QColor(255, 0, 0));
-                result->SetText(QStringLiteral("Адаптер не найден"));
+                Result.SetTextColor(QColor(255, 0, 0));
+                Result.SetText(QStringLiteral("Адаптер не найден"));
             }
         }
-        Form.Link.UpdateLinkState();
-    } catch (...) {
-        failure = std::current_exception();
+        Link().UpdateLinkState();
     }
-    if (result)
-        result->CloseWhenDone();
-    Form.setEnabled(true);
-    Form.AutoDetectDevice->setChecked(false);
-    if (failure)
-        std::rethrow_exception(failure);
-    if (Form.Link.LinkUp)
-        ClickToolButton(Form.AdpReset);
+    if (Link().LinkUp)
+        ClickToolButton(&Host.ResetAction());
 }
 
 void TAdapterOperations::Reset()
 {
-    const bool wasEnabled = Form.isEnabled();
-    Form.setEnabled(false);
-    auto* form = new TPortScanningForm(&Form);
-    form->SetTextColor(QColor(0, 0, 255));
-    form->SetText(QStringLiteral("Сброс адаптера..."));
-    form->raise();
-    std::exception_ptr failure;
-    try {
-        Form.UnloadPlugin();
-        Form.Link.SendReset();
-        PumpUntil([this] { return Form.Link.AdapterFirmwareVersion != 0; }, TMainForm::Wait.ResetMs);
-        if (Form.Link.AdapterFirmwareVersion != 0)
-            Form.DeviceActiveTimer.Restart();
-        else
-            ShowMessageBox(MsgType::Error, QStringLiteral("Ошибка инициализации адаптера."));
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    delete form;
-    Form.AdpReset->setChecked(false);
-    Form.setEnabled(wasEnabled);
-    if (failure)
-        std::rethrow_exception(failure);
+    TWindowBusy Busy(Host.MainWindow(), Host.MainWindow().isEnabled(), &Host.ResetAction());
+    TPortScanningForm& Progress = Busy.Progress();
+    Progress.SetTextColor(QColor(0, 0, 255));
+    Progress.SetText(QStringLiteral("Сброс адаптера..."));
+    Progress.raise();
+    Host.UnloadPlugin();
+    Link().SendReset();
+    PumpUntil([this] { return Link().AdapterFirmwareVersion != 0; }, Waits.ResetMs);
+    if (Link().AdapterFirmwareVersion != 0)
+        Host.SupervisionTimer().Restart();
+    else
+        ShowMessageBox(MsgType::Error, QStringLiteral("Ошибка инициализации адаптера."));
 }
 
 void TAdapterOperations::ConnectOnStart()
 {
     bool ok = false;
     {
-        auto* form = new TPortScanningForm(&Form);
-        form->SetText(QStringLiteral("Подключение...   COM%1").arg(Form.VaComm1->PortNum()));
-        try {
-            ok = ProbeAdapter(Form.VaComm1->Baudrate());
-        } catch (...) {
-            delete form;
-            throw;
-        }
-        delete form;
+        TWindowBusy Busy(Host.MainWindow());
+        Busy.Progress().SetText(QStringLiteral("Подключение...   COM%1").arg(Comm().PortNum()));
+        ok = ProbeAdapter(Comm().Baudrate());
     }
-    ClickToolButton(ok ? Form.AdpReset : Form.AutoDetectDevice);
+    ClickToolButton(ok ? &Host.ResetAction() : &Host.SearchAction());
 }
 
 void TAdapterOperations::ShortCircuitReset()
 {
-    Form.Link.SendShortCircuitReset();
+    Link().SendShortCircuitReset();
 }
 
 void TAdapterOperations::ShowFirmwareVersion()
 {
-    const bool wasEnabled = Form.isEnabled();
-    Form.setEnabled(false);
-    try {
-        ProbeAdapter(Form.VaComm1->Baudrate());
-        if (Form.Link.AdapterFirmwareVersion == 0)
-            ShowMessageBox(MsgType::Plain, QStringLiteral("Версия прошивки адаптера: %1").arg(QStringLiteral("не определена")));
-        else
-            ShowMessageBox(MsgType::Plain, QStringLiteral("Версия прошивки адаптера: %1").arg(Form.Link.AdapterFirmwareVersion));
-    } catch (...) {
-        Form.setEnabled(wasEnabled);
-        throw;
-    }
-    Form.setEnabled(wasEnabled);
+    const TWindowBusy Busy(Host.MainWindow(), Host.MainWindow().isEnabled());
+    ProbeAdapter(Comm().Baudrate());
+    if (Link().AdapterFirmwareVersion == 0)
+        ShowMessageBox(MsgType::Plain, QStringLiteral("Версия прошивки адаптера: %1").arg(QStringLiteral("не определена")));
+    else
+        ShowMessageBox(MsgType::Plain, QStringLiteral("Версия прошивки адаптера: %1").arg(Link().AdapterFirmwareVersion));
 }
 
 void TAdapterOperations::RestartDevice()
 {
-    Form.Link.SendRestart();
+    Link().SendRestart();
 }
 
 bool TAdapterOperations::SendAutoSwitchOff()
 {
-    return Form.Link.SendAutoSwitchOff();
+    return Link().SendAutoSwitchOff();
 }
 
 } // namespace ostan

@@ -6,15 +6,45 @@
 #include "BackInterface.h"
 
 #include <QString>
+#include <QStringList>
+#include <cstdint>
 #include <set>
+
+class QAction;
+class QWidget;
 
 namespace ostan {
 
-class TMainForm;
+class ILinkTimer;
+class TAdapterLink;
+class TVaComm;
+
+// What the adapter operations need of the main window.
+class IAdapterHost {
+public:
+    virtual ~IAdapterHost() = default;
+    // Disabled while an operation runs; the progress window's owner.
+    virtual QWidget& MainWindow() = 0;
+    virtual TVaComm& Port() = 0;
+    virtual TAdapterLink& AdapterLink() = 0;
+    virtual ILinkTimer& SupervisionTimer() = 0;
+    // The ports the search tries, in order.
+    virtual QStringList SearchPorts() const = 0;
+    virtual void UnloadPlugin() = 0;
+    virtual QAction& SearchAction() = 0; // "&Поиск адаптера"
+    virtual QAction& ResetAction() = 0;  // "&Сброс адаптера"
+};
+
+// The waits of the adapter operations (the program's values); tests shorten them.
+struct TAdapterWaits {
+    uint32_t ProbeMs = 200;   // the probe at speeds below 115200
+    uint32_t ResetMs = 1700;  // the wait for the reset's answer
+    int SupervisionMs = 1600; // the supervision timer, also the probe at 115200
+};
 
 class TAdapterOperations final : public IOstanBackSink {
 public:
-    explicit TAdapterOperations(TMainForm& Form);
+    TAdapterOperations(IAdapterHost& Host, const TAdapterWaits& Waits);
     ~TAdapterOperations() override;
     TAdapterOperations(const TAdapterOperations&) = delete;
     TAdapterOperations& operator=(const TAdapterOperations&) = delete;
@@ -39,7 +69,11 @@ public:
     bool LivePortIsAResult(int StoredPort) const;
 
 private:
-    TMainForm& Form;
+    TVaComm& Comm() const { return Host.Port(); }
+    TAdapterLink& Link() const { return Host.AdapterLink(); }
+
+    IAdapterHost& Host;
+    const TAdapterWaits Waits;
     std::set<int> PortsHeld;     // the ports opened in this run
     bool Searching = false;      // a close may come while the search waits
     bool SearchCutShort = false; // the last search ended at the system's request

@@ -37,8 +37,6 @@
 
 namespace ostan {
 
-TMainForm::Timings TMainForm::Wait;
-
 namespace {
 
 const QColor Lime(0, 255, 0);
@@ -51,7 +49,9 @@ constexpr int LinkViewIntervalMs = 40;
 // changed at most this often; a quiet window paints at once.
 constexpr int PaintIntervalMs = 100;
 
-struct ActionDef {
+} // namespace
+
+struct TMainForm::TActionDef {
     QAction* TMainForm::*Field;
     const char* Name;
     const char* Caption;
@@ -63,7 +63,7 @@ struct ActionDef {
     const char* Hint; // "short|long"
 };
 
-const ActionDef ActionDefs[] = {
+const TMainForm::TActionDef TMainForm::ActionDefs[] = {
     {&TMainForm::FileOpen1, "FileOpen1", "&Открыть", "Файл", "Ctrl+O", 7, 20, false,
      "Открыть|Открытие файла"},
     {&TMainForm::FileSave1, "FileSave1", "&Сохранить", "Файл", "Ctrl+S", 8, 30, false,
@@ -99,6 +99,8 @@ const ActionDef ActionDefs[] = {
     {&TMainForm::AboutBox1, "AboutBox1", "&О программе", "Справка", "", 11, 0, false,
      "О программе|Информация о версии программы"},
 };
+
+namespace {
 
 struct IndicatorDef { const char* Name; const char* Caption; };
 const IndicatorDef IndicatorDefs[IndicatorCount] = {
@@ -140,9 +142,9 @@ private:
 
 } // namespace
 
-TMainForm::TMainForm(QWidget* Parent)
-    : QMainWindow(Parent), VaComm1(new TVaComm(this)), DeviceActiveTimer(Wait.SupervisionMs),
-      Link(*VaComm1, DeviceActiveTimer, *this)
+TMainForm::TMainForm(const TAdapterWaits& Waits, QWidget* Parent)
+    : QMainWindow(Parent), VaComm1(new TVaComm(this)), DeviceActiveTimer(Waits.SupervisionMs),
+      Link(*VaComm1, DeviceActiveTimer, *this), Adapter(*this, Waits)
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Ostan"));
@@ -207,7 +209,7 @@ TMainForm::~TMainForm()
     CurrentPlugin = nullptr;
     qApp->removeEventFilter(this);
     SetAppExceptionHandler({});
-    delete DebugForm;
+    DebugForm.reset();
 }
 
 QIcon TMainForm::ImageList1(int Index) const
@@ -423,6 +425,12 @@ void TMainForm::AddLogText(const QString& Text, bool SameLine)
         DebugForm->AddText(Text, SameLine);
 }
 
+// ---- what the adapter operations and the plug-in host reach ----
+
+QStringList TMainForm::SearchPorts() const { return OptionsDlg ? OptionsDlg->ComPorts : QStringList(); }
+QWidget& TMainForm::Placeholder() { return *PlugInPlaceholder; }
+void TMainForm::PluginChanged(bool Active) { FileSave1->setEnabled(Active && ExcelAvailable); }
+
 // ---- adapter operations ----
 
 void TMainForm::AutoDetectDeviceExecute() { Adapter.Search(); }
@@ -470,6 +478,8 @@ void TMainForm::ApplyOptions()
     if (DeviceChooseDialog)
         DeviceChooseDialog->BLSPinCount = OptionsDlg->BLSPinCount;
 }
+
+void TMainForm::ShowOptions() { Options->trigger(); }
 
 void TMainForm::OptionsExecute()
 {

@@ -1,8 +1,8 @@
 #pragma once
 // The main window: the adapter link's owner, its actions, menus, tool bar,
 // status bar and the adapter status panel. The plug-in host and the adapter
-// operations are units of their own; the window's handlers are their entry
-// points.
+// operations are units of their own, each reaching the window through its own
+// narrow interface; the window's handlers are their entry points.
 #include "AdapterLink.h"
 #include "AdapterOperations.h"
 #include "PluginHost.h"
@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <array>
 #include <exception>
+#include <memory>
 
 class QAction;
 class QFileDialog;
@@ -30,11 +31,12 @@ class TDeviceChooseDialog;
 class TDebugForm;
 class TEditActions;
 class TExcelWork;
+class TMainFormParts;
 
-class TMainForm : public QMainWindow, public ILinkHost {
+class TMainForm : public QMainWindow, public ILinkHost, private IAdapterHost, private IPluginArea {
     Q_OBJECT
 public:
-    explicit TMainForm(QWidget* Parent = nullptr);
+    explicit TMainForm(const TAdapterWaits& Waits = {}, QWidget* Parent = nullptr);
     ~TMainForm() override;
 
     // The window's size, which is also its minimum until a panel needs more.
@@ -43,7 +45,52 @@ public:
     // Windows created after the main window (start-up step 4).
     TOptionsDlg* OptionsDlg = nullptr;
     TDeviceChooseDialog* DeviceChooseDialog = nullptr;
-    TDebugForm* DebugForm = nullptr; // a top-level window; the main window deletes it
+    std::unique_ptr<TDebugForm> DebugForm; // a top-level window
+
+    QIcon ImageList1(int Index) const;
+
+    void ActivatePlugin(const QString& ModuleName) { PluginHost.Activate(ModuleName); }
+    void PlugInPlaceholderResize() { PluginHost.Fit(); }
+
+    bool ProbeAdapter(int BaudCode) { return Adapter.ProbeAdapter(BaudCode); }
+    void ConnectOnStart() { Adapter.ConnectOnStart(); }
+    void RestartDevice() { Adapter.RestartDevice(); }
+    bool DisableAutoSwitch() { return Adapter.SendAutoSwitchOff(); }
+    // "&Настройка", as its menu item runs it.
+    void ShowOptions();
+
+    // Settings.
+    void StoreOptions();
+    void ApplyOptions();
+
+    void UnloadPlugin() override;
+    void AppException(std::exception_ptr E);
+
+public slots:
+    void AutoDetectDeviceExecute();
+    void AdpResetExecute();
+    void KZResetExecute();
+    void FirmwareVersionExecute();
+    void SoundOnOffExecute();
+    void OptionsExecute();
+    void HelpExecute();
+    void FileExit1Execute();
+    void DebugModeExecute();
+    void AboutBox1Execute();
+    void SelectPluginExecute();
+    void FileOpen1Execute();
+    void FileSave1Execute();
+    void VaComm1RxChar(int Count);
+
+protected:
+    bool event(QEvent* E) override;
+    bool eventFilter(QObject* Watched, QEvent* E) override;
+    void closeEvent(QCloseEvent* E) override; // FormCloseQuery
+    void keyPressEvent(QKeyEvent* E) override;
+
+private:
+    // Tests reach the components through it (tests/MainFormParts.h).
+    friend class TMainFormParts;
 
     // Components.
     TVaComm* VaComm1 = nullptr;
@@ -75,7 +122,6 @@ public:
     QAction* Help = nullptr;
     QAction* FirmwareVersion = nullptr;
     QAction* AboutBox1 = nullptr;
-    QIcon ImageList1(int Index) const;
 
     bool ExcelAvailable = false;
     // The workbook kept by the last "&Открыть" (ExcelWork.cpp).
@@ -86,53 +132,30 @@ public:
     // The program's only reference to the active plug-in.
     ComPtr<IOstanPlugin> CurrentPlugin;
     TPluginHost PluginHost{*this};
-    void ActivatePlugin(const QString& ModuleName) { PluginHost.Activate(ModuleName); }
-    void PlugInPlaceholderResize() { PluginHost.Fit(); }
 
-    TAdapterOperations Adapter{*this};
-    bool ProbeAdapter(int BaudCode) { return Adapter.ProbeAdapter(BaudCode); }
-    void ConnectOnStart() { Adapter.ConnectOnStart(); }
-    void RestartDevice() { Adapter.RestartDevice(); }
-    bool DisableAutoSwitch() { return Adapter.SendAutoSwitchOff(); }
+    TAdapterOperations Adapter;
 
-    // Settings.
-    void StoreOptions();
-    void ApplyOptions();
+    // The action table (OstanMain.cpp).
+    struct TActionDef;
+    static const TActionDef ActionDefs[];
 
-    void UnloadPlugin() override;
-    void AppException(std::exception_ptr E);
+    // IAdapterHost
+    QWidget& MainWindow() override { return *this; }
+    TVaComm& Port() override { return *VaComm1; }
+    TAdapterLink& AdapterLink() override { return Link; }
+    ILinkTimer& SupervisionTimer() override { return DeviceActiveTimer; }
+    QStringList SearchPorts() const override;
+    QAction& SearchAction() override { return *AutoDetectDevice; }
+    QAction& ResetAction() override { return *AdpReset; }
 
-    // Test hooks: the waits of the adapter operations (program values).
-    struct Timings {
-        uint32_t ProbeMs = 200;  // the probe at speeds below 115200
-        uint32_t ResetMs = 1700; // the wait for the reset's answer
-        int SupervisionMs = 1600; // the supervision timer, also the probe at 115200
-    };
-    static Timings Wait;
+    // IPluginArea
+    QSize SmallestSize() const override { return DesignSize; }
+    QWidget& Placeholder() override;
+    ComPtr<IOstanPlugin>& ActivePlugin() override { return CurrentPlugin; }
+    void SelectDevice(int32_t PacketLength, uint8_t DeviceCode) override { Link.SelectDevice(PacketLength, DeviceCode); }
+    void PluginChanged(bool Active) override;
+    TDeviceChooseDialog* DeviceDialog() const override { return DeviceChooseDialog; }
 
-public slots:
-    void AutoDetectDeviceExecute();
-    void AdpResetExecute();
-    void KZResetExecute();
-    void FirmwareVersionExecute();
-    void SoundOnOffExecute();
-    void OptionsExecute();
-    void HelpExecute();
-    void FileExit1Execute();
-    void DebugModeExecute();
-    void AboutBox1Execute();
-    void SelectPluginExecute();
-    void FileOpen1Execute();
-    void FileSave1Execute();
-    void VaComm1RxChar(int Count);
-
-protected:
-    bool event(QEvent* E) override;
-    bool eventFilter(QObject* Watched, QEvent* E) override;
-    void closeEvent(QCloseEvent* E) override; // FormCloseQuery
-    void keyPressEvent(QKeyEvent* E) override;
-
-private:
     // ILinkHost
     bool PluginActive() const override;
     bool ReceivePacket(const TDynamicByteArray& Packet) override;

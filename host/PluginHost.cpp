@@ -1,11 +1,10 @@
 #include "PluginHost.h"
 
+#include "AdapterLink.h"
 #include "AdapterProtocol.h"
 #include "DeviceChooseDlg.h"
-#include "OstanMain.h"
 
-#include <QAction>
-#include <QFrame>
+#include <QWidget>
 #include <stdexcept>
 #include <utility>
 
@@ -36,15 +35,15 @@ bool TPluginHost::ReceivePacket(const TDynamicByteArray& Packet)
 {
     // Our own reference for the call: the plug-in may be unloaded from an
     // event it pumps.
-    const ComPtr<IOstanPlugin> Plugin = Form.CurrentPlugin;
+    const ComPtr<IOstanPlugin> Plugin = Area.ActivePlugin();
     return Plugin && Plugin->ReceivePacket(Packet);
 }
 
 void TPluginHost::Unload()
 {
     PendingAutoSelect.clear(); // a device identifier seen before the unload is out of date
-    Form.CurrentPlugin = nullptr;
-    Form.FileSave1->setEnabled(false);
+    Area.ActivePlugin() = nullptr;
+    Area.PluginChanged(false);
 }
 
 void TPluginHost::Activate(const QString& ModuleName)
@@ -66,13 +65,13 @@ void TPluginHost::ActivationSteps(const QString& ModuleName)
     // this activation stops.
     const ComPtr<IOstanPlugin> Plugin =
         ComCast<IOstanPlugin>(CreateComObject(ProgIDToClassID(ModuleName + QLatin1String(".OstanPlugin"))));
-    ComPtr<IOstanPlugin>& Current = Form.CurrentPlugin;
+    ComPtr<IOstanPlugin>& Current = Area.ActivePlugin();
     Current = Plugin; // the previous plug-in is destroyed here
     if (Current != Plugin)
         return;
     int32_t Length = 0;
     int32_t Code = 0;
-    Plugin->Init(Form.PlugInPlaceholder, Length, Code);
+    Plugin->Init(&Area.Placeholder(), Length, Code);
     if (Current != Plugin)
         return;
     // A longer frame would not fit the receive buffer, a shorter one is no frame.
@@ -89,33 +88,35 @@ void TPluginHost::ActivationSteps(const QString& ModuleName)
     Plugin->ShowPanel();
     if (Current != Plugin)
         return;
-    Form.Link.SelectDevice(Length, static_cast<uint8_t>(Code & 0xFF));
-    Form.FileSave1->setEnabled(Form.ExcelAvailable);
+    Area.SelectDevice(Length, static_cast<uint8_t>(Code & 0xFF));
+    Area.PluginChanged(true);
 }
 
 void TPluginHost::FollowPanelMinimum()
 {
+    QWidget& Window = Area.MainWindow();
+    QWidget& Holder = Area.Placeholder();
     // The newest child is the panel Init made; one released before it may
     // still wait for its deletion.
     const QList<QWidget*> Children =
-        Form.PlugInPlaceholder->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+        Holder.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
     const QSize Panel = Children.isEmpty() ? QSize(0, 0) : Children.last()->minimumSize();
     // SetBounds leaves one pixel on each side.
     const QSize Place = Panel.isEmpty() ? QSize(0, 0) : Panel + QSize(2, 2);
     // What the window holds besides the placeholder (the adapter's panel,
     // menu, tool bar and status bar) keeps its size.
-    const QSize Around = Form.size() - Form.PlugInPlaceholder->size();
-    Form.PlugInPlaceholder->setMinimumSize(Place);
-    const QSize Need = (Around + Place).expandedTo(TMainForm::DesignSize);
-    Form.setMinimumSize(Need);
-    if (Form.width() < Need.width() || Form.height() < Need.height())
-        Form.resize(Form.size().expandedTo(Need));
+    const QSize Around = Window.size() - Holder.size();
+    Holder.setMinimumSize(Place);
+    const QSize Need = (Around + Place).expandedTo(Area.SmallestSize());
+    Window.setMinimumSize(Need);
+    if (Window.width() < Need.width() || Window.height() < Need.height())
+        Window.resize(Window.size().expandedTo(Need));
 }
 
 void TPluginHost::Fit()
 {
-    if (const ComPtr<IOstanPlugin> Plugin = Form.CurrentPlugin)
-        Plugin->SetBounds(1, 1, Form.PlugInPlaceholder->width() - 2, Form.PlugInPlaceholder->height() - 2);
+    if (const ComPtr<IOstanPlugin> Plugin = Area.ActivePlugin())
+        Plugin->SetBounds(1, 1, Area.Placeholder().width() - 2, Area.Placeholder().height() - 2);
 }
 
 QString TPluginHost::ModuleOfDeviceId(uint8_t Id)
@@ -140,10 +141,10 @@ void TPluginHost::AutoSelectByDeviceId(uint8_t Id)
 
 void TPluginHost::AutoSelectModule(const QString& ModuleName)
 {
-    TDeviceChooseDialog* Dialog = Form.DeviceChooseDialog;
+    TDeviceChooseDialog* Dialog = Area.DeviceDialog();
     if (!Dialog)
         return;
-    if (Form.CurrentPlugin && ModuleName == Dialog->SelectedModule)
+    if (Area.ActivePlugin() && ModuleName == Dialog->SelectedModule)
         return;
     if (Dialog->SelectByModuleName(ModuleName))
         Activate(ModuleName);
@@ -153,7 +154,7 @@ void TPluginHost::RunPendingAutoSelect()
 {
     while (Activations == 0 && !PendingAutoSelect.isEmpty()) {
         const QString ModuleName = std::exchange(PendingAutoSelect, QString());
-        if (Form.AutoSelectPlugin->isChecked())
+        if (Area.AutoSelectOn())
             AutoSelectModule(ModuleName);
     }
 }

@@ -71,7 +71,7 @@ TMainForm* StartUp()
     QApplication::setApplicationName(QStringLiteral("Ostan"));
 
     auto* MainForm = new TMainForm;
-    Guarded([&] { MainForm->DebugForm = new TDebugForm; });
+    Guarded([&] { MainForm->DebugForm = std::make_unique<TDebugForm>(); });
     // An exception in a window's creation reaches the exception handler and
     // the remaining steps still run.
     Guarded([&] { MainForm->DeviceChooseDialog = new TDeviceChooseDialog(MainForm); });
@@ -92,7 +92,7 @@ TMainForm* StartUp()
     Times.ToEnabledMs = ProcessClock().elapsed();
     if (!EndWanted && MainForm->OptionsDlg && MainForm->OptionsDlg->BLSPinCount != 4
         && MainForm->OptionsDlg->BLSPinCount != 5)
-        MainForm->Options->trigger();
+        MainForm->ShowOptions();
     StartupRunning = false;
     return MainForm;
 }

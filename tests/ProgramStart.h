@@ -7,7 +7,7 @@
 #include "DeviceChooseDlg.h"
 #include "NumberSeparators.h"
 #include "Options.h"
-#include "OstanMain.h"
+#include "MainFormParts.h"
 #include "PortScanning.h"
 #include "Registry.h"
 
@@ -15,25 +15,25 @@
 
 namespace ostan::test {
 
-// Short waits, "." as the decimal separator and no serial devices of the
-// system for its lifetime; everything is put back however the test ends.
+// Short waits for the main window to take (Wait), and for its lifetime "." as
+// the decimal separator and no serial devices of the system; everything is
+// put back however the test ends.
 struct TQuickStart {
-    TMainForm::Timings Wait = TMainForm::Wait;
+    TAdapterWaits Wait; // for the main window
     int Close = TPortScanningForm::CloseIntervalMs;
 
     TQuickStart()
     {
         SetSeparatorsForTest(QLatin1Char('.'), QLatin1Char(','));
         SetSystemSerialDevicesForTest([] { return QStringList(); });
-        TMainForm::Wait.ProbeMs = 60;
-        TMainForm::Wait.ResetMs = 400;
-        TMainForm::Wait.SupervisionMs = 10000; // the link stays up however slow the machine
+        Wait.ProbeMs = 60;
+        Wait.ResetMs = 400;
+        Wait.SupervisionMs = 10000; // the link stays up however slow the machine
         TPortScanningForm::CloseIntervalMs = 10;
     }
     ~TQuickStart()
     {
         StopOstanBackServer();
-        TMainForm::Wait = Wait;
         TPortScanningForm::CloseIntervalMs = Close;
         SetSystemSerialDevicesForTest({});
         ResetSeparatorsForTest();
@@ -58,14 +58,14 @@ inline void StoreLinkSettings(int Port, bool AutoSelect = false)
 // Start-up steps 4 to 9 with the plug-ins of ProgramDir; the link is up.
 inline void StartMainForm(TMainForm& F, const QString& ProgramDir)
 {
-    F.DebugForm = new TDebugForm;
+    F.DebugForm = std::make_unique<TDebugForm>();
     F.DeviceChooseDialog = new TDeviceChooseDialog(&F, ProgramDir);
     F.OptionsDlg = new TOptionsDlg(&F);
     F.ApplyOptions();
     F.show();
     F.ConnectOnStart();
     F.setEnabled(true);
-    ASSERT_TRUE(F.Link.LinkUp);
+    ASSERT_TRUE(Parts(F).Link.LinkUp);
 }
 
 } // namespace ostan::test

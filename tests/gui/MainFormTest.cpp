@@ -13,7 +13,7 @@
 #include "MessageBox.h"
 #include "Options.h"
 #include "OstanApplication.h"
-#include "OstanMain.h"
+#include "MainFormParts.h"
 #include "Registry.h"
 #include "TempStore.h"
 #include "Startup.h"
@@ -110,25 +110,25 @@ TEST_F(MainFormTest, InitialStateMatchesTheActionTable)
     EXPECT_EQ(f.size(), QSize(630, 420));
     EXPECT_EQ(f.minimumSize(), QSize(630, 420));
     EXPECT_FALSE(f.isEnabled());
-    EXPECT_EQ(f.StatusPanels[2]->text(), "Нет связи");
-    for (QLabel* l : f.IndicatorLabels)
+    EXPECT_EQ(Parts(f).StatusPanels[2]->text(), "Нет связи");
+    for (QLabel* l : Parts(f).IndicatorLabels)
         EXPECT_FALSE(l->isEnabled()) << l->objectName().toStdString();
 
     struct Row { QAction* a; const char* caption; const char* shortcut; int image; int help; bool check; bool enabled; };
     const Row rows[] = {
-        {f.FileSave1, "&Сохранить", "Ctrl+S", 8, 30, false, false},
-        {f.FileExit1, "В&ыход", "", -1, 0, false, true},
-        {f.EditCut1, "&Вырезать", "Ctrl+X", 0, 17, false, false}, // no edit has the focus
-        {f.AutoDetectDevice, "&Поиск адаптера", "", 12, 15, true, true},
-        {f.AdpReset, "&Сброс адаптера", "", 18, 11, true, false},
-        {f.KZReset, "Сброс &КЗ", "", -1, 19, false, false},
-        {f.DebugMode, "Режим отладки", "", 20, 45, false, true},
-        {f.SoundOnOff, "&Звук", "Ctrl+P", 15, 12, true, true},
-        {f.SelectPlugin, "&Выбор прибора", "Ctrl+D", 21, 24, false, true},
-        {f.AutoSelectPlugin, "&Автовыбор прибора", "", -1, 26, true, true},
-        {f.Options, "&Настройка", "", -1, 0, false, true},
-        {f.FirmwareVersion, "Версия прошивки", "", -1, 0, false, false},
-        {f.AboutBox1, "&О программе", "", 11, 0, false, true},
+        {Parts(f).FileSave1, "&Сохранить", "Ctrl+S", 8, 30, false, false},
+        {Parts(f).FileExit1, "В&ыход", "", -1, 0, false, true},
+        {Parts(f).EditCut1, "&Вырезать", "Ctrl+X", 0, 17, false, false}, // no edit has the focus
+        {Parts(f).AutoDetectDevice, "&Поиск адаптера", "", 12, 15, true, true},
+        {Parts(f).AdpReset, "&Сброс адаптера", "", 18, 11, true, false},
+        {Parts(f).KZReset, "Сброс &КЗ", "", -1, 19, false, false},
+        {Parts(f).DebugMode, "Режим отладки", "", 20, 45, false, true},
+        {Parts(f).SoundOnOff, "&Звук", "Ctrl+P", 15, 12, true, true},
+        {Parts(f).SelectPlugin, "&Выбор прибора", "Ctrl+D", 21, 24, false, true},
+        {Parts(f).AutoSelectPlugin, "&Автовыбор прибора", "", -1, 26, true, true},
+        {Parts(f).Options, "&Настройка", "", -1, 0, false, true},
+        {Parts(f).FirmwareVersion, "Версия прошивки", "", -1, 0, false, false},
+        {Parts(f).AboutBox1, "&О программе", "", 11, 0, false, true},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.caption);
@@ -140,8 +140,8 @@ TEST_F(MainFormTest, InitialStateMatchesTheActionTable)
         EXPECT_FALSE(r.a->isChecked());
         EXPECT_EQ(r.a->isEnabled(), r.enabled);
     }
-    EXPECT_EQ(f.AdpReset->toolTip(), "Аппаратный сброс адаптера");
-    EXPECT_EQ(f.AdpReset->statusTip(), "Повторная инициализация адаптера");
+    EXPECT_EQ(Parts(f).AdpReset->toolTip(), "Аппаратный сброс адаптера");
+    EXPECT_EQ(Parts(f).AdpReset->statusTip(), "Повторная инициализация адаптера");
     EXPECT_NE(f.findChild<QToolButton*>("ToolButton11"), nullptr);
     EXPECT_NE(f.findChild<QToolButton*>("ToolButton8"), nullptr);
 }
@@ -151,7 +151,7 @@ TEST_F(MainFormTest, EnterPressesTheDeviceChoiceButton)
     TMainForm f;
     f.setEnabled(true);
     int selected = 0;
-    QObject::connect(f.SelectPlugin, &QAction::triggered, [&] { ++selected; });
+    QObject::connect(Parts(f).SelectPlugin, &QAction::triggered, [&] { ++selected; });
     QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
     QApplication::sendEvent(&f, &enter);
     EXPECT_EQ(selected, 1);
@@ -161,13 +161,13 @@ TEST_F(MainFormTest, EnterOnAFocusedButtonPressesThatButton)
 {
     TMainForm f;
     f.setEnabled(true);
-    auto* restart = new QPushButton(QStringLiteral("Перезапуск"), f.PlugInPlaceholder);
+    auto* restart = new QPushButton(QStringLiteral("Перезапуск"), Parts(f).PlugInPlaceholder);
     f.show();
     f.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
     int selected = 0;
     int restarted = 0;
-    QObject::connect(f.SelectPlugin, &QAction::triggered, [&] { ++selected; });
+    QObject::connect(Parts(f).SelectPlugin, &QAction::triggered, [&] { ++selected; });
     QObject::connect(restart, &QPushButton::clicked, [&] { ++restarted; });
     restart->setFocus();
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter})
@@ -182,26 +182,26 @@ TEST_F(MainFormTest, FramesReachTheScreenAtAHumanPace)
     f.setEnabled(true);
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-    f.Link.LinkUp = true;
-    f.Link.UpdateLinkState();
+    Parts(f).Link.LinkUp = true;
+    Parts(f).Link.UpdateLinkState();
     QTest::qWait(100);
-    QLabel* dataError = f.IndicatorLabels[Label2];
-    TEventCounter screen({f.ProgressBar2, dataError, f.StatusPanels[2]},
+    QLabel* dataError = Parts(f).IndicatorLabels[Label2];
+    TEventCounter screen({Parts(f).ProgressBar2, dataError, Parts(f).StatusPanels[2]},
                          {QEvent::Paint, QEvent::PaletteChange, QEvent::EnabledChange});
     // A burst of data frames, every other one refused by the panel: no frame
     // paints or restyles anything by itself.
     for (int i = 1; i <= 101; ++i) {
-        f.Link.SetIndicator(0, (i + 1) % 2, Label2, IndicatorColor::Yellow); // the last one refused
-        f.Link.MarkLinkActive();
+        Parts(f).Link.SetIndicator(0, (i + 1) % 2, Label2, IndicatorColor::Yellow); // the last one refused
+        Parts(f).Link.MarkLinkActive();
     }
     EXPECT_EQ(screen.Count, 0);
     // The screen catches up with the last state within a glance.
     QTest::qWait(150);
     EXPECT_LE(screen.Count, 6);
-    EXPECT_EQ(f.ProgressBar2->value(), f.Link.ProgressPosition);
+    EXPECT_EQ(Parts(f).ProgressBar2->value(), Parts(f).Link.ProgressPosition);
     EXPECT_TRUE(dataError->isEnabled());
     EXPECT_EQ(dataError->palette().color(QPalette::Window), QColor(255, 255, 0));
-    EXPECT_EQ(f.StatusPanels[2]->text(), "COM0");
+    EXPECT_EQ(Parts(f).StatusPanels[2]->text(), "COM0");
 }
 
 // The clipboard actions work on the focused edit by its own rules and follow
@@ -211,15 +211,15 @@ TEST_F(MainFormTest, EditActionsFollowTheFocusedEdit)
     test::FixedSeparators separators;
     TMainForm f;
     f.setEnabled(true);
-    auto* plain = new QLineEdit(QStringLiteral("1.25"), f.PlugInPlaceholder);
+    auto* plain = new QLineEdit(QStringLiteral("1.25"), Parts(f).PlugInPlaceholder);
     plain->setReadOnly(true);
-    auto* number = new TNumEdit(f.PlugInPlaceholder);
+    auto* number = new TNumEdit(Parts(f).PlugInPlaceholder);
     number->SetDecimals(-1);
     number->SetValue(12);
-    auto* spin = new TNumSpin(f.PlugInPlaceholder);
+    auto* spin = new TNumSpin(Parts(f).PlugInPlaceholder);
     spin->SetValue(34);
     spin->SetEditorEnabled(false);
-    auto* twin = new TNumEdit(f.PlugInPlaceholder); // the control's own paste, for comparison
+    auto* twin = new TNumEdit(Parts(f).PlugInPlaceholder); // the control's own paste, for comparison
     twin->SetDecimals(-1);
     twin->SetValue(12);
     f.show();
@@ -239,20 +239,20 @@ TEST_F(MainFormTest, EditActionsFollowTheFocusedEdit)
         c.edit->setFocus();
         c.edit->selectAll();
         QApplication::processEvents();
-        EXPECT_EQ(f.EditCut1->isEnabled(), c.cut);
-        EXPECT_EQ(f.EditCopy1->isEnabled(), c.copy);
-        EXPECT_EQ(f.EditPaste1->isEnabled(), c.paste);
+        EXPECT_EQ(Parts(f).EditCut1->isEnabled(), c.cut);
+        EXPECT_EQ(Parts(f).EditCopy1->isEnabled(), c.copy);
+        EXPECT_EQ(Parts(f).EditPaste1->isEnabled(), c.paste);
         const QString before = c.edit->text();
         if (!c.paste) {
             // Cut and Paste leave a field that may not change as it is,
             // from the menu and from the keys alike.
-            f.EditCut1->trigger();
-            f.EditPaste1->trigger();
+            Parts(f).EditCut1->trigger();
+            Parts(f).EditPaste1->trigger();
             QTest::keyClick(c.edit, Qt::Key_X, Qt::ControlModifier);
             QTest::keyClick(c.edit, Qt::Key_V, Qt::ControlModifier);
             EXPECT_EQ(c.edit->text(), before);
         }
-        f.EditCopy1->trigger();
+        Parts(f).EditCopy1->trigger();
         EXPECT_EQ(clipboard->text(), before);
     }
 
@@ -262,7 +262,7 @@ TEST_F(MainFormTest, EditActionsFollowTheFocusedEdit)
     number->setFocus();
     number->selectAll();
     QApplication::processEvents();
-    f.EditPaste1->trigger();
+    Parts(f).EditPaste1->trigger();
     twin->selectAll();
     twin->PasteFromClipboard();
     EXPECT_EQ(number->text(), twin->text());
@@ -271,22 +271,22 @@ TEST_F(MainFormTest, EditActionsFollowTheFocusedEdit)
     // Nothing selected: nothing to cut or copy.
     number->deselect();
     QApplication::processEvents();
-    EXPECT_FALSE(f.EditCut1->isEnabled());
-    EXPECT_FALSE(f.EditCopy1->isEnabled());
+    EXPECT_FALSE(Parts(f).EditCut1->isEnabled());
+    EXPECT_FALSE(Parts(f).EditCopy1->isEnabled());
     clipboard->clear();
     QApplication::processEvents();
-    EXPECT_FALSE(f.EditPaste1->isEnabled());
+    EXPECT_FALSE(Parts(f).EditPaste1->isEnabled());
 }
 
 TEST_F(MainFormTest, SoundActionSwitchesItsImage)
 {
     TMainForm f;
     f.setEnabled(true);
-    f.SoundOnOff->trigger();
-    EXPECT_TRUE(f.SoundOnOff->isChecked());
-    EXPECT_EQ(f.SoundOnOff->property("imageIndex").toInt(), 16);
-    f.SoundOnOff->trigger();
-    EXPECT_EQ(f.SoundOnOff->property("imageIndex").toInt(), 15);
+    Parts(f).SoundOnOff->trigger();
+    EXPECT_TRUE(Parts(f).SoundOnOff->isChecked());
+    EXPECT_EQ(Parts(f).SoundOnOff->property("imageIndex").toInt(), 16);
+    Parts(f).SoundOnOff->trigger();
+    EXPECT_EQ(Parts(f).SoundOnOff->property("imageIndex").toInt(), 15);
 }
 
 TEST_F(MainFormTest, EmptyStoreShowsTheReadErrorAndLeavesDefaults)
@@ -353,7 +353,7 @@ TEST_F(MainFormTest, SettingsDialogOkWritesBeforeApplyCancelWritesNothing)
         EXPECT_TRUE(o->ImageBLS5->isVisible());
         o->CancelBtn->click();
     });
-    f.Options->trigger();
+    Parts(f).Options->trigger();
     EXPECT_EQ(Stored("BLSPinCount"), 4);
     EXPECT_EQ(f.DeviceChooseDialog->BLSPinCount, 4);
 
@@ -367,12 +367,12 @@ TEST_F(MainFormTest, SettingsDialogOkWritesBeforeApplyCancelWritesNothing)
         QObject::connect(o, &QDialog::finished, [&] { storedAtApply = Stored("BLSPinCount"); });
         o->OKBtn->click();
     });
-    f.Options->trigger();
+    Parts(f).Options->trigger();
     EXPECT_EQ(storedAtApply, 5);
     EXPECT_EQ(Stored("Sound"), 1);
     EXPECT_EQ(Stored("PortSpeed"), 13);
     EXPECT_EQ(f.DeviceChooseDialog->BLSPinCount, 5);
-    EXPECT_TRUE(f.SoundOnOff->isChecked());
+    EXPECT_TRUE(Parts(f).SoundOnOff->isChecked());
 }
 
 TEST_F(MainFormTest, SettingsDialogOpensCentredOnTheScreenWhereverTheMainWindowIs)
@@ -389,7 +389,7 @@ TEST_F(MainFormTest, SettingsDialogOpensCentredOnTheScreenWhereverTheMainWindowI
             centre = d->geometry().center();
             d->reject();
         });
-        f.Options->trigger();
+        Parts(f).Options->trigger();
         EXPECT_LE((centre - screen.center()).manhattanLength(), 8) // within the frame's width
             << "main window at " << at.x() << "," << at.y() << ": dialog centre " << centre.x() << "," << centre.y();
     }
@@ -414,7 +414,7 @@ TEST_F(MainFormTest, ClosingWritesTheLiveSettings)
     StoreSettings(3, 12, 0, 1, 5);
     TMainForm f;
     Equip(f);
-    f.SoundOnOff->trigger(); // on
+    Parts(f).SoundOnOff->trigger(); // on
     f.close();
     EXPECT_EQ(Stored("Port"), 3);
     EXPECT_EQ(Stored("PortSpeed"), 12);
@@ -431,7 +431,7 @@ TEST_F(MainFormTest, ClosingIsRefusedWhileTheWindowIsDisabled)
     f.OptionsDlg = new TOptionsDlg(&f);
     f.ApplyOptions();
     f.show();
-    f.SoundOnOff->trigger();
+    Parts(f).SoundOnOff->trigger();
     EXPECT_FALSE(f.close());
     EXPECT_TRUE(f.isVisible());
     EXPECT_EQ(Stored("Sound"), 0);
@@ -445,10 +445,10 @@ TEST_F(MainFormTest, TerminationSignalEndsTheProgramFromAModalBox)
     StoreSettings(3, 12, 0, 1, 5);
     TMainForm f;
     Equip(f);
-    f.DebugForm = new TDebugForm;
+    f.DebugForm = std::make_unique<TDebugForm>();
     f.show();
     f.DebugForm->show(); // a window that only hides when closed
-    f.SoundOnOff->trigger(); // on: written when the program ends
+    Parts(f).SoundOnOff->trigger(); // on: written when the program ends
     WatchEndRequests();
     MessageBoxHandler recorder = SetMessageBoxHandler({}); // real modal boxes
     bool boxOpen = false;
@@ -480,11 +480,11 @@ TEST(MainFormHelp, F1OpensTheFocusedItemsContext)
     TMainForm f;
     f.setEnabled(true);
     f.show();
-    f.PlugInPlaceholder->setFocusPolicy(Qt::StrongFocus);
-    f.PlugInPlaceholder->setFocus();
+    Parts(f).PlugInPlaceholder->setFocusPolicy(Qt::StrongFocus);
+    Parts(f).PlugInPlaceholder->setFocus();
     QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-    QApplication::sendEvent(f.PlugInPlaceholder, &press);
-    f.Help->trigger();
+    QApplication::sendEvent(Parts(f).PlugInPlaceholder, &press);
+    Parts(f).Help->trigger();
     SetHelpHandler(std::move(old));
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0], std::make_pair(HELP_CONTEXT, 10u));
@@ -550,7 +550,7 @@ TEST_F(MainFormTest, HelpFromTheSettingsDialogIsUsableWhileTheDialogStaysOpen)
             checked = true;
             o->CancelBtn->click();
         });
-        f.Options->trigger();
+        Parts(f).Options->trigger();
         EXPECT_TRUE(checked);
     }
     SetApplicationHelpFile(QString());

@@ -110,7 +110,7 @@ class AllLibrariesAutoSelect : public TEndToEndFixture {};
 
 TEST_F(AllLibrariesAutoSelect, DeviceIdFramesActivateTheRealMeterLibraries)
 {
-    Main->AutoSelectPlugin->setChecked(true);
+    Parts(*Main).AutoSelectPlugin->setChecked(true);
     struct Step {
         uint8_t Id;
         const char* Module;
@@ -133,9 +133,9 @@ TEST_F(AllLibrariesAutoSelect, DeviceIdFramesActivateTheRealMeterLibraries)
         }
         EXPECT_EQ(Emu->RawReceived().left(6), Hex(S.Select));
         EXPECT_EQ(Main->DeviceChooseDialog->SelectedModule, QLatin1String(S.Module));
-        EXPECT_EQ(Main->Link.PacketLength, S.PacketLength);
-        ASSERT_TRUE(Main->CurrentPlugin);
-        EXPECT_EQ(Main->CurrentPlugin->GetCaption(), std::string(S.Caption));
+        EXPECT_EQ(Parts(*Main).Link.PacketLength, S.PacketLength);
+        ASSERT_TRUE(Parts(*Main).CurrentPlugin);
+        EXPECT_EQ(Parts(*Main).CurrentPlugin->GetCaption(), std::string(S.Caption));
     }
     EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join("|").toStdString();
 }

@@ -43,7 +43,7 @@ protected:
         QString Err;
         ASSERT_TRUE(Emu->Start(&Err)) << Err.toStdString();
         StoreLinkSettings(7, AutoSelectPlugin());
-        Main = std::make_unique<TMainForm>();
+        Main = std::make_unique<TMainForm>(Quick.Wait);
         StartMainForm(*Main, QStringLiteral(PROGRAM_DIR));
         Emu->ClearRecords();
     }
@@ -70,7 +70,7 @@ protected:
             QTest::mouseClick(D->OKBtn, Qt::LeftButton);
             Chosen = true;
         });
-        Main->SelectPlugin->trigger();
+        Parts(*Main).SelectPlugin->trigger();
         ASSERT_TRUE(Chosen);
         EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join("|").toStdString();
     }
@@ -78,7 +78,7 @@ protected:
     template <class W>
     W* OnPanel(const char* Name) const
     {
-        W* Child = Main->PlugInPlaceholder->findChild<W*>(QLatin1String(Name));
+        W* Child = Parts(*Main).PlugInPlaceholder->findChild<W*>(QLatin1String(Name));
         EXPECT_NE(Child, nullptr) << Name;
         return Child;
     }

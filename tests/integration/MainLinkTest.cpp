@@ -6,7 +6,7 @@
 #include "DeviceChooseDlg.h"
 #include "MessageBox.h"
 #include "Options.h"
-#include "OstanMain.h"
+#include "MainFormParts.h"
 #include "PortScanning.h"
 #include "Registry.h"
 #include "Startup.h"
@@ -36,11 +36,10 @@ protected:
     {
         ASSERT_TRUE(Store.IsValid());
         SetSystemSerialDevicesForTest([] { return QStringList(); });
-        Saved = TMainForm::Wait;
         // Shortened waits: the same operations, a fraction of the time.
-        TMainForm::Wait.ProbeMs = 60;
-        TMainForm::Wait.ResetMs = 400;
-        TMainForm::Wait.SupervisionMs = 400;
+        Waits.ProbeMs = 60;
+        Waits.ResetMs = 400;
+        Waits.SupervisionMs = 400;
         SavedClose = TPortScanningForm::CloseIntervalMs;
         TPortScanningForm::CloseIntervalMs = 10;
         TPortScanningForm::OnTextForTest = [this](const QString& t, const QColor& c) { Texts.push_back({t, c}); };
@@ -49,7 +48,6 @@ protected:
     {
         Form.reset();
         Emulators.clear();
-        TMainForm::Wait = Saved;
         TPortScanningForm::CloseIntervalMs = SavedClose;
         TPortScanningForm::OnTextForTest = {};
         SetSystemSerialDevicesForTest({});
@@ -81,8 +79,8 @@ protected:
     // Start-up steps 4, 5 and 8 of the program.
     TMainForm& StartUp()
     {
-        Form = std::make_unique<TMainForm>();
-        Form->DebugForm = new TDebugForm;
+        Form = std::make_unique<TMainForm>(Waits);
+        Form->DebugForm = std::make_unique<TDebugForm>();
         Form->DeviceChooseDialog = new TDeviceChooseDialog(Form.get());
         Form->OptionsDlg = new TOptionsDlg(Form.get());
         Form->ApplyOptions();
@@ -94,7 +92,7 @@ protected:
 
     test::TTempStore Store;
     MessageBoxRecorder Boxes;
-    TMainForm::Timings Saved;
+    TAdapterWaits Waits;
     int SavedClose = 0;
     std::vector<std::pair<QString, QColor>> Texts;
     std::vector<std::unique_ptr<AdapterEmulator>> Emulators;
@@ -109,11 +107,11 @@ TEST_F(MainLinkTest, StoredPortAnsweringConnectsAndResets)
     StoreSettings(7, 13);
     TMainForm& f = StartUp();
     EXPECT_EQ(emu.RawReceived(), Hex("0D0A0700 0D0A0700 0D0AFFF8"));
-    EXPECT_TRUE(f.Link.LinkUp);
-    EXPECT_EQ(f.Link.AdapterFirmwareVersion, 27);
-    EXPECT_EQ(f.StatusPanels[2]->text(), "COM7");
-    EXPECT_TRUE(f.AdpReset->isEnabled());
-    EXPECT_FALSE(f.AdpReset->isChecked());
+    EXPECT_TRUE(Parts(f).Link.LinkUp);
+    EXPECT_EQ(Parts(f).Link.AdapterFirmwareVersion, 27);
+    EXPECT_EQ(Parts(f).StatusPanels[2]->text(), "COM7");
+    EXPECT_TRUE(Parts(f).AdpReset->isEnabled());
+    EXPECT_FALSE(Parts(f).AdpReset->isChecked());
     EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join("|").toStdString();
     ASSERT_FALSE(Texts.empty());
     EXPECT_EQ(Texts.front().first, "Подключение...   COM7");
@@ -134,10 +132,10 @@ TEST_F(MainLinkTest, SilentStoredPortFallsBackToTheSearch)
     // The silent port: the stored probe, then both speeds of the search.
     EXPECT_EQ(silent.RawReceived(), Hex("0D0A0700 0D0A0700").repeated(3));
     EXPECT_EQ(slow.RawReceived(), Hex("0D0A0700 0D0A0700 0D0AFFF8"));
-    EXPECT_TRUE(f.Link.LinkUp);
-    EXPECT_EQ(f.VaComm1->PortNum(), 6);
-    EXPECT_EQ(f.VaComm1->Baudrate(), 12);
-    EXPECT_EQ(f.Link.AdapterFirmwareVersion, 30);
+    EXPECT_TRUE(Parts(f).Link.LinkUp);
+    EXPECT_EQ(Parts(f).VaComm1->PortNum(), 6);
+    EXPECT_EQ(Parts(f).VaComm1->Baudrate(), 12);
+    EXPECT_EQ(Parts(f).Link.AdapterFirmwareVersion, 30);
     std::vector<QString> shown;
     for (const auto& t : Texts)
         shown.push_back(t.first);
@@ -146,7 +144,7 @@ TEST_F(MainLinkTest, SilentStoredPortFallsBackToTheSearch)
     EXPECT_EQ(shown, expected);
     EXPECT_EQ(Texts[3].second, QColor(0, 128, 0));
     EXPECT_EQ(Texts[4].second, QColor(0, 0, 255));
-    EXPECT_FALSE(f.AutoDetectDevice->isChecked());
+    EXPECT_FALSE(Parts(f).AutoDetectDevice->isChecked());
 }
 
 TEST_F(MainLinkTest, NoAdapterAnywhereIsReportedInRed)
@@ -155,13 +153,13 @@ TEST_F(MainLinkTest, NoAdapterAnywhereIsReportedInRed)
     silent.SetSilent(true);
     StoreSettings(0, 13);
     TMainForm& f = StartUp();
-    EXPECT_FALSE(f.Link.LinkUp);
-    EXPECT_EQ(f.VaComm1->PortNum(), 0);
-    EXPECT_FALSE(f.VaComm1->Active());
+    EXPECT_FALSE(Parts(f).Link.LinkUp);
+    EXPECT_EQ(Parts(f).VaComm1->PortNum(), 0);
+    EXPECT_FALSE(Parts(f).VaComm1->Active());
     ASSERT_FALSE(Texts.empty());
     EXPECT_EQ(Texts.back().first, "Адаптер не найден");
     EXPECT_EQ(Texts.back().second, QColor(255, 0, 0));
-    EXPECT_EQ(f.StatusPanels[2]->text(), "Нет связи");
+    EXPECT_EQ(Parts(f).StatusPanels[2]->text(), "Нет связи");
 }
 
 TEST_F(MainLinkTest, ResetWithoutAnswerAndFirmwareTexts)
@@ -169,23 +167,23 @@ TEST_F(MainLinkTest, ResetWithoutAnswerAndFirmwareTexts)
     AdapterEmulator& emu = AddEmulator(7, 115200, 27);
     StoreSettings(7, 13);
     TMainForm& f = StartUp();
-    ASSERT_TRUE(f.Link.LinkUp);
+    ASSERT_TRUE(Parts(f).Link.LinkUp);
 
-    f.FirmwareVersion->trigger();
+    Parts(f).FirmwareVersion->trigger();
     EXPECT_EQ(Boxes.Texts(), QStringList{"Версия прошивки адаптера: 27"});
 
     Boxes.Clear();
     emu.SetSilent(true);
-    f.AdpReset->trigger();
+    Parts(f).AdpReset->trigger();
     EXPECT_EQ(Boxes.Texts(), QStringList{"Ошибка инициализации адаптера."});
-    EXPECT_FALSE(f.AdpReset->isChecked());
-    EXPECT_EQ(f.Link.AdapterFirmwareVersion, 0);
+    EXPECT_FALSE(Parts(f).AdpReset->isChecked());
+    EXPECT_EQ(Parts(f).Link.AdapterFirmwareVersion, 0);
 
     // The link is still shown up until supervision notices; the query finds no version.
     Boxes.Clear();
-    f.Link.LinkUp = true;
-    f.Link.UpdateLinkState();
-    f.FirmwareVersion->trigger();
+    Parts(f).Link.LinkUp = true;
+    Parts(f).Link.UpdateLinkState();
+    Parts(f).FirmwareVersion->trigger();
     EXPECT_EQ(Boxes.Texts(), QStringList{"Версия прошивки адаптера: не определена"});
 }
 
@@ -194,7 +192,7 @@ TEST_F(MainLinkTest, RestartAndAutoSwitchFollowTheFirmwareThresholds)
     AdapterEmulator& emu = AddEmulator(7, 115200, 27);
     StoreSettings(7, 13);
     TMainForm& f = StartUp();
-    ASSERT_TRUE(f.Link.LinkUp);
+    ASSERT_TRUE(Parts(f).Link.LinkUp);
 
     struct Case { int version; QByteArray restart; QByteArray autoSwitch; };
     const Case cases[] = {
@@ -205,7 +203,7 @@ TEST_F(MainLinkTest, RestartAndAutoSwitchFollowTheFirmwareThresholds)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.version);
-        f.Link.AdapterFirmwareVersion = c.version;
+        Parts(f).Link.AdapterFirmwareVersion = c.version;
         emu.ClearRecords();
         f.RestartDevice();
         PumpUntil([&] { return emu.RawReceived().size() >= c.restart.size(); }, 1000);
@@ -216,7 +214,7 @@ TEST_F(MainLinkTest, RestartAndAutoSwitchFollowTheFirmwareThresholds)
         EXPECT_EQ(emu.RawReceived(), c.autoSwitch);
     }
     // Nothing goes out while the link is down.
-    f.Link.LinkUp = false;
+    Parts(f).Link.LinkUp = false;
     emu.ClearRecords();
     f.RestartDevice();
     EXPECT_FALSE(f.DisableAutoSwitch());
@@ -229,27 +227,27 @@ TEST_F(MainLinkTest, HangUpTakesTheLinkDownAtOnceAndTheSearchFindsTheAdapterAgai
 {
     AdapterEmulator& emu = AddEmulator(7, 115200);
     StoreSettings(7, 13);
-    TMainForm::Wait.SupervisionMs = 10000; // only the hang-up can take the link down here
+    Waits.SupervisionMs = 10000; // only the hang-up can take the link down here
     TMainForm& f = StartUp();
-    ASSERT_TRUE(f.Link.LinkUp);
+    ASSERT_TRUE(Parts(f).Link.LinkUp);
     // A panel's timer asks the adapter to keep its automatic switching off.
     QTimer panelTimer;
     QObject::connect(&panelTimer, &QTimer::timeout, [] { OstanBackSink()->DisableAutoSwitch(); });
     panelTimer.start(20);
 
     emu.Hangup(); // the USB adapter pulled out
-    EXPECT_TRUE(PumpUntil([&] { return !f.Link.LinkUp; }, 1000));
+    EXPECT_TRUE(PumpUntil([&] { return !Parts(f).Link.LinkUp; }, 1000));
     PumpUntil([] { return false; }, 200); // the panel's timer goes on meanwhile
-    EXPECT_EQ(f.StatusPanels[2]->text(), "Нет связи");
-    EXPECT_FALSE(f.AdpReset->isEnabled());
+    EXPECT_EQ(Parts(f).StatusPanels[2]->text(), "Нет связи");
+    EXPECT_FALSE(Parts(f).AdpReset->isEnabled());
     EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join("|").toStdString();
     panelTimer.stop();
 
     QString why;
     ASSERT_TRUE(emu.Resume(&why)) << why.toStdString(); // plugged in again
-    f.AutoDetectDevice->trigger();
-    EXPECT_TRUE(f.Link.LinkUp);
-    EXPECT_EQ(f.VaComm1->PortNum(), 7);
+    Parts(f).AutoDetectDevice->trigger();
+    EXPECT_TRUE(Parts(f).Link.LinkUp);
+    EXPECT_EQ(Parts(f).VaComm1->PortNum(), 7);
 }
 
 TEST_F(MainLinkTest, TerminationSignalDuringTheStartUpClosesItsDialogAndEnds)
@@ -330,7 +328,7 @@ TEST_F(MainLinkTest, AFinishedSearchStoresItsPortUnlessThePortWasNeverHeld)
         }
         Texts.clear();
         TMainForm& f = StartUp();
-        EXPECT_FALSE(f.Link.LinkUp);
+        EXPECT_FALSE(Parts(f).Link.LinkUp);
         ASSERT_FALSE(Texts.empty());
         EXPECT_EQ(Texts.back().first, "Адаптер не найден"); // the search went through its list
         f.close();
@@ -355,7 +353,7 @@ TEST_F(MainLinkTest, FirstStartShowsTheReadErrorThenSearchesThenOpensTheSettings
         if (auto* d = qobject_cast<TOptionsDlg*>(QApplication::activeModalWidget())) {
             dialogSeen = true;
             // The search and the reset have run by now.
-            EXPECT_TRUE(static_cast<TMainForm*>(d->parentWidget())->Link.LinkUp);
+            EXPECT_TRUE(Parts(*static_cast<TMainForm*>(d->parentWidget())).Link.LinkUp);
             EXPECT_TRUE(d->ImageBLS4->isHidden() && d->ImageBLS5->isHidden());
             d->reject();
             return;
@@ -368,6 +366,6 @@ TEST_F(MainLinkTest, FirstStartShowsTheReadErrorThenSearchesThenOpensTheSettings
     EXPECT_TRUE(dialogSeen);
     ASSERT_FALSE(Boxes.Boxes.empty());
     EXPECT_EQ(Boxes.Boxes[0].Text, "Ошибка чтения реестра.\rПроверьте настройки программы и перезапустите ее.");
-    EXPECT_EQ(Form->VaComm1->PortNum(), 7);
+    EXPECT_EQ(Parts(*Form).VaComm1->PortNum(), 7);
     EXPECT_TRUE(Form->isEnabled());
 }

@@ -12,7 +12,7 @@
 #include "LogLines.h"
 #include "MessageBox.h"
 #include "Options.h"
-#include "OstanMain.h"
+#include "MainFormParts.h"
 #include "PluginHostSupport.h"
 #include "PortScanning.h"
 #include "Registry.h"
@@ -58,10 +58,9 @@ protected:
         SetSystemSerialDevicesForTest([] { return QStringList(); });
         ResetFakes();
         SetApplicationTerminated(false);
-        Saved = TMainForm::Wait;
-        TMainForm::Wait.ProbeMs = 60;
-        TMainForm::Wait.ResetMs = 400;
-        TMainForm::Wait.SupervisionMs = 10000; // the link stays up however slow the machine
+        Waits.ProbeMs = 60;
+        Waits.ResetMs = 400;
+        Waits.SupervisionMs = 10000; // the link stays up however slow the machine
         SavedClose = TPortScanningForm::CloseIntervalMs;
         TPortScanningForm::CloseIntervalMs = 10;
         ASSERT_FALSE(StartOstanBackServer({ProgramFileName()}));
@@ -71,7 +70,6 @@ protected:
         Form.reset();
         Emulator.reset();
         StopOstanBackServer();
-        TMainForm::Wait = Saved;
         TPortScanningForm::CloseIntervalMs = SavedClose;
         SetSystemSerialDevicesForTest({});
         SetApplicationTerminated(false);
@@ -101,15 +99,15 @@ protected:
             R.WriteInteger("AutoSelectPlugin", AutoSelect ? 1 : 0);
             R.WriteInteger("BLSPinCount", 4);
         }
-        Form = std::make_unique<TMainForm>();
-        Form->DebugForm = new TDebugForm;
+        Form = std::make_unique<TMainForm>(Waits);
+        Form->DebugForm = std::make_unique<TDebugForm>();
         Form->DeviceChooseDialog = new TDeviceChooseDialog(Form.get(), Root.path());
         Form->OptionsDlg = new TOptionsDlg(Form.get());
         Form->ApplyOptions();
         Form->show();
         Form->ConnectOnStart();
         Form->setEnabled(true);
-        EXPECT_TRUE(Form->Link.LinkUp);
+        EXPECT_TRUE(Parts(*Form).Link.LinkUp);
         Emulator->ClearRecords();
         // The scan made and released object #1 of each library.
         QCoreApplication::instance()->setProperty(FakeJournalProperty, QVariant());
@@ -155,7 +153,7 @@ protected:
             }
             (Ok ? D->OKBtn : D->CancelBtn)->click();
         });
-        Form->SelectPlugin->trigger();
+        Parts(*Form).SelectPlugin->trigger();
     }
 
     // The journal entries written since From.
@@ -165,14 +163,14 @@ protected:
     {
         return QStringLiteral("%1 SetBounds 1 1 %2 %3")
             .arg(Object)
-            .arg(Form->PlugInPlaceholder->width() - 2)
-            .arg(Form->PlugInPlaceholder->height() - 2);
+            .arg(Parts(*Form).PlugInPlaceholder->width() - 2)
+            .arg(Parts(*Form).PlugInPlaceholder->height() - 2);
     }
 
     TTempStore Store;
     QTemporaryDir Root; // the program's folder
     MessageBoxRecorder Boxes;
-    TMainForm::Timings Saved;
+    TAdapterWaits Waits;
     int SavedClose = 0;
     std::unique_ptr<AdapterEmulator> Emulator;
     std::unique_ptr<TMainForm> Form;
@@ -184,7 +182,7 @@ TEST_F(PluginHostTest, DeviceIdFramesSelectTheirLibrariesWhileAutoSelectionIsOn)
 {
     Install({TIRA5, TIRA6, TIRA4});
     TMainForm& F = StartUp(true);
-    F.ExcelAvailable = true;
+    Parts(F).ExcelAvailable = true;
 
     struct Step {
         uint8_t Id;
@@ -217,13 +215,13 @@ TEST_F(PluginHostTest, DeviceIdFramesSelectTheirLibrariesWhileAutoSelectionIsOn)
             EXPECT_EQ(F.DeviceChooseDialog->SelectedModule, S.Activated->Module);
             EXPECT_EQ(TDeviceChooseDialog::EntryOf(F.DeviceChooseDialog->SelectedItem())->ModuleName,
                       S.Activated->Module);
-            EXPECT_EQ(F.Link.PacketLength, S.Activated->Length);
+            EXPECT_EQ(Parts(F).Link.PacketLength, S.Activated->Length);
         } else {
             EXPECT_TRUE(Sent(0).isEmpty());
             EXPECT_EQ(F.DeviceChooseDialog->SelectedModule, ModuleBefore);
         }
-        EXPECT_TRUE(bool(F.CurrentPlugin));
-        EXPECT_TRUE(F.FileSave1->isEnabled());
+        EXPECT_TRUE(bool(Parts(F).CurrentPlugin));
+        EXPECT_TRUE(Parts(F).FileSave1->isEnabled());
     }
     EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join("|").toStdString();
 
@@ -240,16 +238,16 @@ TEST_F(PluginHostTest, DeviceIdFramesChangeNothingWhileAutoSelectionIsOff)
     for (uint8_t Id : {1, 2, 3})
         SendDeviceId(Id);
     EXPECT_TRUE(FakeJournal().isEmpty());
-    EXPECT_FALSE(bool(F.CurrentPlugin));
+    EXPECT_FALSE(bool(Parts(F).CurrentPlugin));
     EXPECT_TRUE(Sent(0).isEmpty());
 
     // The check is read at every frame; a library that is not installed is ignored.
-    F.AutoSelectPlugin->setChecked(true);
+    Parts(F).AutoSelectPlugin->setChecked(true);
     SendDeviceId(3);
-    EXPECT_FALSE(bool(F.CurrentPlugin));
+    EXPECT_FALSE(bool(Parts(F).CurrentPlugin));
     EXPECT_TRUE(F.DeviceChooseDialog->SelectedModule.isEmpty());
     SendDeviceId(2);
-    EXPECT_TRUE(bool(F.CurrentPlugin));
+    EXPECT_TRUE(bool(Parts(F).CurrentPlugin));
     EXPECT_EQ(F.DeviceChooseDialog->SelectedModule, "TIRA6");
     EXPECT_EQ(Sent(6), SelectCommand(TIRA6.Code));
 }
@@ -263,17 +261,17 @@ TEST_F(PluginHostTest, ChoosingInTheDialogActivatesAndChoosingAgainRecreates)
     SetTickSourceForTest([] { return 123456u; });
     ChooseInDialog("TIRA5", true);
     SetTickSourceForTest({});
-    EXPECT_EQ(F.Link.PluginSelectTime, 123456u);
+    EXPECT_EQ(Parts(F).Link.PluginSelectTime, 123456u);
     // The restart from the panel's show leaves before the device selection.
     const QByteArray First = Hex("0D0A0601 0D0A0304") + SelectCommand(TIRA5.Code);
     EXPECT_EQ(Sent(First.size()), First);
-    EXPECT_EQ(F.Link.PacketLength, TIRA5.Length);
-    EXPECT_FALSE(F.FileSave1->isEnabled()); // no workbook export here
-    auto* Panel = F.PlugInPlaceholder->findChild<QWidget*>("FakePanel");
+    EXPECT_EQ(Parts(F).Link.PacketLength, TIRA5.Length);
+    EXPECT_FALSE(Parts(F).FileSave1->isEnabled()); // no workbook export here
+    auto* Panel = Parts(F).PlugInPlaceholder->findChild<QWidget*>("FakePanel");
     ASSERT_NE(Panel, nullptr);
     EXPECT_TRUE(Panel->isVisible());
-    EXPECT_EQ(Panel->geometry(), QRect(1, 1, F.PlugInPlaceholder->width() - 2, F.PlugInPlaceholder->height() - 2));
-    EXPECT_EQ(F.focusWidget(), F.PlugInPlaceholder);
+    EXPECT_EQ(Panel->geometry(), QRect(1, 1, Parts(F).PlugInPlaceholder->width() - 2, Parts(F).PlugInPlaceholder->height() - 2));
+    EXPECT_EQ(F.focusWidget(), Parts(F).PlugInPlaceholder);
 
     // The same entry again: a new object, a new Init, a new selection command.
     Emulator->ClearRecords();
@@ -291,17 +289,17 @@ TEST_F(PluginHostTest, CancelAfterChoosingAnotherEntryChangesOnlySelectedModule)
     Install({TIRA5, TIRA6});
     TMainForm& F = StartUp(true);
     ChooseInDialog("TIRA5", true);
-    IOstanPlugin* Active = F.CurrentPlugin.Get();
+    IOstanPlugin* Active = Parts(F).CurrentPlugin.Get();
     Drain(6);
     const int From = int(FakeJournal().size());
 
-    F.DevChooseBut->setFocus();
+    Parts(F).DevChooseBut->setFocus();
     ChooseInDialog("TIRA6", false);
     EXPECT_EQ(F.DeviceChooseDialog->SelectedModule, "TIRA6");
-    EXPECT_EQ(F.CurrentPlugin.Get(), Active);
+    EXPECT_EQ(Parts(F).CurrentPlugin.Get(), Active);
     EXPECT_TRUE(JournalFrom(From).isEmpty());
     EXPECT_TRUE(Sent(0).isEmpty());
-    EXPECT_EQ(F.focusWidget(), F.PlugInPlaceholder);
+    EXPECT_EQ(F.focusWidget(), Parts(F).PlugInPlaceholder);
 
     // The automatic selection compares with SelectedModule: the active
     // library's own identifier now activates it anew.
@@ -321,8 +319,8 @@ TEST_F(PluginHostTest, EveryResizeOfThePlaceholderRefitsThePanel)
         F.resize(Size);
         PumpUntil([&] { return JournalFrom(From).size() > 0; }, 1000);
         EXPECT_EQ(JournalFrom(From).value(0), SetBoundsEntry("TIRA5#2"));
-        EXPECT_EQ(F.PlugInPlaceholder->findChild<QWidget*>("FakePanel")->size(),
-                  F.PlugInPlaceholder->size() - QSize(2, 2));
+        EXPECT_EQ(Parts(F).PlugInPlaceholder->findChild<QWidget*>("FakePanel")->size(),
+                  Parts(F).PlugInPlaceholder->size() - QSize(2, 2));
     }
     F.UnloadPlugin();
     const int From = int(FakeJournal().size());
@@ -339,15 +337,15 @@ TEST_F(PluginHostTest, APanelLargerThanItsPlaceIsShownWhole)
     SetFakeKnob("TIRA5", KnobMinimumSize, QSize(531, 480));
     TMainForm& F = StartUp(false);
     F.ActivatePlugin("TIRA5");
-    auto* Panel = F.PlugInPlaceholder->findChild<QWidget*>("FakePanel");
+    auto* Panel = Parts(F).PlugInPlaceholder->findChild<QWidget*>("FakePanel");
     ASSERT_NE(Panel, nullptr);
     // The window system takes the new size in its own time.
     PumpUntil([&] { return F.statusBar()->geometry().top() > Panel->mapTo(&F, QPoint(0, Panel->height())).y(); }, 3000);
     const QList<QPushButton*> Buttons = Panel->findChildren<QPushButton*>();
     ASSERT_EQ(Buttons.size(), 2);
-    const QRect Visible = F.PlugInPlaceholder->contentsRect();
+    const QRect Visible = Parts(F).PlugInPlaceholder->contentsRect();
     for (const QPushButton* B : Buttons) {
-        const QRect R(B->mapTo(F.PlugInPlaceholder, QPoint()), B->size());
+        const QRect R(B->mapTo(Parts(F).PlugInPlaceholder, QPoint()), B->size());
         EXPECT_TRUE(Visible.contains(R)) << R.x() << "," << R.y() << " " << R.width() << "x" << R.height();
         // and the placeholder lies within the window, above the status bar
         const QRect InWindow(B->mapTo(&F, QPoint()), B->size());
@@ -357,7 +355,7 @@ TEST_F(PluginHostTest, APanelLargerThanItsPlaceIsShownWhole)
     F.resize(TMainForm::DesignSize);
     PumpUntil([] { return false; }, 200);
     for (const QPushButton* B : Buttons)
-        EXPECT_TRUE(F.PlugInPlaceholder->contentsRect().contains(QRect(B->mapTo(F.PlugInPlaceholder, QPoint()), B->size())));
+        EXPECT_TRUE(Parts(F).PlugInPlaceholder->contentsRect().contains(QRect(B->mapTo(Parts(F).PlugInPlaceholder, QPoint()), B->size())));
     // A panel that fits leaves the window's own minimum.
     F.ActivatePlugin("TIRA6");
     EXPECT_EQ(F.minimumSize(), TMainForm::DesignSize);
@@ -367,23 +365,23 @@ TEST_F(PluginHostTest, DataFramesReachThePluginAtItsLengthUntilUnloaded)
 {
     Install({TIRA4});
     TMainForm& F = StartUp(false);
-    F.ExcelAvailable = true;
+    Parts(F).ExcelAvailable = true;
     F.ActivatePlugin("TIRA4");
-    ASSERT_EQ(F.Link.PacketLength, 9);
-    EXPECT_TRUE(F.FileSave1->isEnabled());
+    ASSERT_EQ(Parts(F).Link.PacketLength, 9);
+    EXPECT_TRUE(Parts(F).FileSave1->isEnabled());
 
     int From = int(FakeJournal().size());
     Emulator->SendRaw(Hex("5F 01 02 03 04 05 06 07 08"));
     PumpUntil([&] { return !JournalFrom(From).isEmpty(); }, 3000);
     EXPECT_EQ(JournalFrom(From), QStringList{"TIRA4#2 Receive 5f0102030405060708"});
-    EXPECT_TRUE(F.Link.Synced); // accepted
+    EXPECT_TRUE(Parts(F).Link.Synced); // accepted
 
     // The adapter reset unloads the plug-in; frames of the old length are
     // still collected and refused without a call.
-    F.AdpReset->trigger();
-    EXPECT_FALSE(bool(F.CurrentPlugin));
-    EXPECT_FALSE(F.FileSave1->isEnabled());
-    EXPECT_EQ(F.Link.PacketLength, 9);
+    Parts(F).AdpReset->trigger();
+    EXPECT_FALSE(bool(Parts(F).CurrentPlugin));
+    EXPECT_FALSE(Parts(F).FileSave1->isEnabled());
+    EXPECT_EQ(Parts(F).Link.PacketLength, 9);
     EXPECT_EQ(FakeJournal().back(), "TIRA4#2 Destroy");
     From = int(FakeJournal().size());
     const int IdsBefore = DeviceIdsSeen();
@@ -394,9 +392,9 @@ TEST_F(PluginHostTest, DataFramesReachThePluginAtItsLengthUntilUnloaded)
     EXPECT_TRUE(JournalFrom(From).isEmpty());
 
     // The port search collects at length 3 again.
-    F.AutoDetectDevice->trigger();
-    EXPECT_EQ(F.Link.PacketLength, 3);
-    EXPECT_FALSE(bool(F.CurrentPlugin));
+    Parts(F).AutoDetectDevice->trigger();
+    EXPECT_EQ(Parts(F).Link.PacketLength, 3);
+    EXPECT_FALSE(bool(Parts(F).CurrentPlugin));
 }
 
 TEST_F(PluginHostTest, ActivationFailuresEndInTheExceptionHandler)
@@ -431,9 +429,9 @@ TEST_F(PluginHostTest, ActivationFailuresEndInTheExceptionHandler)
         EXPECT_EQ(Boxes.Boxes[0].Type, MsgType::Error);
         EXPECT_TRUE(Boxes.Boxes[0].Text.contains(QString::fromUtf8(C.Text))) << Boxes.Boxes[0].Text.toStdString();
         EXPECT_TRUE(ApplicationTerminated());
-        EXPECT_FALSE(bool(F.CurrentPlugin)); // unloaded by the handler
+        EXPECT_FALSE(bool(Parts(F).CurrentPlugin)); // unloaded by the handler
         EXPECT_EQ(FakeJournal().filter(" Destroy").size(), C.Created ? 1 : 0);
-        EXPECT_EQ(F.Link.PacketLength, 3);
+        EXPECT_EQ(Parts(F).Link.PacketLength, 3);
         EXPECT_TRUE(Sent(0).isEmpty());
     }
     // The bounds themselves are accepted.
@@ -444,7 +442,7 @@ TEST_F(PluginHostTest, ActivationFailuresEndInTheExceptionHandler)
         SetApplicationTerminated(false);
         Guarded([&] { F.ActivatePlugin("TIRA5"); });
         EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join("|").toStdString();
-        EXPECT_EQ(F.Link.PacketLength, Length);
+        EXPECT_EQ(Parts(F).Link.PacketLength, Length);
     }
 }
 
@@ -452,16 +450,16 @@ TEST_F(PluginHostTest, LinkDownShowsTheBoxOnceAndTheActivationGoesOn)
 {
     Install({TIRA5});
     TMainForm& F = StartUp(false);
-    F.ExcelAvailable = true;
-    F.Link.LinkUp = false;
-    F.Link.UpdateLinkState();
+    Parts(F).ExcelAvailable = true;
+    Parts(F).Link.LinkUp = false;
+    Parts(F).Link.UpdateLinkState();
     F.ActivatePlugin("TIRA5");
     EXPECT_EQ(Boxes.Texts(), QStringList{"Адаптер не активен.\rДля отображеня данных необходимо подключить и\r"
                                          "инициализировать адаптер, а затем выбрать прибор."});
-    EXPECT_TRUE(bool(F.CurrentPlugin));
-    EXPECT_TRUE(F.PlugInPlaceholder->findChild<QWidget*>("FakePanel")->isVisible());
-    EXPECT_TRUE(F.FileSave1->isEnabled());
-    EXPECT_EQ(F.Link.PacketLength, TIRA5.Length);
+    EXPECT_TRUE(bool(Parts(F).CurrentPlugin));
+    EXPECT_TRUE(Parts(F).PlugInPlaceholder->findChild<QWidget*>("FakePanel")->isVisible());
+    EXPECT_TRUE(Parts(F).FileSave1->isEnabled());
+    EXPECT_EQ(Parts(F).Link.PacketLength, TIRA5.Length);
     EXPECT_TRUE(Sent(0).isEmpty());
 }
 
@@ -477,8 +475,8 @@ TEST_F(PluginHostTest, UnloadInsideInitStopsTheActivation)
     });
     F.ActivatePlugin("TIRA6");
     EXPECT_EQ(FakeJournal(), (QStringList{"TIRA6#2 Create", "TIRA6#2 Init", "TIRA6#2 Destroy"}));
-    EXPECT_FALSE(bool(F.CurrentPlugin));
-    EXPECT_EQ(F.Link.PacketLength, 3);
+    EXPECT_FALSE(bool(Parts(F).CurrentPlugin));
+    EXPECT_EQ(Parts(F).Link.PacketLength, 3);
     EXPECT_TRUE(Sent(0).isEmpty());
 }
 
@@ -509,5 +507,5 @@ TEST_F(PluginHostTest, DeviceIdDuringAnActivationWaitsForItsEnd)
     const QByteArray Both = SelectCommand(TIRA6.Code) + SelectCommand(TIRA4.Code);
     EXPECT_EQ(Sent(Both.size()), Both);
     EXPECT_EQ(F.DeviceChooseDialog->SelectedModule, "TIRA4");
-    EXPECT_EQ(F.Link.PacketLength, TIRA4.Length);
+    EXPECT_EQ(Parts(F).Link.PacketLength, TIRA4.Length);
 }

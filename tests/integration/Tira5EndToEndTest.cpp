@@ -27,10 +27,10 @@ protected:
 
 TEST_F(Tira5EndToEnd, DeviceIdentifierOneActivatesTheLibraryWhileAutomaticSelectionIsOn)
 {
-    Main->AutoSelectPlugin->setChecked(true);
+    Parts(*Main).AutoSelectPlugin->setChecked(true);
     ASSERT_GT(Emu->SendDeviceId(1), 0);
-    ASSERT_TRUE(PumpUntil([&] { return bool(Main->CurrentPlugin); }, 3000));
-    EXPECT_STREQ(Main->CurrentPlugin->GetCaption(), "TIRA5.1, TIRA5.2");
+    ASSERT_TRUE(PumpUntil([&] { return bool(Parts(*Main).CurrentPlugin); }, 3000));
+    EXPECT_STREQ(Parts(*Main).CurrentPlugin->GetCaption(), "TIRA5.1, TIRA5.2");
     ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().size() >= 6; }, 2000));
     EXPECT_EQ(Emu->RawReceived().left(6), Hex("0D0A0403 0303"));
 
@@ -43,10 +43,10 @@ TEST_F(Tira5EndToEnd, DeviceIdentifierOneActivatesTheLibraryWhileAutomaticSelect
     EXPECT_EQ(OnPanel<QLineEdit>("LCpgs")->text(), "2.50");
 
     // The same identifier again keeps the same object.
-    IOstanPlugin* Active = Main->CurrentPlugin.Get();
+    IOstanPlugin* Active = Parts(*Main).CurrentPlugin.Get();
     ASSERT_GT(Emu->SendDeviceId(1), 0);
     PumpUntil([] { return false; }, 200);
-    EXPECT_EQ(Main->CurrentPlugin.Get(), Active);
+    EXPECT_EQ(Parts(*Main).CurrentPlugin.Get(), Active);
 
     Emu->ClearRecords();
     QTest::mouseClick(OnPanel<QPushButton>("BReset"), Qt::LeftButton);

@@ -10,7 +10,7 @@
 #include "NumberSeparators.h"
 #include "OoxmlApplication.h"
 #include "Options.h"
-#include "OstanMain.h"
+#include "MainFormParts.h"
 #include "PortScanning.h"
 #include "ProgramStart.h"
 #include "Registry.h"
@@ -97,9 +97,9 @@ TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
 
     {
         // Without the class neither file action can be used.
-        TMainForm f;
-        EXPECT_FALSE(f.FileOpen1->isEnabled());
-        EXPECT_FALSE(f.FileSave1->isEnabled());
+        TMainForm f(quick.Wait);
+        EXPECT_FALSE(Parts(f).FileOpen1->isEnabled());
+        EXPECT_FALSE(Parts(f).FileSave1->isEnabled());
     }
 
     ASSERT_FALSE(StartOstanBackServer({ProgramFileName()}));
@@ -111,10 +111,10 @@ TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
     ASSERT_TRUE(emu.Start(&err)) << err.toStdString();
     StoreLinkSettings(7);
 
-    TMainForm f;
+    TMainForm f(quick.Wait);
     StartMainForm(f, QStringLiteral(PROGRAM_DIR));
-    EXPECT_TRUE(f.FileOpen1->isEnabled());
-    EXPECT_FALSE(f.FileSave1->isEnabled()); // no device yet
+    EXPECT_TRUE(Parts(f).FileOpen1->isEnabled());
+    EXPECT_FALSE(Parts(f).FileSave1->isEnabled()); // no device yet
 
     QTimer::singleShot(0, [&] {
         auto* d = qobject_cast<TDeviceChooseDialog*>(QApplication::activeModalWidget());
@@ -124,11 +124,11 @@ TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
         d->DeviceListBox->setCurrentItem(items[0]);
         QTest::mouseClick(d->OKBtn, Qt::LeftButton);
     });
-    f.SelectPlugin->trigger();
-    ASSERT_TRUE(f.CurrentPlugin);
-    EXPECT_TRUE(f.FileSave1->isEnabled());
+    Parts(f).SelectPlugin->trigger();
+    ASSERT_TRUE(Parts(f).CurrentPlugin);
+    EXPECT_TRUE(Parts(f).FileSave1->isEnabled());
 
-    auto* value = f.PlugInPlaceholder->findChild<QLineEdit*>(QStringLiteral("LConcentr"));
+    auto* value = Parts(f).PlugInPlaceholder->findChild<QLineEdit*>(QStringLiteral("LConcentr"));
     ASSERT_NE(value, nullptr);
     auto send = [&](double Concentration) {
         adapteremu::Karn7Reading reading;
@@ -142,9 +142,9 @@ TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
     // A bare name gets "xlsx"; the second save, to the name the dialog kept,
     // appends.
     send(1.25);
-    ASSERT_TRUE(AnswerFileDialog(f.FileSave1, dir.path(), QStringLiteral("road")));
+    ASSERT_TRUE(AnswerFileDialog(Parts(f).FileSave1, dir.path(), QStringLiteral("road")));
     send(2.5);
-    ASSERT_TRUE(AnswerFileDialog(f.FileSave1, dir.path(), QString()));
+    ASSERT_TRUE(AnswerFileDialog(Parts(f).FileSave1, dir.path(), QString()));
     EXPECT_THAT(boxes.Texts(), ElementsAre("Файл сохранен успешно.", "Файл сохранен успешно."));
     const QString file = dir.filePath(QStringLiteral("road.xlsx"));
     const auto book = TOoxmlWorkbook::FromBytes(ReadAll(file));
@@ -161,7 +161,7 @@ TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
     // The box names the lock and who holds it, below its fixed text.
     WriteAll(dir.filePath(QStringLiteral(".~lock.road.xlsx#")), ",ivan,bench-pc,11.12.2026 03:40,file:///home/ivan;");
     boxes.Clear();
-    ASSERT_TRUE(AnswerFileDialog(f.FileSave1, dir.path(), QString()));
+    ASSERT_TRUE(AnswerFileDialog(Parts(f).FileSave1, dir.path(), QString()));
     ASSERT_EQ(boxes.Boxes.size(), 1u);
     EXPECT_EQ(boxes.Boxes[0].Type, MsgType::Error);
     EXPECT_EQ(boxes.Texts()[0].section(u'\r', 0, 0), QStringLiteral("Ошибка сохранения файла."));
@@ -174,7 +174,7 @@ TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
     // A new file named as the older binary format is refused, and nothing is
     // written.
     boxes.Clear();
-    ASSERT_TRUE(AnswerFileDialog(f.FileSave1, dir.path(), QStringLiteral("old.xls")));
+    ASSERT_TRUE(AnswerFileDialog(Parts(f).FileSave1, dir.path(), QStringLiteral("old.xls")));
     ASSERT_EQ(boxes.Boxes.size(), 1u);
     EXPECT_TRUE(boxes.Texts()[0].startsWith(QStringLiteral("Ошибка сохранения файла.\r")));
     EXPECT_TRUE(boxes.Texts()[0].endsWith(QStringLiteral("Выберите имя с расширением .xlsx."))) << boxes.Texts()[0].toStdString();
@@ -198,16 +198,16 @@ TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
     });
     WriteAll(dir.filePath(QStringLiteral("damaged.xlsx")), saved.left(saved.size() / 2));
     boxes.Clear();
-    ASSERT_TRUE(AnswerFileDialog(f.FileOpen1, dir.path(), QStringLiteral("damaged.xlsx")));
+    ASSERT_TRUE(AnswerFileDialog(Parts(f).FileOpen1, dir.path(), QStringLiteral("damaged.xlsx")));
     ASSERT_EQ(boxes.Boxes.size(), 1u);
     EXPECT_EQ(boxes.Boxes[0].Type, MsgType::Error);
     EXPECT_TRUE(boxes.Boxes[0].Text.contains(QStringLiteral("поврежден"))) << boxes.Boxes[0].Text.toStdString();
-    ASSERT_TRUE(AnswerFileDialog(f.FileOpen1, dir.path(), QStringLiteral("road.xlsx")));
-    ASSERT_TRUE(AnswerFileDialog(f.FileOpen1, dir.path(), QStringLiteral("none")));
+    ASSERT_TRUE(AnswerFileDialog(Parts(f).FileOpen1, dir.path(), QStringLiteral("road.xlsx")));
+    ASSERT_TRUE(AnswerFileDialog(Parts(f).FileOpen1, dir.path(), QStringLiteral("none")));
     EXPECT_THAT(shown, ElementsAre("road.xlsx", "Новая книга.xltx")) << boxes.Texts().join("|").toStdString();
     EXPECT_EQ(boxes.Boxes.size(), 1u);
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("none.xlsx"))));
-    EXPECT_TRUE(f.ExcelWork);
+    EXPECT_TRUE(Parts(f).ExcelWork);
     // What the desktop program opened is a template: a new, unnamed document.
     const QString made = QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation))
                              .filePath(QStringLiteral("Новая книга.xltx"));
@@ -215,14 +215,14 @@ TEST(WorkbookEndToEnd, SaveAppendsThePanelsValuesOpenHandsTheWorkbookOn)
     // Without a program for it, a box says so.
     canShow = false;
     boxes.Clear();
-    ASSERT_TRUE(AnswerFileDialog(f.FileOpen1, dir.path(), QStringLiteral("none")));
+    ASSERT_TRUE(AnswerFileDialog(Parts(f).FileOpen1, dir.path(), QStringLiteral("none")));
     EXPECT_THAT(boxes.Texts(), ElementsAre("Не удалось открыть новую книгу: для книг Office Open XML (.xlsx) в системе "
                                            "не задана программа электронных таблиц."));
 
     f.UnloadPlugin();
-    EXPECT_FALSE(f.FileSave1->isEnabled());
+    EXPECT_FALSE(Parts(f).FileSave1->isEnabled());
     f.close();
-    EXPECT_FALSE(f.ExcelWork);
+    EXPECT_FALSE(Parts(f).ExcelWork);
 }
 
 } // namespace
