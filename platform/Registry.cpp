@@ -12,6 +12,7 @@
 #include <QtDebug>
 
 #include <algorithm>
+#include <cctype>
 #include <unordered_map>
 #include <cerrno>
 #include <cstdio>
@@ -100,52 +101,121 @@ struct RegValue {
     bool operator==(const RegValue&) const = default;
 };
 
+QString Folded(const QString& S) { return S.toCaseFolded(); }
+
+// A key's values in stored order, found by name in constant time.
 struct RegKey {
+    explicit RegKey(QString P) : Path(std::move(P)) {}
+    RegKey(const RegKey&) = default;
+    RegKey(RegKey&&) noexcept = default; // so that a growing store moves its keys
+    RegKey& operator=(const RegKey&) = default;
+    RegKey& operator=(RegKey&&) noexcept = default;
+
     QString Path; // full, hive first
     std::vector<RegValue> Values;
 
-    RegValue* Find(const QString& Name)
+    const RegValue* Find(const QString& Name) const
     {
-        for (auto& v : Values)
-            if (SameName(v.Name, Name))
-                return &v;
-        return nullptr;
+        const auto it = Index.find(Folded(Name));
+        return it == Index.end() ? nullptr : &Values[it->second];
     }
+    RegValue* Find(const QString& Name) { return const_cast<RegValue*>(std::as_const(*this).Find(Name)); }
+
+    // Adds the value, or replaces the one of that name, which keeps its spelling.
+    void Put(RegValue V)
+    {
+        const auto [at, added] = Index.try_emplace(Folded(V.Name), Values.size());
+        if (added) {
+            Values.push_back(std::move(V));
+        } else {
+            V.Name = Values[at->second].Name;
+            Values[at->second] = std::move(V);
+        }
+    }
+
+    bool Erase(const QString& Name)
+    {
+        const auto it = Index.find(Folded(Name));
+        if (it == Index.end())
+            return false;
+        Values.erase(Values.begin() + it->second);
+        Index.clear();
+        for (size_t i = 0; i < Values.size(); ++i)
+            Index.emplace(Folded(Values[i].Name), i);
+        return true;
+    }
+
+private:
+    std::unordered_map<QString, size_t> Index; // case-folded name -> position
 };
 
 // Keys in file order. A key exists when it has a section or lies above one.
-struct Store {
-    std::vector<RegKey> Keys;
+// Lookups by path take constant time, so that reading a store stays linear
+// in its size.
+class Store {
+public:
+    // Set by whoever publishes this version of the store: equal stamps, equal contents.
+    uint64_t Stamp = 0;
 
-    RegKey* Find(const QString& Path)
+    const std::vector<RegKey>& Keys() const { return KeyList; }
+
+    const RegKey* Find(const QString& Path) const
     {
-        for (auto& k : Keys)
-            if (SameName(k.Path, Path))
-                return &k;
-        return nullptr;
+        const auto it = KeyIndex.find(Folded(Path));
+        return it == KeyIndex.end() ? nullptr : &KeyList[it->second];
     }
+    RegKey* Find(const QString& Path) { return const_cast<RegKey*>(std::as_const(*this).Find(Path)); }
 
     bool Exists(const QString& Path) const
     {
-        if (!Path.contains(u'\\'))
-            return true; // a hive
-        return std::any_of(Keys.begin(), Keys.end(),
-                           [&](const RegKey& k) { return IsUnder(k.Path, Path); });
+        return !Path.contains(u'\\') || Prefixes.contains(Folded(Path)); // a hive always exists
+    }
+
+    // The path of an existing key or key above one, spelled as the first key
+    // below it in file order spells it; nullptr for one that does not exist.
+    const QString* SpelledPrefix(const QString& Path) const
+    {
+        const auto it = Prefixes.find(Folded(Path));
+        return it == Prefixes.end() ? nullptr : &it->second;
     }
 
     // Path as the store spells it, for an existing key.
     QString Spelled(const QString& Path) const
     {
         QStringList parts = Path.split(u'\\');
-        for (qsizetype n = 2; n <= parts.size(); ++n) {
-            const QString prefix = parts.first(n).join(u'\\');
-            for (const auto& k : Keys)
-                if (IsUnder(k.Path, prefix)) {
-                    parts[n - 1] = k.Path.section(u'\\', n - 1, n - 1);
-                    break;
-                }
-        }
+        for (qsizetype n = 2; n <= parts.size(); ++n)
+            if (const QString* spelled = SpelledPrefix(parts.first(n).join(u'\\')))
+                parts[n - 1] = spelled->section(u'\\', n - 1, n - 1);
         return parts.join(u'\\');
+    }
+
+    // Names of the direct subkeys of Path, in file order, each once.
+    QStringList ChildNames(const QString& Path) const
+    {
+        QStringList names;
+        QSet<QString> seen;
+        for (const auto& key : KeyList) {
+            if (key.Path.size() <= Path.size() || !IsUnder(key.Path, Path))
+                continue;
+            const QString child = key.Path.mid(Path.size() + 1).section(u'\\', 0, 0);
+            if (!seen.contains(Folded(child))) {
+                seen.insert(Folded(child));
+                names << child;
+            }
+        }
+        return names;
+    }
+
+    // The section of Path, appended when there is none (the order of a file
+    // being read).
+    RegKey& Section(const QString& Path)
+    {
+        const auto [at, added] = KeyIndex.try_emplace(Folded(Path), KeyList.size());
+        if (added) {
+            KeyList.push_back(RegKey(Path));
+            AddPrefixes(Path);
+        }
+        return KeyList[at->second];
     }
 
     // Creates the sections of the key and of its missing parents, each right
@@ -160,11 +230,21 @@ struct Store {
             if (Find(path))
                 continue;
             const QString parent = parts.first(n - 1).join(u'\\');
-            auto pos = Keys.end();
-            for (auto it = Keys.begin(); it != Keys.end(); ++it)
-                if (IsUnder(it->Path, parent))
-                    pos = it + 1;
-            Keys.insert(pos, RegKey{path, {}});
+            size_t pos = KeyList.size();
+            if (Prefixes.contains(Folded(parent)))
+                for (size_t i = KeyList.size(); i-- > 0;)
+                    if (IsUnder(KeyList[i].Path, parent)) {
+                        pos = i + 1;
+                        break;
+                    }
+            KeyList.insert(KeyList.begin() + pos, RegKey(path));
+            for (auto& [name, at] : KeyIndex)
+                if (at >= pos)
+                    ++at;
+            KeyIndex.emplace(Folded(path), pos);
+            // Every key before it lies outside its parent's subtree or before
+            // its siblings, so it comes first below no existing prefix.
+            AddPrefixes(path);
             created = true;
         }
         return created;
@@ -175,6 +255,37 @@ struct Store {
         Ensure(Path);
         return *Find(Path);
     }
+
+    // Removes the key and its subkeys; true when there was any.
+    bool EraseSubtree(const QString& Path)
+    {
+        const auto before = KeyList.size();
+        std::erase_if(KeyList, [&](const RegKey& K) { return IsUnder(K.Path, Path); });
+        if (KeyList.size() == before)
+            return false;
+        KeyIndex.clear();
+        Prefixes.clear();
+        for (size_t i = 0; i < KeyList.size(); ++i) {
+            KeyIndex.emplace(Folded(KeyList[i].Path), i);
+            AddPrefixes(KeyList[i].Path);
+        }
+        return true;
+    }
+
+private:
+    // The key's path and those above it, hive included, for the ones not there yet.
+    void AddPrefixes(const QString& Path)
+    {
+        for (qsizetype end = Path.size(); end > 0; end = Path.lastIndexOf(u'\\', end - 1)) {
+            const auto [at, added] = Prefixes.try_emplace(Folded(Path.left(end)), Path.left(end));
+            if (!added)
+                break; // so are all above it
+        }
+    }
+
+    std::vector<RegKey> KeyList;
+    std::unordered_map<QString, size_t> KeyIndex; // case-folded path -> position
+    std::unordered_map<QString, QString> Prefixes; // case-folded path of every existing key -> spelling
 };
 
 // ---------------------------------------------------------------- the text
@@ -206,7 +317,7 @@ QString HexStringData(const QString& S)
 QByteArray Serialise(const Store& S)
 {
     QString out = FileHeader + QStringLiteral("\n\n");
-    for (const auto& key : S.Keys) {
+    for (const auto& key : S.Keys()) {
         out += u'[' + key.Path + QStringLiteral("]\n");
         for (const auto& v : key.Values) {
             out += v.Name.isEmpty() ? QStringLiteral("@") : u'"' + Escaped(v.Name) + u'"';
@@ -245,6 +356,14 @@ bool ReadQuoted(QStringView S, qsizetype& Pos, QString& Out)
     return false;
 }
 
+// "dword:" and one to eight hex digits.
+bool IsDwordData(QStringView Data)
+{
+    if (!Data.startsWith(QStringLiteral("dword:")) || Data.size() < 7 || Data.size() > 14)
+        return false;
+    return std::all_of(Data.begin() + 6, Data.end(), [](QChar c) { return c.unicode() < 128 && std::isxdigit(c.unicode()); });
+}
+
 // Parses the whole file; false with Error ("line N: why") when it cannot.
 bool Parse(const QByteArray& Data, Store& Out, QString& Error)
 {
@@ -254,25 +373,20 @@ bool Parse(const QByteArray& Data, Store& Out, QString& Error)
         Error = QStringLiteral("текст не в кодировке UTF-8");
         return false;
     }
-    QStringList lines = text.split(u'\n');
+    // Views into the text: a large store is read without a copy per line.
+    QList<QStringView> lines = QStringView(text).split(u'\n');
     for (auto& line : lines)
         if (line.endsWith(u'\r'))
             line.chop(1);
 
     static const QRegularExpression hexData(
         QStringLiteral("^hex(?:\\(([0-9a-fA-F]{1,8})\\))?:((?:[0-9a-fA-F]{2}(?:,[0-9a-fA-F]{2})*)?)$"));
-    static const QRegularExpression dwordData(QStringLiteral("^dword:([0-9a-fA-F]{1,8})$"));
 
-    // Indexes by case-folded name, so that loading stays linear in the size
-    // of the file.
-    std::unordered_map<QString, size_t> keyIndex;
-    std::vector<std::unordered_map<QString, size_t>> valueIndex;
     bool headerSeen = false;
     RegKey* section = nullptr;
-    std::unordered_map<QString, size_t>* sectionValues = nullptr;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const qsizetype lineNo = i + 1;
-        const QString line = lines[i].trimmed();
+        const QStringView line = lines[i].trimmed();
         auto fail = [&](const QString& Why) {
             Error = QStringLiteral("строка %1: %2").arg(lineNo).arg(Why);
             return false;
@@ -288,19 +402,14 @@ bool Parse(const QByteArray& Data, Store& Out, QString& Error)
         if (line.startsWith(u'[')) {
             if (!line.endsWith(u']') || line.size() < 3)
                 return fail(QStringLiteral("неверный заголовок раздела"));
-            QStringList parts = line.mid(1, line.size() - 2).split(u'\\');
+            const QList<QStringView> parts = line.mid(1, line.size() - 2).split(u'\\');
             if (!parts[0].startsWith(QStringLiteral("HKEY_"), Qt::CaseInsensitive)
-                || std::any_of(parts.begin(), parts.end(), [](const QString& p) { return p.isEmpty(); }))
+                || std::any_of(parts.begin(), parts.end(), [](QStringView p) { return p.isEmpty(); }))
                 return fail(QStringLiteral("неверный путь раздела"));
-            parts[0] = parts[0].toUpper();
-            const QString path = parts.join(u'\\');
-            const auto [at, added] = keyIndex.try_emplace(path.toCaseFolded(), Out.Keys.size());
-            if (added) {
-                Out.Keys.push_back(RegKey{path, {}});
-                valueIndex.emplace_back();
-            }
-            section = &Out.Keys[at->second];
-            sectionValues = &valueIndex[at->second];
+            QString path = parts[0].toString().toUpper();
+            for (qsizetype n = 1; n < parts.size(); ++n)
+                path += u'\\' + parts[n].toString();
+            section = &Out.Section(path);
             continue;
         }
         if (!section)
@@ -314,16 +423,17 @@ bool Parse(const QByteArray& Data, Store& Out, QString& Error)
             return fail(QStringLiteral("неверное имя значения"));
         if (pos >= line.size() || line[pos] != u'=')
             return fail(QStringLiteral("нет знака \"=\""));
-        QString data = line.mid(pos + 1).trimmed();
+        const QStringView value = line.mid(pos + 1).trimmed();
 
-        if (data.startsWith(u'"')) {
+        if (value.startsWith(u'"')) {
             qsizetype p = 0;
-            if (!ReadQuoted(data, p, v.Text) || p != data.size())
+            if (!ReadQuoted(value, p, v.Text) || p != value.size())
                 return fail(QStringLiteral("неверная строка"));
-        } else if (auto m = dwordData.match(data); m.hasMatch()) {
+        } else if (IsDwordData(value)) {
             v.Type = VType::Dword;
-            v.Dword = m.captured(1).toUInt(nullptr, 16);
-        } else if (data.startsWith(QStringLiteral("hex"), Qt::CaseInsensitive)) {
+            v.Dword = value.mid(6).toUInt(nullptr, 16);
+        } else if (value.startsWith(QStringLiteral("hex"), Qt::CaseInsensitive)) {
+            QString data = value.toString();
             // Hex data may go on over lines that end in "\".
             while (data.endsWith(u'\\') && i + 1 < lines.size()) {
                 data.chop(1);
@@ -351,14 +461,7 @@ bool Parse(const QByteArray& Data, Store& Out, QString& Error)
         } else {
             return fail(QStringLiteral("неизвестный тип данных"));
         }
-        const auto [at, added] = sectionValues->try_emplace(v.Name.toCaseFolded(), section->Values.size());
-        if (added) {
-            section->Values.push_back(std::move(v));
-        } else {
-            RegValue& old = section->Values[at->second];
-            v.Name = old.Name;
-            old = std::move(v);
-        }
+        section->Put(std::move(v)); // a later line for the same name replaces it
     }
     if (!headerSeen) {
         Error = QStringLiteral("нет заголовка \"%1\"").arg(FileHeader);
@@ -392,10 +495,19 @@ struct FileData {
     QByteArray Bytes;
 };
 
+FileIdentity IdentityOf(const struct stat& St) { return {St.st_dev, St.st_ino, St.st_size, St.st_mtim, St.st_ctim}; }
+
 FileData ReadFile(const QString& Path, const FileIdentity* Known = nullptr)
 {
     FileData f;
-    const int fd = ::open(Native(Path).constData(), O_RDONLY | O_CLOEXEC);
+    const QByteArray native = Native(Path);
+    if (struct stat st; Known && ::stat(native.constData(), &st) == 0 && IdentityOf(st) == *Known) {
+        f.Exists = true;
+        f.Unchanged = true; // one call, for the many reads of an unchanged store
+        f.Identity = *Known;
+        return f;
+    }
+    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT)
             return f;
@@ -404,12 +516,13 @@ FileData ReadFile(const QString& Path, const FileIdentity* Known = nullptr)
     f.Exists = true;
     struct stat st;
     if (::fstat(fd, &st) == 0) {
-        f.Identity = {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+        f.Identity = IdentityOf(st);
         if (Known && *Known == f.Identity) {
             ::close(fd);
             f.Unchanged = true;
             return f;
         }
+        f.Bytes.reserve(st.st_size);
     }
     char buf[16384];
     for (;;) {
@@ -512,13 +625,26 @@ private:
     Raise(QStringLiteral("Файл настроек %1 повреждён (%2) и не может быть отложен").arg(Path, Why));
 }
 
-// The last store parsed, so that the many reads of an unchanged file (every
-// operation reads afresh) parse it once.
+uint64_t NextStamp()
+{
+    static uint64_t stamp = 0;
+    return ++stamp;
+}
+
+// The last version of the store read or written, so that the many reads of
+// an unchanged file (every operation reads afresh) parse it once. Its bytes
+// are kept too: a version that may still change unseen (see SettledLongAgo)
+// is read again and compared instead of parsed.
 struct ParsedStore {
     QString Path;
     FileIdentity Identity;
-    Store Parsed;
-    bool Valid = false;
+    bool Settled = false; // Identity alone tells whether the file changed
+    QByteArray Bytes;
+    std::shared_ptr<const Store> Parsed;
+    // Open on a version this process wrote: while it is open no other file
+    // can take its inode number, so Identity tells it from any replacement,
+    // and an edit in place moves its time past the write's.
+    int Pin = -1;
 };
 
 ParsedStore& LastParsed()
@@ -537,24 +663,53 @@ bool SettledLongAgo(const timespec& MTime)
     return ageMs > 100;
 }
 
-Store LoadStore(const QString& Path, bool Locked)
+// Pin: an open descriptor of the version, when this process wrote it.
+void Remember(const QString& Path, const FileIdentity& Identity, const QByteArray& Bytes,
+              std::shared_ptr<const Store> Parsed, int Pin = -1)
 {
     ParsedStore& last = LastParsed();
-    const bool known = last.Valid && last.Path == Path;
-    const FileData file = ReadFile(Path, known ? &last.Identity : nullptr);
+    if (last.Pin >= 0 && !(Pin < 0 && last.Path == Path && last.Identity == Identity)) {
+        ::close(last.Pin);
+        last.Pin = -1;
+    }
+    if (Pin >= 0)
+        last.Pin = Pin;
+    last.Path = Path;
+    last.Identity = Identity;
+    last.Settled = last.Pin >= 0 || (SettledLongAgo(Identity.MTime) && SettledLongAgo(Identity.CTime));
+    last.Bytes = Bytes;
+    last.Parsed = std::move(Parsed);
+}
+
+std::shared_ptr<const Store> EmptyStore()
+{
+    static const auto empty = [] {
+        auto s = std::make_shared<Store>();
+        s->Stamp = NextStamp();
+        return std::shared_ptr<const Store>(std::move(s));
+    }();
+    return empty;
+}
+
+// The store in the file at Path, shared with the cache: reading copies nothing.
+std::shared_ptr<const Store> LoadFileStore(const QString& Path, bool Locked)
+{
+    ParsedStore& last = LastParsed();
+    const bool known = last.Parsed && last.Path == Path;
+    const FileData file = ReadFile(Path, known && last.Settled ? &last.Identity : nullptr);
     if (file.Unchanged)
         return last.Parsed;
-    Store store;
-    QString why;
     if (!file.Exists || file.Bytes.isEmpty())
-        return store;
-    if (Parse(file.Bytes, store, why)) {
-        last.Valid = SettledLongAgo(file.Identity.MTime) && SettledLongAgo(file.Identity.CTime);
-        if (last.Valid) {
-            last.Path = Path;
-            last.Identity = file.Identity;
-            last.Parsed = store;
-        }
+        return EmptyStore();
+    if (known && file.Bytes == last.Bytes) {
+        Remember(Path, file.Identity, file.Bytes, last.Parsed);
+        return last.Parsed;
+    }
+    auto store = std::make_shared<Store>();
+    QString why;
+    if (Parse(file.Bytes, *store, why)) {
+        store->Stamp = NextStamp();
+        Remember(Path, file.Identity, file.Bytes, store);
         return store;
     }
     if (!WritableFor(Path)) {
@@ -566,7 +721,7 @@ Store LoadStore(const QString& Path, bool Locked)
     if (!Locked) {
         // Look again under the lock: another process may have dealt with it.
         StoreLock lock(Path);
-        return LoadStore(Path, true);
+        return LoadFileStore(Path, true);
     }
     KeepAside(Path, why);
 }
@@ -592,25 +747,124 @@ void RemoveLeftovers(const QString& Path)
         ::unlink(Native(folder.filePath(name)).constData());
 }
 
-// One write: lock, re-read, change, replace. Change returns false when it
-// changed nothing, and then nothing is written. Returns what Change returned.
-bool Mutate(const std::function<bool(Store&)>& Change)
+// Replaces the file by Next, unless it would write what Old holds; the
+// caller holds the lock.
+void Publish(const QString& Path, const std::shared_ptr<Store>& Next, const QByteArray* Old = nullptr)
+{
+    const QByteArray bytes = Serialise(*Next);
+    if (Old && bytes == *Old)
+        return;
+    RemoveLeftovers(Path);
+    WriteAtomically(Path, bytes);
+    Next->Stamp = NextStamp();
+    // Under the lock the file is still the one just written.
+    const int pin = ::open(Native(Path).constData(), O_RDONLY | O_CLOEXEC);
+    if (struct stat st; pin >= 0 && ::fstat(pin, &st) == 0)
+        Remember(Path, IdentityOf(st), bytes, Next, pin);
+    else if (pin >= 0)
+        ::close(pin);
+}
+
+// A change of the store: false when it changed nothing. It may be applied
+// again to a newer version of the store, so it keeps copies of what it needs.
+using Change = std::function<bool(Store&)>;
+
+// The writes of the open batches, not yet in the file.
+struct Batch {
+    int Depth = 0;
+    uint64_t Generation = 0; // of the transaction, counted up at each end
+    QString Path;
+    std::shared_ptr<const Store> Base; // the file's version the changes were applied to
+    std::shared_ptr<Store> Overlay;    // Base with the changes
+    std::vector<Change> Changes;
+};
+
+Batch& OpenBatch()
+{
+    static Batch batch;
+    return batch;
+}
+
+// The store as this process sees it: the file, or the open batch's version of it.
+std::shared_ptr<const Store> LoadStore(const QString& Path)
+{
+    const Batch& batch = OpenBatch();
+    if (batch.Depth > 0 && !batch.Changes.empty() && batch.Path == Path)
+        return batch.Overlay;
+    return LoadFileStore(Path, false);
+}
+
+[[noreturn]] void RaiseNotWritable(const QString& Path)
+{
+    Raise(QStringLiteral("Файл настроек %1 недоступен для записи").arg(Path));
+}
+
+// One write: lock, re-read, change, replace; inside a batch, a change of the
+// batch's version. Nothing is written when the change changes nothing.
+// Returns what the change returned.
+bool Mutate(const Change& Apply)
 {
     const QString path = RegistryFilePath();
-    if (!WritableFor(path)) {
-        // A write that changes nothing needs no write access.
-        Store store = LoadStore(path, false);
-        if (!Change(store))
+    Batch& batch = OpenBatch();
+    if (batch.Depth > 0 && batch.Path == path) {
+        if (batch.Changes.empty()) {
+            const std::shared_ptr<const Store> current = LoadFileStore(path, false);
+            if (!batch.Overlay || current != batch.Base) {
+                batch.Base = current;
+                batch.Overlay = std::make_shared<Store>(*current);
+            }
+        }
+        if (!WritableFor(path)) {
+            Store probe = *batch.Overlay; // a write that changes nothing needs no write access
+            if (!Apply(probe))
+                return false;
+            RaiseNotWritable(path);
+        }
+        if (!Apply(*batch.Overlay))
             return false;
-        Raise(QStringLiteral("Файл настроек %1 недоступен для записи").arg(path));
+        batch.Overlay->Stamp = NextStamp();
+        batch.Changes.push_back(Apply);
+        return true;
+    }
+    if (!WritableFor(path)) {
+        Store probe = *LoadFileStore(path, false);
+        if (!Apply(probe))
+            return false;
+        RaiseNotWritable(path);
     }
     StoreLock lock(path);
-    Store store = LoadStore(path, true);
-    if (!Change(store))
+    auto next = std::make_shared<Store>(*LoadFileStore(path, true));
+    if (!Apply(*next))
         return false;
-    RemoveLeftovers(path);
-    WriteAtomically(path, Serialise(store));
+    Publish(path, next);
     return true;
+}
+
+// Writes what the batch holds and empties it.
+void WriteBatch()
+{
+    Batch& batch = OpenBatch();
+    const QString path = batch.Path;
+    const std::shared_ptr<const Store> base = std::exchange(batch.Base, nullptr);
+    const std::shared_ptr<Store> overlay = std::exchange(batch.Overlay, nullptr);
+    const std::vector<Change> changes = std::exchange(batch.Changes, {});
+    if (changes.empty())
+        return;
+    if (!WritableFor(path))
+        RaiseNotWritable(path);
+    StoreLock lock(path);
+    const std::shared_ptr<const Store> current = LoadFileStore(path, true);
+    std::shared_ptr<Store> next = overlay;
+    if (current != base) {
+        // Another process wrote meanwhile: the changes go onto its version.
+        next = std::make_shared<Store>(*current);
+        bool changed = false;
+        for (const Change& apply : changes)
+            changed = apply(*next) || changed;
+        if (!changed)
+            return;
+    }
+    Publish(path, next, current == LastParsed().Parsed ? &LastParsed().Bytes : nullptr);
 }
 
 // ---------------------------------------------------------------- the live key
@@ -642,8 +896,20 @@ bool TouchesLiveKey(const QString& Path)
     return IsUnder(SerialCommKey, Path) || IsUnder(Path, SerialCommKey);
 }
 
-void MergeLiveKey(Store& S, const QStringList& Devices)
+// The live key: the file's entries, then the system's devices the file does
+// not name, in the order of their COM numbers; nullptr when neither has any.
+// Made once for each version of the store and list of devices.
+std::shared_ptr<const RegKey> MergedLiveKey(const Store& File, const QStringList& Devices)
 {
+    struct Merged {
+        uint64_t Stamp = 0;
+        QStringList Devices;
+        std::shared_ptr<const RegKey> Key;
+    };
+    static Merged last;
+    if (last.Stamp == File.Stamp && last.Devices == Devices)
+        return last.Key;
+
     std::vector<RegValue> system;
     for (const QString& device : Devices) {
         const QString com = ComNameForDevice(device);
@@ -653,26 +919,74 @@ void MergeLiveKey(Store& S, const QStringList& Devices)
     std::stable_sort(system.begin(), system.end(), [](const RegValue& A, const RegValue& B) {
         return ComNumber(A.Text) < ComNumber(B.Text);
     });
-    RegKey* key = S.Find(SerialCommKey);
-    if (!key) {
-        if (system.empty())
-            return;
-        key = &S.At(SerialCommKey);
-    }
-    for (auto& v : system)
-        if (!key->Find(v.Name))
-            key->Values.push_back(v);
+    std::shared_ptr<RegKey> key;
+    if (const RegKey* inFile = File.Find(SerialCommKey))
+        key = std::make_shared<RegKey>(*inFile);
+    else if (!system.empty())
+        key = std::make_shared<RegKey>(RegKey(SerialCommKey));
+    if (key)
+        for (auto& v : system)
+            if (!key->Find(v.Name))
+                key->Put(std::move(v));
+    last = {File.Stamp, Devices, key};
+    return key;
 }
 
-// The store as a reader sees it at Path: the file, plus the live key when
-// Path concerns it, with the system's devices as Listed holds them or, when
-// it holds none, as they are now.
-Store LoadView(const QString& Path, const std::optional<QStringList>& Listed = std::nullopt)
+// The store as a reader sees it: the file, with the live key in place of
+// the file's own section of it when the reader concerns it.
+struct StoreView {
+    std::shared_ptr<const Store> File;
+    std::shared_ptr<const RegKey> Live;
+    bool LiveAdded = false; // the file has no section of the live key
+
+    const RegKey* Find(const QString& Path) const
+    {
+        if (Live && SameName(Path, SerialCommKey))
+            return Live.get();
+        return File->Find(Path);
+    }
+
+    bool Exists(const QString& Path) const
+    {
+        return File->Exists(Path) || (LiveAdded && IsUnder(SerialCommKey, Path));
+    }
+
+    // As Store::Spelled; parts only the live key has are spelled as it is.
+    QString Spelled(const QString& Path) const
+    {
+        QStringList parts = Path.split(u'\\');
+        for (qsizetype n = 2; n <= parts.size(); ++n) {
+            const QString prefix = parts.first(n).join(u'\\');
+            if (const QString* spelled = File->SpelledPrefix(prefix))
+                parts[n - 1] = spelled->section(u'\\', n - 1, n - 1);
+            else if (LiveAdded && IsUnder(SerialCommKey, prefix))
+                parts[n - 1] = SerialCommKey.section(u'\\', n - 1, n - 1);
+        }
+        return parts.join(u'\\');
+    }
+
+    QStringList ChildNames(const QString& Path) const
+    {
+        QStringList names = File->ChildNames(Path);
+        if (LiveAdded && SerialCommKey.size() > Path.size() && IsUnder(SerialCommKey, Path)) {
+            const QString child = SerialCommKey.mid(Path.size() + 1).section(u'\\', 0, 0);
+            if (!names.contains(child, Qt::CaseInsensitive))
+                names << child;
+        }
+        return names;
+    }
+};
+
+// The store as a reader sees it at Path, with the system's devices as Listed
+// holds them or, when it holds none, as they are now.
+StoreView LoadView(const QString& Path, const std::optional<QStringList>& Listed = std::nullopt)
 {
-    Store store = LoadStore(RegistryFilePath(), false);
-    if (TouchesLiveKey(Path))
-        MergeLiveKey(store, Listed ? *Listed : SystemDevices());
-    return store;
+    StoreView view{LoadStore(RegistryFilePath()), nullptr};
+    if (TouchesLiveKey(Path)) {
+        view.Live = MergedLiveKey(*view.File, Listed ? *Listed : SystemDevices());
+        view.LiveAdded = view.Live && !view.File->Find(SerialCommKey);
+    }
+    return view;
 }
 
 // The system's devices for a key about to be opened: listed once, and the
@@ -682,10 +996,10 @@ std::optional<QStringList> ListDevicesFor(const QString& Full)
     return TouchesLiveKey(Full) ? std::optional<QStringList>(SystemDevices()) : std::nullopt;
 }
 
-RegValue ReadValue(const QString& KeyPath, const QString& Name, VType Want, const std::optional<QStringList>& Listed)
+// The value as it stands: valid while View lives.
+const RegValue& ReadValue(const StoreView& View, const QString& KeyPath, const QString& Name, VType Want)
 {
-    Store view = LoadView(KeyPath, Listed);
-    RegKey* key = view.Find(KeyPath);
+    const RegKey* key = View.Find(KeyPath);
     const RegValue* v = key ? key->Find(Name) : nullptr;
     if (!v)
         Raise(QStringLiteral("Значение %1 не найдено в разделе реестра %2").arg(ShownName(Name), KeyPath));
@@ -744,17 +1058,53 @@ QString SerialDevicePathForPort(int PortNum)
     if (PortNum <= 0)
         return QString();
     const QString want = QStringLiteral("COM%1").arg(PortNum);
-    auto find = [&](Store View) {
-        if (const RegKey* key = View.Find(SerialCommKey))
-            for (const auto& v : key->Values)
+    auto find = [&](const RegKey* Key) {
+        if (Key)
+            for (const auto& v : Key->Values)
                 if (v.Type == VType::String && SameName(v.Text, want))
                     return v.Name;
         return QString();
     };
     // File entries win over the system's, so the system's devices are listed
     // only when the file has no such port.
-    const QString inFile = find(LoadStore(RegistryFilePath(), false));
-    return inFile.isEmpty() ? find(LoadView(SerialCommKey)) : inFile;
+    const QString inFile = find(LoadStore(RegistryFilePath())->Find(SerialCommKey));
+    return inFile.isEmpty() ? find(LoadView(SerialCommKey).Find(SerialCommKey)) : inFile;
+}
+
+TRegistryBatch::TRegistryBatch()
+{
+    Batch& batch = OpenBatch();
+    if (batch.Depth++ == 0) {
+        ++batch.Generation;
+        batch.Path = RegistryFilePath();
+    }
+    Generation = batch.Generation;
+}
+
+TRegistryBatch::~TRegistryBatch()
+{
+    Batch& batch = OpenBatch();
+    if (Generation != batch.Generation || --batch.Depth > 0)
+        return;
+    try {
+        EndTransaction();
+    } catch (const std::exception& E) {
+        qWarning().noquote() << E.what();
+    }
+}
+
+void TRegistryBatch::Commit()
+{
+    if (Generation == OpenBatch().Generation)
+        EndTransaction();
+}
+
+void TRegistryBatch::EndTransaction()
+{
+    Batch& batch = OpenBatch();
+    batch.Depth = 0;
+    ++batch.Generation;
+    WriteBatch();
 }
 
 TRegistry::TRegistry(RegAccess Access) : Mode(Access) {}
@@ -790,19 +1140,14 @@ bool TRegistry::OpenKey(const QString& Key, bool CanCreate)
     if (HasLineBreak(full))
         return false;
     const std::optional<QStringList> listed = ListDevicesFor(full);
-    const Store view = LoadView(full, listed);
+    const StoreView view = LoadView(full, listed);
     if (view.Exists(full)) {
         Current = RelativePart(view.Spelled(full));
     } else {
         if (!CanCreate || Mode != RegAccess::All)
             return false;
-        QString spelled;
-        Mutate([&](Store& S) {
-            const bool created = S.Ensure(full);
-            spelled = S.Spelled(full);
-            return created;
-        });
-        Current = RelativePart(spelled);
+        Mutate([full](Store& S) { return S.Ensure(full); });
+        Current = RelativePart(LoadStore(RegistryFilePath())->Spelled(full));
     }
     CurrentReadOnly = Mode == RegAccess::Read;
     ListedDevices = listed;
@@ -814,7 +1159,7 @@ bool TRegistry::OpenKeyReadOnly(const QString& Key)
     const QString full = FullPath(Key);
     ListedDevices.reset();
     const std::optional<QStringList> listed = ListDevicesFor(full);
-    const Store view = LoadView(full, listed);
+    const StoreView view = LoadView(full, listed);
     if (!view.Exists(full))
         return false;
     Current = RelativePart(view.Spelled(full));
@@ -844,7 +1189,7 @@ bool TRegistry::CreateKey(const QString& Key)
     if (HasLineBreak(full))
         return false;
     if (full.contains(u'\\'))
-        Mutate([&](Store& S) { return S.Ensure(full); });
+        Mutate([full](Store& S) { return S.Ensure(full); });
     return true;
 }
 
@@ -853,19 +1198,15 @@ bool TRegistry::DeleteKey(const QString& Key)
     const QString full = FullPath(Key);
     if (Mode != RegAccess::All || !full.contains(u'\\') || !RegistryWritable())
         return false;
-    return Mutate([&](Store& S) {
-        const auto before = S.Keys.size();
-        std::erase_if(S.Keys, [&](const RegKey& K) { return IsUnder(K.Path, full); });
-        return S.Keys.size() != before;
-    });
+    return Mutate([full](Store& S) { return S.EraseSubtree(full); });
 }
 
 QStringList TRegistry::GetValueNames()
 {
     const QString full = FullPath(QString());
-    Store view = LoadView(full, ListedDevices);
+    const StoreView view = LoadView(full, ListedDevices);
     QStringList names;
-    if (RegKey* key = view.Find(full))
+    if (const RegKey* key = view.Find(full))
         for (const auto& v : key->Values)
             names << v.Name;
     return names;
@@ -874,26 +1215,14 @@ QStringList TRegistry::GetValueNames()
 QStringList TRegistry::GetKeyNames()
 {
     const QString full = FullPath(QString());
-    Store view = LoadView(full, ListedDevices);
-    QStringList names;
-    QSet<QString> seen;
-    for (const auto& key : view.Keys) {
-        if (key.Path.size() <= full.size() || !IsUnder(key.Path, full))
-            continue;
-        const QString child = key.Path.mid(full.size() + 1).section(u'\\', 0, 0);
-        if (!seen.contains(child.toCaseFolded())) {
-            seen.insert(child.toCaseFolded());
-            names << child;
-        }
-    }
-    return names;
+    return LoadView(full, ListedDevices).ChildNames(full);
 }
 
 bool TRegistry::ValueExists(const QString& Name)
 {
     const QString full = FullPath(QString());
-    Store view = LoadView(full, ListedDevices);
-    RegKey* key = view.Find(full);
+    const StoreView view = LoadView(full, ListedDevices);
+    const RegKey* key = view.Find(full);
     return key && key->Find(Name);
 }
 
@@ -902,28 +1231,25 @@ bool TRegistry::DeleteValue(const QString& Name)
     if (Current.isEmpty() || Mode != RegAccess::All || CurrentReadOnly || !RegistryWritable())
         return false;
     const QString full = FullPath(QString());
-    return Mutate([&](Store& S) {
+    return Mutate([full, Name](Store& S) {
         RegKey* key = S.Find(full);
-        if (!key)
-            return false;
-        return std::erase_if(key->Values, [&](const RegValue& V) { return SameName(V.Name, Name); }) > 0;
+        return key && key->Erase(Name);
     });
 }
 
 QString TRegistry::ReadString(const QString& Name)
 {
-    return ReadValue(FullPath(QString()), Name, VType::String, ListedDevices).Text;
+    const QString full = FullPath(QString());
+    return ReadValue(LoadView(full, ListedDevices), full, Name, VType::String).Text;
 }
 
 int32_t TRegistry::ReadInteger(const QString& Name)
 {
-    return static_cast<int32_t>(ReadValue(FullPath(QString()), Name, VType::Dword, ListedDevices).Dword);
+    const QString full = FullPath(QString());
+    return static_cast<int32_t>(ReadValue(LoadView(full, ListedDevices), full, Name, VType::Dword).Dword);
 }
 
-bool TRegistry::ReadBool(const QString& Name)
-{
-    return ReadValue(FullPath(QString()), Name, VType::Dword, ListedDevices).Dword != 0;
-}
+bool TRegistry::ReadBool(const QString& Name) { return ReadInteger(Name) != 0; }
 
 void TRegistry::CheckWritable(const QString& Name) const
 {
@@ -941,15 +1267,11 @@ bool ApplyValue(Store& S, const QString& KeyPath, const RegValue& Value)
 {
     const bool created = S.Ensure(KeyPath);
     RegKey& key = *S.Find(KeyPath);
-    if (RegValue* old = key.Find(Value.Name)) {
+    if (const RegValue* old = key.Find(Value.Name)) {
         if (old->Type == Value.Type && old->Dword == Value.Dword && old->Text == Value.Text)
             return created;
-        old->Type = Value.Type;
-        old->Dword = Value.Dword;
-        old->Text = Value.Text;
-        return true;
     }
-    key.Values.push_back(Value);
+    key.Put(Value);
     return true;
 }
 } // namespace
@@ -967,9 +1289,9 @@ void TRegistry::EndUpdate()
     const std::unique_ptr<PendingWrites> writes = std::move(Pending);
     if (writes->Writes.empty())
         return;
-    Mutate([&](Store& S) {
+    Mutate([writes = writes->Writes](Store& S) {
         bool changed = false;
-        for (const auto& [keyPath, value] : writes->Writes)
+        for (const auto& [keyPath, value] : writes)
             changed = ApplyValue(S, keyPath, value) || changed;
         return changed;
     });
@@ -983,7 +1305,7 @@ void TRegistry::WriteValue(const QString& Name, bool IsDword, uint32_t Dword, co
     if (Pending)
         Pending->Writes.emplace_back(keyPath, value);
     else
-        Mutate([&](Store& S) { return ApplyValue(S, keyPath, value); });
+        Mutate([keyPath, value](Store& S) { return ApplyValue(S, keyPath, value); });
     if (ValueHook())
         ValueHook()(Name);
 }

@@ -553,3 +553,165 @@ TEST_F(RegistryTest, AFileEditedInPlaceIsReadAgain)
     f.close();
     EXPECT_EQ(reg.ReadInteger("V"), 2);
 }
+
+TEST_F(RegistryTest, ABatchWritesTheFileOnceAsTheSameWritesOneByOneWould)
+{
+    // The same writes, one by one into a store of their own and in a batch;
+    // meanwhile the batch's writes are seen by this process's reads only.
+    auto writeAll = [] {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(Settings, true));
+        reg.WriteInteger("Port", 3);
+        reg.WriteString("Name", "x");
+        reg.WriteInteger("Port", 4);
+        reg.WriteInteger("Gone", 1);
+        EXPECT_TRUE(reg.DeleteValue("gone"));
+        reg.SetRootKey(HKey::ClassesRoot);
+        ASSERT_TRUE(reg.OpenKey("\\CLSID\\{1}\\InprocServer32", true));
+        reg.WriteString("", "/lib/one.so");
+        ASSERT_TRUE(reg.OpenKey("\\Old\\Sub", true));
+        EXPECT_TRUE(reg.DeleteKey("\\Old"));
+        ASSERT_TRUE(reg.OpenKey("\\CLSID\\{1}", false));
+        EXPECT_EQ(reg.GetKeyNames(), QStringList{"InprocServer32"});
+    };
+    PutFile("Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\n\"V\"=dword:00000001\n");
+    const QByteArray before = FileBytes();
+    QByteArray oneByOne;
+    {
+        test::TTempStore other;
+        QFile f(other.FilePath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(before);
+        f.close();
+        writeAll();
+        oneByOne = FileBytes(other.FilePath());
+    }
+
+    test::TStoreWrites writes(Path);
+    {
+        TRegistryBatch batch;
+        writeAll();
+        {
+            TRegistryBatch inner; // joins the outer one, and going away ends nothing
+            TRegistry reg;
+            ASSERT_TRUE(reg.OpenKey(Settings, false));
+            reg.WriteInteger("Port", 4); // as it is: changes nothing
+        }
+        TRegistry reader(RegAccess::Read);
+        ASSERT_TRUE(reader.OpenKey(Settings, false));
+        EXPECT_EQ(reader.ReadInteger("Port"), 4);
+        EXPECT_EQ(reader.ReadString("Name"), "x");
+        reader.SetRootKey(HKey::ClassesRoot);
+        EXPECT_FALSE(reader.KeyExists("\\Old"));
+        EXPECT_TRUE(reader.KeyExists("\\CLSID\\{1}\\InprocServer32"));
+        EXPECT_EQ(FileBytes(), before);
+        EXPECT_EQ(writes.Count(), 0);
+        batch.Commit();
+    }
+    EXPECT_EQ(writes.Count(), 1);
+    EXPECT_EQ(FileBytes().toStdString(), oneByOne.toStdString());
+
+    // A batch whose writes undo each other writes nothing.
+    {
+        TRegistryBatch batch;
+        writeAll();
+    }
+    EXPECT_EQ(writes.Count(), 1);
+
+    // The commit of any of its batches ends the transaction.
+    {
+        TRegistryBatch outer;
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(Settings, false));
+        reg.WriteInteger("Port", 5);
+        {
+            TRegistryBatch inner;
+            inner.Commit();
+        }
+        EXPECT_EQ(writes.Count(), 2);
+        reg.WriteInteger("Port", 6); // at once
+        EXPECT_EQ(writes.Count(), 3);
+        outer.Commit(); // nothing left to write
+    }
+    EXPECT_EQ(writes.Count(), 3);
+    TRegistry reg(RegAccess::Read);
+    ASSERT_TRUE(reg.OpenKey(Settings, false));
+    EXPECT_EQ(reg.ReadInteger("Port"), 6);
+}
+
+TEST_F(RegistryTest, ABatchKeepsTheWritesOfAnotherProcess)
+{
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(Settings, true));
+        reg.WriteInteger("Port", 3);
+    }
+    {
+        TRegistryBatch batch;
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(Settings, false));
+        reg.WriteInteger("Sound", 1);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // The child's own copy of the batch is left as it is.
+            int failed = 0;
+            try {
+                const QByteArray text = FileBytes().replace("\"Port\"=dword:00000003", "\"Port\"=dword:00000007");
+                QFile f(Path + ".new");
+                failed = !f.open(QIODevice::WriteOnly) || f.write(text) != text.size();
+                f.close();
+                failed = failed || ::rename(QFile::encodeName(Path + ".new").constData(), QFile::encodeName(Path).constData());
+            } catch (...) {
+                failed = 1;
+            }
+            ::_exit(failed);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        EXPECT_EQ(reg.ReadInteger("Port"), 3); // the batch's own version meanwhile
+    }
+    TRegistry reg(RegAccess::Read);
+    ASSERT_TRUE(reg.OpenKey(Settings, false));
+    EXPECT_EQ(reg.ReadInteger("Port"), 7);
+    EXPECT_EQ(reg.ReadInteger("Sound"), 1);
+}
+
+TEST_F(RegistryTest, ABatchThatCannotBeWrittenRaisesAndLeavesTheFileWhole)
+{
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(Settings, true));
+        reg.WriteInteger("Port", 3);
+    }
+    const QByteArray before = FileBytes();
+    const QStringList filesBefore = FilesInDir();
+    {
+        TRegistryBatch batch;
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(Settings, false));
+        reg.WriteInteger("Port", 4);
+        SetRegistryWriteFailureForTest(10);
+        EXPECT_THROW(batch.Commit(), ERegistryException);
+        SetRegistryWriteFailureForTest(-1);
+        EXPECT_EQ(reg.ReadInteger("Port"), 3); // the file as it is
+    }
+    EXPECT_EQ(FileBytes(), before);
+    EXPECT_EQ(FilesInDir(), filesBefore);
+}
+
+TEST_F(RegistryTest, ABatchEndedByAnErrorWritesWhatItHolds)
+{
+    try {
+        TRegistryBatch batch;
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(Settings, true));
+        reg.WriteInteger("Port", 3);
+        throw std::runtime_error("the next library fails");
+    } catch (const std::runtime_error&) {
+    }
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(Settings, false));
+    EXPECT_EQ(reg.ReadInteger("Port"), 3);
+}
