@@ -367,10 +367,16 @@ bool IsDwordData(QStringView Data)
 // Parses the whole file; false with Error ("line N: why") when it cannot.
 bool Parse(const QByteArray& Data, Store& Out, QString& Error)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8);
+    // The registry editor of Windows exports UTF-16LE with a byte-order mark.
+    const bool utf16 = Data.startsWith("\xFF\xFE");
+    if (utf16 && Data.size() % 2) {
+        Error = QStringLiteral("текст в кодировке UTF-16 оборван");
+        return false;
+    }
+    QStringDecoder decoder(utf16 ? QStringDecoder::Utf16LE : QStringDecoder::Utf8);
     const QString text = decoder(Data);
     if (decoder.hasError()) {
-        Error = QStringLiteral("текст не в кодировке UTF-8");
+        Error = utf16 ? QStringLiteral("текст не в кодировке UTF-16") : QStringLiteral("текст не в кодировке UTF-8");
         return false;
     }
     // Views into the text: a large store is read without a copy per line.

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -714,4 +715,36 @@ TEST_F(RegistryTest, ABatchEndedByAnErrorWritesWhatItHolds)
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey(Settings, false));
     EXPECT_EQ(reg.ReadInteger("Port"), 3);
+}
+
+TEST_F(RegistryTest, ReadsTheWindowsRegistryEditorsExportAndWritesItBackAsUtf8)
+{
+    QFile fixture(QStringLiteral(OSTAN_SOURCE_DIR "/tests/fixtures/registry/regedit-export.reg"));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    const QByteArray exported = fixture.readAll();
+    ASSERT_TRUE(exported.startsWith("\xFF\xFE"));
+    PutFile(exported);
+
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(Settings, false));
+    struct Number { const char* Name; int32_t Value; };
+    for (const Number& n : {Number{"Port", 7}, {"PortSpeed", 13}, {"Sound", 1}, {"AutoSelectPlugin", 0}, {"BLSPinCount", 5}})
+        EXPECT_EQ(reg.ReadInteger(n.Name), n.Value) << n.Name;
+    EXPECT_EQ(reg.ReadString(QString::fromUtf8("Мастерская")), QString::fromUtf8("Цех №2"));
+    EXPECT_THROW(reg.ReadString("Path"), ERegistryException); // hex(2): kept, of another type
+    EXPECT_EQ(SerialDevicePathForPort(7), "/dev/pts/5");
+    EXPECT_TRUE(FilesInDir().filter(".corrupt").isEmpty());
+
+    reg.WriteInteger("Port", 8);
+    const QByteArray written = FileBytes();
+    EXPECT_TRUE(written.startsWith("Windows Registry Editor Version 5.00\n"));
+    EXPECT_TRUE(written.contains(QString::fromUtf8("\"Мастерская\"=\"Цех №2\"\n").toUtf8()));
+    EXPECT_TRUE(written.contains("\"Path\"=hex(2):25,00,50,00,41,00,54,00,48,00,25,00,00,00\n"));
+    EXPECT_TRUE(written.contains("\"Bin\"=hex:01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,17,18\n"));
+    EXPECT_TRUE(written.contains("\"Port\"=dword:00000008\n"));
+
+    // Cut short: damaged, kept aside.
+    PutFile(exported.left(exported.size() - 1));
+    EXPECT_THAT(MessageOf([&] { reg.KeyExists(Settings); }), ::testing::HasSubstr("UTF-16"));
+    EXPECT_EQ(FileBytes(Path + ".corrupt"), exported.left(exported.size() - 1));
 }
