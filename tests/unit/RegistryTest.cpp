@@ -46,6 +46,13 @@ protected:
         f.write(Bytes);
     }
     QStringList FilesInDir() const { return QDir(Store.DirPath()).entryList(QDir::Files, QDir::Name); }
+    // The settings key with "Port" in it.
+    static void WritePort(int32_t Port)
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(Settings, true));
+        reg.WriteInteger("Port", Port);
+    }
 
     test::TTempStore Store;
     const QString Path = Store.FilePath();
@@ -642,11 +649,7 @@ TEST_F(RegistryTest, ABatchWritesTheFileOnceAsTheSameWritesOneByOneWould)
 
 TEST_F(RegistryTest, ABatchKeepsTheWritesOfAnotherProcess)
 {
-    {
-        TRegistry reg;
-        ASSERT_TRUE(reg.OpenKey(Settings, true));
-        reg.WriteInteger("Port", 3);
-    }
+    WritePort(3);
     {
         TRegistryBatch batch;
         TRegistry reg;
@@ -681,11 +684,7 @@ TEST_F(RegistryTest, ABatchKeepsTheWritesOfAnotherProcess)
 
 TEST_F(RegistryTest, ABatchThatCannotBeWrittenRaisesAndLeavesTheFileWhole)
 {
-    {
-        TRegistry reg;
-        ASSERT_TRUE(reg.OpenKey(Settings, true));
-        reg.WriteInteger("Port", 3);
-    }
+    WritePort(3);
     const QByteArray before = FileBytes();
     const QStringList filesBefore = FilesInDir();
     {
