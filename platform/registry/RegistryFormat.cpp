@@ -43,6 +43,13 @@ QString HexStringData(const QString& S)
 bool ReadQuoted(QStringView S, qsizetype& Pos, QString& Out)
 {
     ++Pos;
+    // Most names and texts hold no backslash: taken in one copy.
+    const qsizetype close = S.indexOf(u'"', Pos);
+    if (close >= 0 && !S.sliced(Pos, close - Pos).contains(u'\\')) {
+        Out += S.sliced(Pos, close - Pos);
+        Pos = close + 1;
+        return true;
+    }
     while (Pos < S.size()) {
         QChar c = S[Pos++];
         if (c == u'"')
@@ -104,20 +111,32 @@ bool Parse(const QByteArray& Data, Store& Out, QString& Error)
         Error = utf16 ? QStringLiteral("текст не в кодировке UTF-16") : QStringLiteral("текст не в кодировке UTF-8");
         return false;
     }
-    // Views into the text: a large store is read without a copy per line.
-    QList<QStringView> lines = QStringView(text).split(u'\n');
-    for (auto& line : lines)
-        if (line.endsWith(u'\r'))
-            line.chop(1);
+    // The lines as views into the text, one at a time: a large store is read
+    // without a copy per line.
+    const QStringView all(text);
+    qsizetype next = 0; // where the line after the one read starts
+    auto readLine = [&](QStringView& Line) {
+        if (next > all.size())
+            return false;
+        qsizetype end = all.indexOf(u'\n', next);
+        if (end < 0)
+            end = all.size();
+        Line = all.sliced(next, end - next);
+        if (Line.endsWith(u'\r'))
+            Line.chop(1);
+        next = end + 1;
+        return true;
+    };
 
     static const QRegularExpression hexData(
         QStringLiteral("^hex(?:\\(([0-9a-fA-F]{1,8})\\))?:((?:[0-9a-fA-F]{2}(?:,[0-9a-fA-F]{2})*)?)$"));
 
     bool headerSeen = false;
     RegKey* section = nullptr;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
+    QStringView raw;
+    for (qsizetype i = 0; readLine(raw); ++i) {
         const qsizetype lineNo = i + 1;
-        const QStringView line = lines[i].trimmed();
+        const QStringView line = raw.trimmed();
         auto fail = [&](const QString& Why) {
             Error = QStringLiteral("строка %1: %2").arg(lineNo).arg(Why);
             return false;
@@ -166,9 +185,10 @@ bool Parse(const QByteArray& Data, Store& Out, QString& Error)
         } else if (value.startsWith(QStringLiteral("hex"), Qt::CaseInsensitive)) {
             QString data = value.toString();
             // Hex data may go on over lines that end in "\".
-            while (data.endsWith(u'\\') && i + 1 < lines.size()) {
+            while (data.endsWith(u'\\') && readLine(raw)) {
+                ++i;
                 data.chop(1);
-                data += lines[++i].trimmed();
+                data += raw.trimmed();
             }
             data.remove(u' ');
             data.remove(u'\t');
