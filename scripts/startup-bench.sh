@@ -69,6 +69,6 @@ if command -v strace >/dev/null; then
     if [ $kind = cold ]; then cp "$work/fresh.reg" "$store"; fi
     start_once strace -f -qq -e trace=rename,renameat,renameat2 -o "$work/strace.log" >/dev/null
     writes=$(grep -c -F "\"$store\"" "$work/strace.log" || true)
-    echo "  $kind start under strace: the store written $writes time(s)"
+    echo "  $kind start under strace, ended by SIGTERM: the store written $writes time(s), the settings written at the end included"
   done
 fi
