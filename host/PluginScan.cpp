@@ -1,6 +1,7 @@
 #include "PluginScan.h"
 
 #include "CommonInterfaces.h"
+#include "Registry.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -60,6 +61,7 @@ void TPluginScan::Scan()
         if (Name == QLatin1String(".") || !Name.startsWith(QLatin1Char('.')))
             Subfolders << Name;
     }
+    TRegistryBatch Registrations; // every library's registration: one write of the store
     for (const QString& Name : Subfolders) {
         const QString Directory = QDir::cleanPath(Folder + QLatin1Char('/') + Name) + QLatin1Char('/');
         QDirIterator Libraries(Directory, {QStringLiteral("*.so")},
@@ -71,6 +73,7 @@ void TPluginScan::Scan()
                 AddModule(Directory, Libraries.fileName());
         }
     }
+    Registrations.Commit();
 }
 
 void TPluginScan::AddModule(const QString& Directory, const QString& FileName)

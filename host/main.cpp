@@ -6,6 +6,7 @@
 #include "OstanApplication.h"
 #include "OstanMain.h"
 #include "QtWorkers.h"
+#include "Registry.h"
 #include "Startup.h"
 #include "WorkbookApplication.h"
 
@@ -21,10 +22,16 @@ int main(int argc, char** argv)
     TOstanApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostan"));
 
+    // The program's classes and the libraries' (the device dialog's scan, in
+    // StartUp, commits it) are registered in one write of the store.
+    TRegistryBatch Registrations;
+
     // "REGSERVER" / "UNREGSERVER": register or unregister and stop, no window.
     try {
-        if (StartOstanBackServer(app.arguments()))
+        if (StartOstanBackServer(app.arguments())) {
+            Registrations.Commit();
             return 0;
+        }
     } catch (const std::exception& e) {
         ShowMessageBox(MsgType::Error, QString::fromUtf8(e.what()));
         return 1;
@@ -39,6 +46,7 @@ int main(int argc, char** argv)
 
     WatchEndRequests();
     TMainForm* MainForm = StartUp();
+    Guarded([&] { Registrations.Commit(); }); // nothing, unless no scan ran
     if (qEnvironmentVariableIsSet("OSTAN_TRACE_STARTUP"))
         std::fprintf(stderr, "startup: main window enabled %lld ms after process start, %lld ms of it the splash wait\n",
                      static_cast<long long>(LastStartupTimes().ToEnabledMs),

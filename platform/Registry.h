@@ -79,6 +79,37 @@ void SetRegistryValueHookForTest(std::function<void(const QString& Name)> Hook);
 // string when none does.
 QString SerialDevicePathForPort(int PortNum);
 
+// One transaction for every write of this process while a batch is open:
+// the writes reach the file together, in one atomic replacement, when the
+// transaction ends. A batch opened while another is open joins its
+// transaction. The transaction ends when any of its batches commits, or when
+// the outermost one goes away; batches still open then write no more into it.
+// Reads of this process see the writes at once; while writes are pending they
+// see the store as it was at the first of them, not what other processes
+// write meanwhile, so a transaction spans a short burst of writes such as the
+// registrations of a start. Other processes see the writes when it ends; one
+// that ends on a file another process changed meanwhile applies its writes to
+// that version. A write to a store that cannot be written raises at once, as
+// outside a batch.
+class TRegistryBatch {
+public:
+    TRegistryBatch();
+    // The outermost batch, gone before its transaction ended, ends it as
+    // Commit does; a failure then goes only to the log (the batch may be
+    // going because of another error).
+    ~TRegistryBatch();
+    TRegistryBatch(const TRegistryBatch&) = delete;
+    TRegistryBatch& operator=(const TRegistryBatch&) = delete;
+
+    // Ends the transaction, writing the file; raises ERegistryException when
+    // it cannot (its writes are then lost). Nothing once it has ended.
+    void Commit();
+
+private:
+    void EndTransaction();
+    uint64_t Generation;
+};
+
 // Shaped like the toolkit's registry object: a root key, one current key, typed
 // reads and writes. Key paths use "\"; a leading "\" is from the root, otherwise
 // relative to the current key.

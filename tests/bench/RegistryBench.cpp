@@ -32,10 +32,16 @@ void BM_LoadChangedStore(benchmark::State& State)
 {
     test::TTempStore Store;
     WriteStore(Store.FilePath(), static_cast<int>(State.range(0)));
-    const QByteArray Path = QFile::encodeName(Store.FilePath());
+    QFile File(Store.FilePath());
+    File.open(QIODevice::ReadWrite);
+    const qint64 Last = File.size() - 2; // the last value's last digit
+    char Digit = '0';
     for (auto _ : State) {
         State.PauseTiming();
-        ::utimensat(AT_FDCWD, Path.constData(), nullptr, 0); // a new version
+        Digit = Digit == '0' ? '2' : '0'; // a new version
+        File.seek(Last);
+        File.write(&Digit, 1);
+        File.flush();
         State.ResumeTiming();
         TRegistry Reg(RegAccess::Read);
         benchmark::DoNotOptimize(Reg.KeyExists(QStringLiteral("\\SOFTWARE\\Big")));
@@ -60,6 +66,36 @@ void BM_LoadUnchangedStore(benchmark::State& State)
     State.counters["values"] = static_cast<double>(State.range(0));
 }
 BENCHMARK(BM_LoadUnchangedStore)->Arg(1000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The serial-port map read as the settings dialog reads it at start: every
+// name, then every value.
+void BM_ReadPortMap(benchmark::State& State)
+{
+    test::TTempStore Store;
+    const int Entries = static_cast<int>(State.range(0));
+    QByteArray file = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM]\n";
+    for (int i = 0; i < Entries; ++i)
+        file += "\"/dev/pts/" + QByteArray::number(i) + "\"=\"COM" + QByteArray::number(i + 1) + "\"\n";
+    QFile f(Store.FilePath());
+    f.open(QIODevice::WriteOnly);
+    f.write(file);
+    f.close();
+    const timespec LongAgo[2] = {{1000000000, 0}, {1000000000, 0}};
+    ::utimensat(AT_FDCWD, QFile::encodeName(Store.FilePath()).constData(), LongAgo, 0);
+    ::usleep(200000);
+    SetSystemSerialDevicesForTest([] { return QStringList(); });
+    for (auto _ : State) {
+        TRegistry Reg(RegAccess::Read);
+        Reg.OpenKeyReadOnly(QStringLiteral("\\HARDWARE\\DEVICEMAP\\SERIALCOMM"));
+        int Ports = 0;
+        for (const QString& Name : Reg.GetValueNames())
+            Ports += Reg.ReadString(Name).startsWith(QStringLiteral("COM"));
+        benchmark::DoNotOptimize(Ports);
+    }
+    SetSystemSerialDevicesForTest({});
+    State.counters["entries"] = static_cast<double>(Entries);
+}
+BENCHMARK(BM_ReadPortMap)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -475,3 +475,23 @@ TEST_F(PluginScanTest, AReadOnlyStoreServesTheLibrariesRegisteredBefore)
     ASSERT_TRUE(File.open(QIODevice::ReadOnly));
     EXPECT_EQ(File.readAll(), Before);
 }
+
+TEST_F(PluginScanTest, RegisteringEveryLibraryWritesTheStoreOnce)
+{
+    for (const char* Module : {"One", "Two", "Three"})
+        Place(Plugins(), Module);
+    TStoreWrites Writes(RegistryFilePath());
+    TPluginScan Scan(QStringLiteral("Plugins"), Root.path());
+    Scan.Scan();
+    EXPECT_EQ(Writes.Count(), 1);
+    ASSERT_EQ(Scan.Modules.size(), 3u);
+    for (const auto& Info : Scan.Modules) // created through the registrations not yet written
+        EXPECT_EQ(Info->Caption, "Fake TIRA5") << Info->ModuleName.toStdString();
+
+    // Libraries registered as they are write nothing.
+    TPluginScan Again(QStringLiteral("Plugins"), Root.path());
+    Again.Scan();
+    EXPECT_EQ(Writes.Count(), 1);
+    for (const char* Module : {"One", "Two", "Three"})
+        EXPECT_NO_THROW(ProgIDToClassID(QLatin1String(Module) + ".OstanPlugin")) << Module;
+}

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -45,6 +46,13 @@ protected:
         f.write(Bytes);
     }
     QStringList FilesInDir() const { return QDir(Store.DirPath()).entryList(QDir::Files, QDir::Name); }
+    // The settings key with "Port" in it.
+    static void WritePort(int32_t Port)
+    {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(Settings, true));
+        reg.WriteInteger("Port", Port);
+    }
 
     test::TTempStore Store;
     const QString Path = Store.FilePath();
@@ -552,4 +560,190 @@ TEST_F(RegistryTest, AFileEditedInPlaceIsReadAgain)
     f.write("2");
     f.close();
     EXPECT_EQ(reg.ReadInteger("V"), 2);
+}
+
+TEST_F(RegistryTest, ABatchWritesTheFileOnceAsTheSameWritesOneByOneWould)
+{
+    // The same writes, one by one into a store of their own and in a batch;
+    // meanwhile the batch's writes are seen by this process's reads only.
+    auto writeAll = [] {
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(Settings, true));
+        reg.WriteInteger("Port", 3);
+        reg.WriteString("Name", "x");
+        reg.WriteInteger("Port", 4);
+        reg.WriteInteger("Gone", 1);
+        EXPECT_TRUE(reg.DeleteValue("gone"));
+        reg.SetRootKey(HKey::ClassesRoot);
+        ASSERT_TRUE(reg.OpenKey("\\CLSID\\{1}\\InprocServer32", true));
+        reg.WriteString("", "/lib/one.so");
+        ASSERT_TRUE(reg.OpenKey("\\Old\\Sub", true));
+        EXPECT_TRUE(reg.DeleteKey("\\Old"));
+        ASSERT_TRUE(reg.OpenKey("\\CLSID\\{1}", false));
+        EXPECT_EQ(reg.GetKeyNames(), QStringList{"InprocServer32"});
+    };
+    PutFile("Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\n\"V\"=dword:00000001\n");
+    const QByteArray before = FileBytes();
+    QByteArray oneByOne;
+    {
+        test::TTempStore other;
+        QFile f(other.FilePath());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(before);
+        f.close();
+        writeAll();
+        oneByOne = FileBytes(other.FilePath());
+    }
+
+    test::TStoreWrites writes(Path);
+    {
+        TRegistryBatch batch;
+        writeAll();
+        {
+            TRegistryBatch inner; // joins the outer one, and going away ends nothing
+            TRegistry reg;
+            ASSERT_TRUE(reg.OpenKey(Settings, false));
+            reg.WriteInteger("Port", 4); // as it is: changes nothing
+        }
+        TRegistry reader(RegAccess::Read);
+        ASSERT_TRUE(reader.OpenKey(Settings, false));
+        EXPECT_EQ(reader.ReadInteger("Port"), 4);
+        EXPECT_EQ(reader.ReadString("Name"), "x");
+        reader.SetRootKey(HKey::ClassesRoot);
+        EXPECT_FALSE(reader.KeyExists("\\Old"));
+        EXPECT_TRUE(reader.KeyExists("\\CLSID\\{1}\\InprocServer32"));
+        EXPECT_EQ(FileBytes(), before);
+        EXPECT_EQ(writes.Count(), 0);
+        batch.Commit();
+    }
+    EXPECT_EQ(writes.Count(), 1);
+    EXPECT_EQ(FileBytes().toStdString(), oneByOne.toStdString());
+
+    // A batch whose writes undo each other writes nothing.
+    {
+        TRegistryBatch batch;
+        writeAll();
+    }
+    EXPECT_EQ(writes.Count(), 1);
+
+    // The commit of any of its batches ends the transaction.
+    {
+        TRegistryBatch outer;
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(Settings, false));
+        reg.WriteInteger("Port", 5);
+        {
+            TRegistryBatch inner;
+            inner.Commit();
+        }
+        EXPECT_EQ(writes.Count(), 2);
+        reg.WriteInteger("Port", 6); // at once
+        EXPECT_EQ(writes.Count(), 3);
+        outer.Commit(); // nothing left to write
+    }
+    EXPECT_EQ(writes.Count(), 3);
+    TRegistry reg(RegAccess::Read);
+    ASSERT_TRUE(reg.OpenKey(Settings, false));
+    EXPECT_EQ(reg.ReadInteger("Port"), 6);
+}
+
+TEST_F(RegistryTest, ABatchKeepsTheWritesOfAnotherProcess)
+{
+    WritePort(3);
+    {
+        TRegistryBatch batch;
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(Settings, false));
+        reg.WriteInteger("Sound", 1);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // The child's own copy of the batch is left as it is.
+            int failed = 0;
+            try {
+                const QByteArray text = FileBytes().replace("\"Port\"=dword:00000003", "\"Port\"=dword:00000007");
+                QFile f(Path + ".new");
+                failed = !f.open(QIODevice::WriteOnly) || f.write(text) != text.size();
+                f.close();
+                failed = failed || ::rename(QFile::encodeName(Path + ".new").constData(), QFile::encodeName(Path).constData());
+            } catch (...) {
+                failed = 1;
+            }
+            ::_exit(failed);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        EXPECT_EQ(reg.ReadInteger("Port"), 3); // the batch's own version meanwhile
+    }
+    TRegistry reg(RegAccess::Read);
+    ASSERT_TRUE(reg.OpenKey(Settings, false));
+    EXPECT_EQ(reg.ReadInteger("Port"), 7);
+    EXPECT_EQ(reg.ReadInteger("Sound"), 1);
+}
+
+TEST_F(RegistryTest, ABatchThatCannotBeWrittenRaisesAndLeavesTheFileWhole)
+{
+    WritePort(3);
+    const QByteArray before = FileBytes();
+    const QStringList filesBefore = FilesInDir();
+    {
+        TRegistryBatch batch;
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(Settings, false));
+        reg.WriteInteger("Port", 4);
+        SetRegistryWriteFailureForTest(10);
+        EXPECT_THROW(batch.Commit(), ERegistryException);
+        SetRegistryWriteFailureForTest(-1);
+        EXPECT_EQ(reg.ReadInteger("Port"), 3); // the file as it is
+    }
+    EXPECT_EQ(FileBytes(), before);
+    EXPECT_EQ(FilesInDir(), filesBefore);
+}
+
+TEST_F(RegistryTest, ABatchEndedByAnErrorWritesWhatItHolds)
+{
+    try {
+        TRegistryBatch batch;
+        TRegistry reg;
+        ASSERT_TRUE(reg.OpenKey(Settings, true));
+        reg.WriteInteger("Port", 3);
+        throw std::runtime_error("the next library fails");
+    } catch (const std::runtime_error&) {
+    }
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(Settings, false));
+    EXPECT_EQ(reg.ReadInteger("Port"), 3);
+}
+
+TEST_F(RegistryTest, ReadsTheWindowsRegistryEditorsExportAndWritesItBackAsUtf8)
+{
+    QFile fixture(QStringLiteral(OSTAN_SOURCE_DIR "/tests/fixtures/registry/regedit-export.reg"));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    const QByteArray exported = fixture.readAll();
+    ASSERT_TRUE(exported.startsWith("\xFF\xFE"));
+    PutFile(exported);
+
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(Settings, false));
+    struct Number { const char* Name; int32_t Value; };
+    for (const Number& n : {Number{"Port", 7}, {"PortSpeed", 13}, {"Sound", 1}, {"AutoSelectPlugin", 0}, {"BLSPinCount", 5}})
+        EXPECT_EQ(reg.ReadInteger(n.Name), n.Value) << n.Name;
+    EXPECT_EQ(reg.ReadString(QString::fromUtf8("Мастерская")), QString::fromUtf8("Цех №2"));
+    EXPECT_THROW(reg.ReadString("Path"), ERegistryException); // hex(2): kept, of another type
+    EXPECT_EQ(SerialDevicePathForPort(7), "/dev/pts/5");
+    EXPECT_TRUE(FilesInDir().filter(".corrupt").isEmpty());
+
+    reg.WriteInteger("Port", 8);
+    const QByteArray written = FileBytes();
+    EXPECT_TRUE(written.startsWith("Windows Registry Editor Version 5.00\n"));
+    EXPECT_TRUE(written.contains(QString::fromUtf8("\"Мастерская\"=\"Цех №2\"\n").toUtf8()));
+    EXPECT_TRUE(written.contains("\"Path\"=hex(2):25,00,50,00,41,00,54,00,48,00,25,00,00,00\n"));
+    EXPECT_TRUE(written.contains("\"Bin\"=hex:01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,16,17,18\n"));
+    EXPECT_TRUE(written.contains("\"Port\"=dword:00000008\n"));
+
+    // Cut short: damaged, kept aside.
+    PutFile(exported.left(exported.size() - 1));
+    EXPECT_THAT(MessageOf([&] { reg.KeyExists(Settings); }), ::testing::HasSubstr("UTF-16"));
+    EXPECT_EQ(FileBytes(Path + ".corrupt"), exported.left(exported.size() - 1));
 }
