@@ -5,7 +5,8 @@
 #   session_begin NAME BUILD     $root, $bin, $program ($OSTAN_PROGRAM or
 #                                BUILD/bin/ostan), a work folder $work removed
 #                                at exit with everything started here
-#   session_xvfb                 a display of its own; exports DISPLAY
+#   session_xvfb                 a display of its own (XVFB_DISPLAY, e.g. :17,
+#                                or the first free one); exports DISPLAY
 #   session_emulator DEVICE ARG...  the emulator playing DEVICE (ARGs are its
 #                                options), its store $store, every line it
 #                                prints in $work/emulator.log with its arrival
@@ -15,6 +16,7 @@
 #                                returns once the adapter has been reset
 #   session_choose DEVICE        Ctrl+D, the device's caption typed, Enter;
 #                                returns once the adapter selected the device
+#   session_open_log             opens the traffic log window "Отладка"
 #   session_wait PATTERN SECONDS the emulator log shows PATTERN
 #   session_stats                "sent dropped unread": bytes to the program
 #   session_cpu_ticks            the program's CPU time in clock ticks
@@ -47,9 +49,17 @@ session_fail() {
 }
 
 session_xvfb() {
+  local _
+  if [ -n "${XVFB_DISPLAY:-}" ]; then
+    Xvfb "$XVFB_DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    session_pids+=($!)
+    for _ in $(seq 100); do xdpyinfo -display "$XVFB_DISPLAY" >/dev/null 2>&1 && break; sleep 0.1; done
+    xdpyinfo -display "$XVFB_DISPLAY" >/dev/null 2>&1 || session_fail "Xvfb did not start on $XVFB_DISPLAY"
+    export DISPLAY=$XVFB_DISPLAY
+    return
+  fi
   Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" >/dev/null 2>&1 &
   session_pids+=($!)
-  local _
   for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
   [ -s "$work/display" ] || session_fail "Xvfb did not start"
   export DISPLAY=:$(cat "$work/display")
@@ -111,6 +121,16 @@ session_choose() {
   sleep 0.3
   xdotool key Return
   session_wait ' cmd 04 ' 10
+}
+
+# "Режим отладки" in the Управление menu: Alt+У opens it on "Поиск адаптера",
+# two steps down pass "Сброс адаптера" and the disabled "Сброс КЗ".
+session_open_log() {
+  xdotool windowfocus --sync "$main_window"
+  xdotool key alt+Cyrillic_u
+  sleep 0.5
+  xdotool key Down Down Return
+  timeout 10 xdotool search --sync --onlyvisible --name '^Отладка$' >/dev/null || session_fail "the log window did not open"
 }
 
 session_stats() {
