@@ -44,22 +44,24 @@ TShownState::TChange& TShownState::Wait(QWidget* W, TKind Kind)
     return C;
 }
 
-void TShownState::SetText(QLineEdit* Edit, const QString& Text)
+template <class TWidget>
+void TShownState::SetTextOf(TWidget* W, TKind Kind, const QString& Text)
 {
-    if (!Edit || this->Text(Edit) == Text)
+    if (!W || this->Text(W) == Text)
         return;
     if (!Paced())
-        return PutText(Edit, Text);
-    Wait(Edit, TKind::EditText).Text = Text;
+        return PutText(W, Text);
+    Wait(W, Kind).Text = Text;
+}
+
+void TShownState::SetText(QLineEdit* Edit, const QString& Text)
+{
+    SetTextOf(Edit, TKind::EditText, Text);
 }
 
 void TShownState::SetText(QLabel* Label, const QString& Text)
 {
-    if (!Label || this->Text(Label) == Text)
-        return;
-    if (!Paced())
-        return PutText(Label, Text);
-    Wait(Label, TKind::LabelText).Text = Text;
+    SetTextOf(Label, TKind::LabelText, Text);
 }
 
 void TShownState::SetFlag(QLabel* Label, bool On, const QColor& Paint, const QString& Description)

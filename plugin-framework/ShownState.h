@@ -79,6 +79,8 @@ private:
     const TChange* WaitingChange(const QWidget* W, TKind Kind) const;
     // The change for W of Kind, waiting from now on (created on first use).
     TChange& Wait(QWidget* W, TKind Kind);
+    template <class TWidget>
+    void SetTextOf(TWidget* W, TKind Kind, const QString& Text);
 
     std::unordered_map<TKey, TChange, TKeyHash> Changes;
     std::vector<TChange*> Order;
