@@ -1,6 +1,7 @@
 #include "EditActions.h"
 
 #include "Guard.h"
+#include "PaintPacer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -60,6 +61,9 @@ void TEditActions::Update()
 
 void TEditActions::Run(QAction* Action, const char* Route)
 {
+    // A value field may still wait for the latest packet's text.
+    if (Edit)
+        ShowLatest(Edit);
     Update(); // the edit may have changed since the state was taken
     QLineEdit* e = Edit;
     if (!e || !Action->isEnabled())

@@ -38,6 +38,15 @@ bool TPaintPacer::eventFilter(QObject* Watched, QEvent* Event)
     return true;
 }
 
+void ShowLatest(QWidget* W)
+{
+    for (; W; W = W->parentWidget())
+        if (W->metaObject()->indexOfMethod("ShowLatest()") >= 0) {
+            QMetaObject::invokeMethod(W, "ShowLatest", Qt::DirectConnection);
+            return;
+        }
+}
+
 void TPaintPacer::PaintNow()
 {
     // A fresh interval: the filter lets this request through.

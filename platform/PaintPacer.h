@@ -37,4 +37,11 @@ private:
     QTimer* Deferred;
 };
 
+// Widgets fed faster than the eye follows may take their data at the paint
+// pace from a holder among their ancestors, one with an invokable
+// "ShowLatest()" that hands them the latest data at once. Whoever reads such
+// a widget synchronously (a copy to the clipboard, a check) calls this first;
+// it asks the nearest holder of W or of its ancestors.
+OSTAN_PLATFORM_API void ShowLatest(QWidget* W);
+
 } // namespace ostan

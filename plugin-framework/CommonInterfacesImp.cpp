@@ -1,6 +1,7 @@
 #include "CommonInterfacesImp.h"
 
 #include "ButtonFace.h"
+#include "PluginForm.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -135,22 +136,38 @@ void TPluginPacket::Send(std::span<const uint8_t> Data)
 
 // ---------------------------------------------------------------- flags, floats
 
+namespace {
+
+// FlagColourName as text, made once: flags are lit by the thousand a second.
+QString FlagDescription(uint32_t Argb)
+{
+    static const std::array<std::pair<uint32_t, QString>, 3> Names{{
+        {FlagRed, QString::fromUtf8(FlagColourName(FlagRed))},
+        {FlagYellow, QString::fromUtf8(FlagColourName(FlagYellow))},
+        {FlagLime, QString::fromUtf8(FlagColourName(FlagLime))},
+    }};
+    for (const auto& [Colour, Name] : Names)
+        if (Colour == Argb)
+            return Name;
+    return QString::fromUtf8(FlagColourName(Argb));
+}
+
+} // namespace
+
 void ShowFlag(uint8_t Value, uint8_t Mask, QLabel* Lbl, const QColor& Color)
 {
     if (!Lbl)
         return;
     const bool On = (Value & Mask) == Mask;
     const QColor Paint = On ? Color : ButtonFace(Lbl);
-    // Only a change reaches the label: packets come faster than the eye.
-    if (Lbl->isEnabled() != On)
-        Lbl->setEnabled(On);
-    if (Lbl->autoFillBackground() && Lbl->palette().color(QPalette::Window) == Paint)
-        return;
-    QPalette P = Lbl->palette();
-    // Every colour group, so the disabled label shows it too.
-    P.setColor(QPalette::Window, Paint);
-    Lbl->setAutoFillBackground(true);
-    Lbl->setPalette(P);
+    // Enabled alone does not tell a screen reader's user an alarm from a
+    // warning: a lit flag says its colour.
+    const QString Description = On ? FlagDescription(Color.rgba()) : QString();
+    // Only a change reaches the label, at the panel's pace.
+    if (TShownState* S = ShownStateOf(Lbl))
+        S->SetFlag(Lbl, On, Paint, Description);
+    else
+        PutFlag(Lbl, On, Paint, Description);
 }
 
 double DeviceFloatToDouble(uint8_t Exponent, uint8_t M0, uint8_t M1, uint8_t M2)

@@ -142,7 +142,9 @@ extern std::unique_ptr<TPluginPacket> PluginPacket;
 extern std::unique_ptr<TPluginChart> PluginChart;
 
 // The label is enabled and painted in Color when (Value AND Mask) = Mask,
-// otherwise disabled and painted in the button-face colour.
+// otherwise disabled and painted in the button-face colour. A lit label's
+// accessible description names its colour (FlagColourName). On a panel the
+// label takes it at the panel's pace (TShownState).
 void ShowFlag(uint8_t Value, uint8_t Mask, QLabel* Lbl, const QColor& Color);
 
 // (-1)^sign x (1 + mantissa / 2^23) x 2^(Exponent - 127); the sign is bit 7

@@ -15,6 +15,21 @@ inline constexpr uint32_t FlagRed = 0xFFFF0000u;
 inline constexpr uint32_t FlagYellow = 0xFFFFFF00u;
 inline constexpr uint32_t FlagLime = 0xFF00FF00u;
 
+// A flag colour as a person reads it; empty for another colour.
+constexpr const char* FlagColourName(uint32_t Argb)
+{
+    switch (Argb) {
+    case FlagRed:
+        return "красный";
+    case FlagYellow:
+        return "жёлтый";
+    case FlagLime:
+        return "зелёный";
+    default:
+        return "";
+    }
+}
+
 // A flag label lit by ShowFlag: on in Color when (value AND Mask) = Mask.
 struct TFlagDef {
     uint8_t Mask;

@@ -14,6 +14,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -94,7 +95,7 @@ QString TPluginForm::GetColumnValue(int Index)
     if (Index == 0)
         return DateTimeText(QDateTime::currentDateTime());
     if (Index >= 1 && static_cast<size_t>(Index) <= FColumns.size())
-        return Component<QLineEdit>(FColumns[static_cast<size_t>(Index) - 1].Component)->text();
+        return FShown.Text(Component<QLineEdit>(FColumns[static_cast<size_t>(Index) - 1].Component));
     return {};
 }
 
@@ -163,8 +164,10 @@ void TPluginForm::HoldPainting()
 {
     // The window the panel lives in changes when the program puts it into
     // its placeholder.
-    if (!Pacer || Pacer->parent() != window())
+    if (!Pacer || Pacer->parent() != window()) {
         Pacer = TPaintPacer::Pace(this, PaintIntervalMs);
+        FShown.Pace(Pacer->IntervalMs());
+    }
 }
 
 void TPluginForm::resizeEvent(QResizeEvent* Event)
@@ -283,14 +286,56 @@ void SetValueFieldLook(QLineEdit* Edit)
     Edit->setPalette(P);
 }
 
+TShownState* ShownStateOf(QWidget* W)
+{
+    for (; W; W = W->parentWidget())
+        if (auto* Form = qobject_cast<TPluginForm*>(W))
+            return &Form->Shown();
+    return nullptr;
+}
+
 void ShowText(QLineEdit* Edit, const QString& Text)
 {
-    if (Edit->text() == Text)
-        return;
-    Edit->setText(Text);
-    // A text longer than the field shows its beginning, the leading digits
-    // of a number, not a tail of zeros.
-    Edit->setCursorPosition(0);
+    if (TShownState* S = ShownStateOf(Edit))
+        S->SetText(Edit, Text);
+    else
+        PutText(Edit, Text);
+}
+
+void ShowText(QLabel* Label, const QString& Text)
+{
+    if (TShownState* S = ShownStateOf(Label))
+        S->SetText(Label, Text);
+    else
+        PutText(Label, Text);
+}
+
+void ShowBase(QLineEdit* Edit, const QColor& Paint)
+{
+    if (TShownState* S = ShownStateOf(Edit))
+        S->SetBase(Edit, Paint);
+    else
+        PutBase(Edit, Paint);
+}
+
+void ShowValue(QProgressBar* Bar, int Value)
+{
+    if (TShownState* S = ShownStateOf(Bar))
+        S->SetValue(Bar, Value);
+    else
+        PutValue(Bar, Value);
+}
+
+QString ShownText(QLineEdit* Edit)
+{
+    const TShownState* S = ShownStateOf(Edit);
+    return S ? S->Text(Edit) : Edit->text();
+}
+
+QString ShownText(QLabel* Label)
+{
+    const TShownState* S = ShownStateOf(Label);
+    return S ? S->Text(Label) : Label->text();
 }
 
 int TextFitWidth(const QWidget* W)

@@ -19,6 +19,7 @@
 //     client area: its geometry, or its dynamic property "clientSize" when
 //     its minimum size is larger.
 #include "PanelTables.h"
+#include "ShownState.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -31,6 +32,7 @@
 
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 
 namespace ostan {
 
@@ -76,12 +78,18 @@ public:
     // table order (what a click on it does).
     void SendCommands(const char* Button);
 
-    // Packets come faster than the eye follows: the components take every
-    // packet's values at once (what they hold stays exact), and the window
-    // paints the ones that changed at most every PaintIntervalMs (or at its
-    // own pace when the program already paces it; see TPaintPacer).
+    // Packets come faster than the eye follows: from the first packet on,
+    // the panel's state (Shown) takes every packet's values at once, the
+    // value fields, labels, flags and bars take the latest state at most
+    // every PaintIntervalMs, and the window paints what changed at that pace
+    // too (or at its own pace when the program already paces it; see
+    // TPaintPacer).
     void HoldPainting();
     static constexpr int PaintIntervalMs = 100;
+    TShownState& Shown() { return FShown; }
+    // The latest state to the widgets now, for a reader of the widgets
+    // (ShowLatest of PaintPacer.h finds it by name).
+    Q_INVOKABLE void ShowLatest() { FShown.Apply(); }
 
     // Places the anchored components for the panel's present size. Qt tells
     // a hidden panel of its new size only when it is shown; the plug-in
@@ -131,6 +139,7 @@ private:
         bool Left, Top, Right, Bottom;
     };
     QPointer<TPaintPacer> Pacer;
+    TShownState FShown;
     QSize DesignSize;
     std::vector<TAnchored> Anchored;
     std::span<const TColumnDef> FColumns;
@@ -143,9 +152,19 @@ QString DateTimeText(const QDateTime& Moment);
 
 // Read-only, in the button-face colour, out of the tab order.
 void SetValueFieldLook(QLineEdit* Edit);
-// Sets the text only when it differs, so an unchanged field is not repainted;
-// a text longer than the field shows its beginning.
+// What a panel's code shows goes through its state (TShownState of the
+// panel the widget is on, at once for a widget on none). Each sets only what
+// differs, so an unchanged field is not repainted; a text longer than the
+// field shows its beginning.
 void ShowText(QLineEdit* Edit, const QString& Text);
+void ShowText(QLabel* Label, const QString& Text);
+void ShowBase(QLineEdit* Edit, const QColor& Paint); // the field's background
+void ShowValue(QProgressBar* Bar, int Value);
+// The latest text, changes that still wait for the widget included.
+QString ShownText(QLineEdit* Edit);
+QString ShownText(QLabel* Label);
+// The state of the panel W is on; none for a widget on no panel.
+TShownState* ShownStateOf(QWidget* W);
 
 // How wide a label, button, check box, group box or line edit must be to
 // show its whole text with room to spare; 0 for other widgets and empty

@@ -16,6 +16,7 @@
 #                                returns once the adapter has been reset
 #   session_choose DEVICE        Ctrl+D, the device's caption typed, Enter;
 #                                returns once the adapter selected the device
+#   session_open_log             opens the traffic log window "Отладка"
 #   session_wait PATTERN SECONDS the emulator log shows PATTERN
 #   session_stats                "sent dropped unread": bytes to the program
 #   session_cpu_ticks            the program's CPU time in clock ticks
@@ -105,13 +106,33 @@ session_choose() {
   sleep 0.5
   xdotool windowfocus --sync "$main_window"
   xdotool key ctrl+d
-  xdotool search --sync --onlyvisible --name '^Выбор прибора$' >/dev/null
+  local dialog _
+  dialog=$(xdotool search --sync --onlyvisible --name '^Выбор прибора$' | head -1)
+  # Keys typed before the dialog has the focus would be lost, and the typed
+  # caption would find another entry.
+  for _ in $(seq 50); do [ "$(xdotool getwindowfocus 2>/dev/null)" = "$dialog" ] && break; sleep 0.1; done
   sleep 0.3
   # The list has the focus: typing a caption selects its entry, Enter is OK.
   xdotool type --delay 40 "$caption"
   sleep 0.3
   xdotool key Return
   session_wait ' cmd 04 ' 10
+}
+
+# "Режим отладки" in the Управление menu: Alt+У opens it on "Поиск адаптера",
+# two steps down pass "Сброс адаптера" and the disabled "Сброс КЗ".
+# A busy machine may miss the menu: up to three tries.
+session_open_log() {
+  local _
+  for _ in 1 2 3; do
+    xdotool windowfocus --sync "$main_window"
+    xdotool key alt+Cyrillic_u
+    sleep 1
+    xdotool key Down Down Return
+    timeout 10 xdotool search --sync --onlyvisible --name '^Отладка$' >/dev/null && return 0
+    xdotool key Escape Escape
+  done
+  session_fail "the log window did not open"
 }
 
 session_stats() {

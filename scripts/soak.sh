@@ -32,13 +32,7 @@ session_emulator "$device" --stream-on-select line
 session_program OSTAN_TRACE_BOXES=1
 session_choose "$device"
 
-# "Режим отладки" in the Управление menu: Alt+У opens it on "Поиск адаптера",
-# two steps down pass "Сброс адаптера" and the disabled "Сброс КЗ".
-xdotool windowfocus --sync "$main_window"
-xdotool key alt+Cyrillic_u
-sleep 0.5
-xdotool key Down Down Return
-timeout 10 xdotool search --sync --onlyvisible --name '^Отладка$' >/dev/null || session_fail "the log window did not open"
+session_open_log
 boxes() { grep -c '^box ' "$work/program.log" || true; }
 visible_ostan_windows() { xdotool search --onlyvisible --name '^Ostan$' 2>/dev/null | wc -l; }
 

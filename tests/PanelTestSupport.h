@@ -7,6 +7,7 @@
 #include "ChartView.h"
 #include "ComTestSupport.h"
 #include "NumberSeparators.h"
+#include "PaintPacer.h"
 #include "RecordingBack.h"
 #include "TempStore.h"
 
@@ -169,9 +170,12 @@ protected:
         }
     }
 
+    // A component of the panel as the user sees it now: the panel's latest
+    // state taken first.
     template <class W>
     W* Find(const char* Name) const
     {
+        ShowLatest(Panel);
         W* Child = Panel->findChild<W*>(QLatin1String(Name));
         EXPECT_NE(Child, nullptr) << Name;
         return Child;

@@ -90,12 +90,7 @@ void TForm1::ProcessPacket()
 void TForm1::ShowEepromVerdict(bool Intact)
 {
     ShowText(lEEPROMXOR, Intact ? QStringLiteral("OK") : QStringLiteral("Нарушена"));
-    const QColor Paint = Intact ? ButtonFace(lEEPROMXOR) : QColor(Qt::red);
-    if (lEEPROMXOR->palette().color(QPalette::Base) == Paint)
-        return;
-    QPalette P = lEEPROMXOR->palette();
-    P.setColor(QPalette::Base, Paint);
-    lEEPROMXOR->setPalette(P);
+    ShowBase(lEEPROMXOR, Intact ? ButtonFace(lEEPROMXOR) : QColor(Qt::red));
 }
 
 } // namespace brun3vm

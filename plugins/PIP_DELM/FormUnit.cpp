@@ -61,7 +61,7 @@ void TForm1::BResetClick()
     if (HostCallback)
         HostCallback->RestartDevice();
     for (QLineEdit* Edit : {LType, LConcentr, LConcentrGood})
-        Edit->clear();
+        ShowText(Edit, QString());
 }
 
 void TForm1::showEvent(QShowEvent* Event)

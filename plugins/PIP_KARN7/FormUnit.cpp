@@ -81,9 +81,9 @@ void TForm1::ProcessPacket()
             else if (Gas == GasMethane)
                 ShowText(LRange, FixedText(V / 100.0, 2));
             else
-                LRange->clear();
+                ShowText(LRange, QString());
         } else {
-            LRange->clear();
+            ShowText(LRange, QString());
             if (Gas == GasCarbonMonoxide) {
                 Chart = V;
                 ShowText(LConcentr, FixedText(Chart, 0));
@@ -105,14 +105,14 @@ QString TForm1::GetColumnCaption(int Index)
     // The unit of the values below it: a carbon-monoxide block's are in
     // mg/m3, not in percent by volume.
     const QString Caption = TPluginForm::GetColumnCaption(Index);
-    return Index == 2 ? Caption + LConcentrLabel->text() : Caption;
+    return Index == 2 ? Caption + ShownText(LConcentrLabel) : Caption;
 }
 
 void TForm1::ShowUnit(const QString& Unit)
 {
-    if (LConcentrLabel->text() == Unit)
+    if (ShownText(LConcentrLabel) == Unit)
         return;
-    LConcentrLabel->setText(Unit);
+    ShowText(LConcentrLabel, Unit);
     LConcentr->setAccessibleName(QStringLiteral("Текущая концентрация, ") + Unit);
 }
 
@@ -120,9 +120,8 @@ void TForm1::BResetClick()
 {
     if (HostCallback)
         HostCallback->RestartDevice();
-    LType->clear();
-    LConcentr->clear();
-    LRange->clear();
+    for (QLineEdit* Edit : {LType, LConcentr, LRange})
+        ShowText(Edit, QString());
 }
 
 void TForm1::AutoSwithDisableTimerTimer()

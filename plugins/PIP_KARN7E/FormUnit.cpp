@@ -89,7 +89,7 @@ void TForm1::BResetClick()
     AirVoltage = 0;
     GasVoltage = 0;
     for (QLineEdit* Edit : {LType, LConcentr, LUsensAbs, LUvozd, LUpgs, LConcentrGood})
-        Edit->clear();
+        ShowText(Edit, QString());
 }
 
 void TForm1::showEvent(QShowEvent* Event)

@@ -71,7 +71,7 @@ void TForm1::ProcessPacket()
     if (G != GasCode) {
         ClearPanel();
         SetGasType(G);
-    } else if (LGasType->text().isEmpty()) {
+    } else if (ShownText(LGasType).isEmpty()) {
         // After "Перезапуск" the block goes on with the same gas: the name
         // its code showed comes back ("Неопределен" too), the user's
         // calibration settings stay.
@@ -81,8 +81,8 @@ void TForm1::ProcessPacket()
     switch (T) {
     case TypeWarmUp:
         ShowText(LType, QString::fromUtf8(TypeNames[TypeWarmUp]));
-        ShowText(LConcentr, LType->text());
-        ShowText(LConcentrGood, LType->text());
+        ShowText(LConcentr, ShownText(LType));
+        ShowText(LConcentrGood, ShownText(LType));
         break;
     case TypeConcentration: {
         ShowText(LType, QString::fromUtf8(TypeNames[TypeConcentration]));
@@ -145,13 +145,13 @@ void TForm1::SetGasType(uint8_t Code)
     if (!Gas)
         return;
     const QString Unit = QString::fromUtf8(Gas->Unit);
-    LConcentrGoodLabel->setText(Unit);
+    ShowText(LConcentrGoodLabel, Unit);
     LConcentrGood->setAccessibleName(QStringLiteral("Текущая концентрация, ") + Unit);
     ConcDecimals = static_cast<uint8_t>(Gas->Decimals);
     // The decimals before the value, so the spin shows the table's value
     // exactly and not one rounded to the previous gas's digits.
     SetSpins({&Gas->Spin, 1});
-    LConcText->setText(Unit);
+    ShowText(LConcText, Unit);
     SpinConc->setAccessibleName(QStringLiteral("Концен., ") + Unit);
     TChart& C = Chart1->Chart();
     C.LeftAxis().SetMinMax(Gas->Left.Min, Gas->Left.Max);
@@ -161,9 +161,9 @@ void TForm1::SetGasType(uint8_t Code)
 
 void TForm1::ShowConcentrUnit(const QString& Unit)
 {
-    if (LConcentrLabel->text() == Unit)
+    if (ShownText(LConcentrLabel) == Unit)
         return;
-    LConcentrLabel->setText(Unit);
+    ShowText(LConcentrLabel, Unit);
     LConcentr->setAccessibleName(QStringLiteral("Значение посылки, ") + Unit);
 }
 
@@ -172,7 +172,7 @@ void TForm1::ClearPanel()
     ZeroVoltage = 0;
     DiffVoltage = 0;
     for (QLineEdit* E : {LType, LGasType, LConcentr, LConcentrGood, LSensitiv, LUvozd, LUpgs, LTemperature})
-        E->clear();
+        ShowText(E, QString());
     NoSettingsFlag.Show(0);
     FaultFlags.Show(0);
     if (PluginChart)

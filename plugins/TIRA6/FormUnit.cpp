@@ -45,13 +45,11 @@ void TForm1::ProcessPacket()
     ShowText(LUakk, FixedText(Ub, 3));
     ShowText(LADCCurrent, FixedText((PluginPacket->GetIn(CurrentByte) >> 4) * 2.5, 1));
     const QString Guard = PluginPacket->GetIn(GuardByte) == GuardOn ? QStringLiteral("Включена") : QStringLiteral("Отключена");
-    if (LGuard->text() != Guard)
-        LGuard->setText(Guard);
+    ShowText(LGuard, Guard);
     // The bar ignores a position outside its range and would keep showing
     // the last one; what lies beyond shows as its end.
     const int Bar = std::clamp<int>(PluginPacket->GetIn(BarByte), ProgressBar1->minimum(), ProgressBar1->maximum());
-    if (ProgressBar1->value() != Bar)
-        ProgressBar1->setValue(Bar);
+    ShowValue(ProgressBar1, Bar);
     ShowText(LRange, QString::number(PluginPacket->GetIn(RangeByte) + 1));
     FlagLabels.Show(PluginPacket->GetIn(FlagsByte));
     if (PluginChart)
@@ -65,7 +63,7 @@ QString TForm1::GetColumnCaption(int Index)
 
 QString TForm1::GetColumnValue(int Index)
 {
-    return Index == GuardColumn ? LGuard->text() : TPluginForm::GetColumnValue(Index);
+    return Index == GuardColumn ? ShownText(LGuard) : TPluginForm::GetColumnValue(Index);
 }
 
 } // namespace tira6

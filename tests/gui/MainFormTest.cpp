@@ -278,6 +278,49 @@ TEST_F(MainFormTest, EditActionsFollowTheFocusedEdit)
     EXPECT_FALSE(Parts(f).EditPaste1->isEnabled());
 }
 
+namespace {
+
+// A panel that hands its field the latest text only when asked (as a device
+// panel does between paints).
+class TLatePanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit TLatePanel(QWidget* Parent) : QWidget(Parent), Field(new QLineEdit(QStringLiteral("1.25"), this))
+    {
+        Field->setReadOnly(true);
+    }
+    Q_INVOKABLE void ShowLatest()
+    {
+        ++Asked;
+        Field->setText(Latest);
+        Field->selectAll();
+    }
+    QLineEdit* Field;
+    QString Latest = QStringLiteral("1.30");
+    int Asked = 0;
+};
+
+} // namespace
+
+// Copy takes what the last packet brought, not what the field showed before.
+TEST_F(MainFormTest, CopyTakesTheLatestTextOfAValueField)
+{
+    TMainForm f;
+    f.setEnabled(true);
+    auto* Panel = new TLatePanel(f.PlugInPlaceholder);
+    f.show();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    Panel->Field->setFocus();
+    Panel->Field->selectAll();
+    QApplication::processEvents();
+    ASSERT_TRUE(f.EditCopy1->isEnabled());
+    f.EditCopy1->trigger();
+    EXPECT_EQ(Panel->Asked, 1);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("1.30"));
+    QGuiApplication::clipboard()->clear();
+}
+
 TEST_F(MainFormTest, SoundActionSwitchesItsImage)
 {
     TMainForm f;
@@ -660,3 +703,5 @@ TEST(QtTranslation, StandardButtonsAndFileDialogsAreRussian)
     QCoreApplication::removeTranslator(Translator);
     delete Translator;
 }
+
+#include "MainFormTest.moc"

@@ -3,11 +3,13 @@
 // values without a finite result.
 #include "AnalyserCommands.h"
 #include "Beep.h"
+#include "ButtonFace.h"
 #include "CommonInterfacesImp.h"
 #include "EventCounter.h"
 #include "NumFormat.h"
 #include "NumSpin.h"
 #include "NumberSeparators.h"
+#include "PaintPacer.h"
 #include "PanelText.h"
 #include "PluginForm.h"
 
@@ -15,9 +17,11 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <array>
+#include <functional>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -312,7 +316,7 @@ TEST_F(PanelFixture, TextsFitAndAnchoredComponentsFollowTheEdges)
     EXPECT_EQ(Panel.findChild<QWidget*>(QStringLiteral("LU"))->geometry(), QRect(10, 10, 60, 21));
 }
 
-TEST_F(PanelFixture, PacketsChangeTheComponentsAtOnceAndThePaintingAtAHumanPace)
+TEST_F(PanelFixture, PacketsChangeTheStateAtOnceAndTheComponentsAndThePaintingAtAHumanPace)
 {
     Panel.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Panel));
@@ -331,28 +335,101 @@ TEST_F(PanelFixture, PacketsChangeTheComponentsAtOnceAndThePaintingAtAHumanPace)
         }
     } Painted;
     U->installEventFilter(&Painted);
+    int FieldChanges = 0;
+    QObject::connect(U, &QLineEdit::textChanged, [&] { ++FieldChanges; });
     // A stream of packets, each changing the field and letting the event
-    // loop run: every text is there at once, the paint follows at its pace.
+    // loop run: every text is in the state at once (the export reads it),
+    // the field and the paint follow at their pace.
     QElapsedTimer Streamed;
     Streamed.start();
     int Packets = 0;
+    QString Text;
     while (Streamed.elapsed() < 4 * TPluginForm::PaintIntervalMs) {
         Panel.HoldPainting();
-        const QString Text = QString::number(++Packets);
+        Text = QString::number(++Packets);
         ShowText(U, Text);
-        EXPECT_EQ(U->text(), Text);
+        EXPECT_EQ(ShownText(U), Text);
+        EXPECT_EQ(Panel.GetColumnValue(1), Text);
         QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
         QTest::qSleep(2);
     }
     const qint64 Elapsed = Streamed.elapsed();
     EXPECT_GE(FieldPaints.Count, 1);
     EXPECT_LE(FieldPaints.Count, Elapsed / TPluginForm::PaintIntervalMs + 2) << Packets << " packets";
+    EXPECT_GE(FieldChanges, 1);
+    EXPECT_LE(FieldChanges, Elapsed / TPluginForm::PaintIntervalMs + 2) << Packets << " packets";
+    // A reader of the field itself takes the latest state first.
+    ShowLatest(U);
+    EXPECT_EQ(U->text(), Text);
+    EXPECT_EQ(U->cursorPosition(), 0);
     // What did not change is not painted again.
     EXPECT_EQ(OtherPaints.Count, 0);
     // The last text reaches the screen.
     QTest::qWait(2 * TPluginForm::PaintIntervalMs);
     EXPECT_EQ(Painted.Text, U->text());
     EXPECT_EQ(OtherPaints.Count, 0);
+}
+
+// Once packets come, a text, a label, a flag, a field's background and a bar
+// wait for the interval; the state answers with the latest at once, and the
+// widget gets it at the interval's end or when a reader asks.
+TEST_F(PanelFixture, APacedPanelsComponentsTakeTheLatestStateAtTheIntervalOrForAReader)
+{
+    auto* U = Panel.findChild<QLineEdit*>(QStringLiteral("LU"));
+    auto* Caption = Panel.findChild<QLabel*>(QStringLiteral("Wide"));
+    auto* Fault = Panel.findChild<QLabel*>(QStringLiteral("lFault"));
+    auto* Bar = new QProgressBar(&Panel);
+    Bar->setRange(0, 12);
+    Bar->setValue(12);
+    const QColor Face = ButtonFace(U);
+    // Before the first packet every change shows at once.
+    ShowText(U, QStringLiteral("1.0"));
+    EXPECT_EQ(U->text(), QStringLiteral("1.0"));
+    Panel.HoldPainting();
+
+    struct Step {
+        const char* What;
+        std::function<void()> Change, Undo;
+        std::function<QString()> Widget;
+        std::function<QString()> State; // what the state reads, where it reads
+        QString Before, After;
+    };
+    auto FlagOf = [](QLabel* L) {
+        return QString::number(L->isEnabled()) + L->palette().color(QPalette::Window).name() + L->accessibleDescription();
+    };
+    const Step Steps[] = {
+        {"field", [&] { ShowText(U, QStringLiteral("2.5")); }, [&] { ShowText(U, QStringLiteral("1.0")); },
+         [&] { return U->text(); }, [&] { return ShownText(U); }, "1.0", "2.5"},
+        {"field emptied", [&] { ShowText(U, QString()); }, [&] { ShowText(U, QStringLiteral("1.0")); },
+         [&] { return U->text(); }, [&] { return ShownText(U); }, "1.0", ""},
+        {"label", [&] { ShowText(Caption, QStringLiteral("В")); }, [&, Was = Caption->text()] { ShowText(Caption, Was); },
+         [&] { return Caption->text(); }, [&] { return ShownText(Caption); }, Caption->text(), "В"},
+        {"flag", [&] { Panel.FlagLabels.Show(0x01); }, [&] { Panel.FlagLabels.Show(0x00); },
+         [&] { return FlagOf(Fault); }, nullptr, "0" + Face.name(), "1#ff0000красный"},
+        {"background", [&] { ShowBase(U, Qt::red); }, [&] { ShowBase(U, Face); },
+         [&] { return U->palette().color(QPalette::Base).name(); }, nullptr, Face.name(), "#ff0000"},
+        {"bar", [&] { ShowValue(Bar, 3); }, [&] { ShowValue(Bar, 12); },
+         [&] { return QString::number(Bar->value()); }, nullptr, "12", "3"},
+    };
+    for (const bool ByReader : {true, false})
+        for (const Step& S : Steps) {
+            SCOPED_TRACE(std::string(S.What) + (ByReader ? " for a reader" : " at the interval"));
+            if (!ByReader) // a quiet interval first
+                QTest::qWait(2 * TPluginForm::PaintIntervalMs);
+            ASSERT_EQ(S.Widget(), S.Before);
+            S.Change();
+            EXPECT_EQ(S.Widget(), S.Before);
+            if (S.State) {
+                EXPECT_EQ(S.State(), S.After);
+            }
+            if (ByReader)
+                ShowLatest(Caption); // from any widget of the panel
+            else
+                QTest::qWait(2 * TPluginForm::PaintIntervalMs);
+            EXPECT_EQ(S.Widget(), S.After);
+            S.Undo();
+            Panel.ShowLatest();
+        }
 }
 
 // What a Designer form writes, by property name, in the form's order.

@@ -1,7 +1,9 @@
 #include "ButtonFace.h"
 #include "CommonInterfacesImp.h"
 #include "EventCounter.h"
+#include "PanelTables.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <gtest/gtest.h>
@@ -171,6 +173,25 @@ TEST(ShowFlag, OnlyAChangeReachesTheLabel)
         EXPECT_EQ(L.isEnabled(), (S.Value & 1) != 0);
         const auto Group = L.isEnabled() ? QPalette::Active : QPalette::Disabled;
         EXPECT_EQ(L.palette().color(Group, QPalette::Window), L.isEnabled() ? S.Color : ButtonFace(&L));
+    }
+}
+
+// A screen reader tells a lit flag by its colour, as a person reads it; a
+// dark one says none.
+TEST(ShowFlag, ALitFlagSaysItsColour)
+{
+    struct Case { uint32_t Color; const char* Name; };
+    const Case cases[] = {{FlagRed, "красный"}, {FlagYellow, "жёлтый"}, {FlagLime, "зелёный"}};
+    QLabel L;
+    auto Description = [&L] {
+        QAccessibleInterface* I = QAccessible::queryAccessibleInterface(&L);
+        return I ? I->text(QAccessible::Description) : QStringLiteral("(no interface)");
+    };
+    for (const Case& c : cases) {
+        ShowFlag(0x01, 0x01, &L, QColor::fromRgba(c.Color));
+        EXPECT_EQ(Description(), QString::fromUtf8(c.Name));
+        ShowFlag(0x00, 0x01, &L, QColor::fromRgba(c.Color));
+        EXPECT_EQ(Description(), QString()) << c.Name;
     }
 }
 
