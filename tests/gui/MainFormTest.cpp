@@ -307,15 +307,15 @@ TEST_F(MainFormTest, CopyTakesTheLatestTextOfAValueField)
 {
     TMainForm f;
     f.setEnabled(true);
-    auto* Panel = new TLatePanel(f.PlugInPlaceholder);
+    auto* Panel = new TLatePanel(Parts(f).PlugInPlaceholder);
     f.show();
     f.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
     Panel->Field->setFocus();
     Panel->Field->selectAll();
     QApplication::processEvents();
-    ASSERT_TRUE(f.EditCopy1->isEnabled());
-    f.EditCopy1->trigger();
+    ASSERT_TRUE(Parts(f).EditCopy1->isEnabled());
+    Parts(f).EditCopy1->trigger();
     EXPECT_EQ(Panel->Asked, 1);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("1.30"));
     QGuiApplication::clipboard()->clear();
