@@ -11,7 +11,7 @@ inline const TTrendSide SensorVoltageSide{QStringLiteral("U сенс. абс., �
                                           QStringLiteral("Uсенс. абс."), Qt::black};
 // Its labels and title are blue on every panel that shows it.
 inline const TTrendSide BatterySide{QStringLiteral("Аккум, В"), 4.8, 5.2, 0.05, QStringLiteral("Аккум."),
-                                    QColor(0, 128, 255), Qt::blue};
+                                    QColor(0, 128, 255), Qt::blue, AccentAxisFamily};
 // The absolute sensor voltage around its working point, 990 to 1100 mV.
 inline const TTrendSide AbsoluteSensorVoltageSide{QStringLiteral("U сенс. абс., мВ"), 990, 1100, 20,
                                                   QStringLiteral("Uсенс. абс."), Qt::black};

@@ -161,6 +161,7 @@ std::pair<TFastLineSeries*, TFastLineSeries*> SetUpTrend(TChart& Chart, const TT
         A.SetMinMax(Side->Minimum, Side->Maximum);
         A.SetIncrement(Side->Increment);
         A.LabelColor = Side->LabelColor;
+        A.LabelFamily = Side->LabelFamily;
         TFastLineSeries& S = Chart.AddSeries(Axis);
         S.Color = Side->Color;
         S.Title = Side->SeriesTitle;

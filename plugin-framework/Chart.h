@@ -50,6 +50,8 @@ public:
     QString Title;
     // Of the labels and the title; invalid: the window's text colour.
     QColor LabelColor;
+    // Font family of the labels and the title; empty: the view's font.
+    QString LabelFamily;
 
 private:
     TChart* Owner;
@@ -158,7 +160,12 @@ struct TTrendSide {
     QString SeriesTitle;
     QColor Color;
     QColor LabelColor = {}; // of the axis labels; invalid: the window's text colour
+    QString LabelFamily = {}; // of the axis labels; empty: the view's font
 };
+
+// An axis set apart from its neighbour (the battery, the concentration) has
+// blue labels and title in this family.
+inline const QString AccentAxisFamily = QStringLiteral("Arial");
 
 // The trend of a device panel: no title, the legend on, the bottom axis
 // hidden, series 0 on the left axis and series 1 on the right one. Returns

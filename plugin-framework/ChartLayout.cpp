@@ -255,7 +255,7 @@ TChartLayout LayOutChart(const TChart& Chart, QSize Size, const QFontMetrics& Fm
         if (!A.Title.isEmpty())
             L.Texts.push_back({A.Title, IsLeft ? QRect(1, Plot.top(), H, Plot.height())
                                                : QRect(Size.width() - 1 - H, Plot.top(), H, Plot.height()),
-                               Qt::AlignHCenter, IsLeft ? -90 : 90, A.LabelColor});
+                               Qt::AlignHCenter, IsLeft ? -90 : 90, A.LabelColor, A.LabelFamily});
         const TRange R{A.Minimum(), A.Maximum()};
         const TAxisLabels Labels = AxisLabels(R.Min, R.Max, A.Increment(), MaxLabels);
         const int Offset = A.Title.isEmpty() ? 0 : TitleW;
@@ -273,7 +273,8 @@ TChartLayout LayOutChart(const TChart& Chart, QSize Size, const QFontMetrics& Fm
                                      : QRect(Plot.right() + 4, Y - H / 2, LabelW - 4, H);
             // A number too long for the column is left out, not cut.
             if (Fm.horizontalAdvance(Text) <= Box.width())
-                Texts.push_back({Text, Box, Qt::AlignVCenter | (IsLeft ? Qt::AlignRight : Qt::AlignLeft), 0, A.LabelColor});
+                Texts.push_back({Text, Box, Qt::AlignVCenter | (IsLeft ? Qt::AlignRight : Qt::AlignLeft), 0, A.LabelColor,
+                                 A.LabelFamily});
         }
         // Labels that read alike tell nothing: the doubles or the decimals
         // cannot show the step.

@@ -26,6 +26,7 @@ struct TChartText {
     Qt::Alignment Align; // within the box
     int Rotation = 0;    // 0, -90 (reads upwards) or 90 (reads downwards)
     QColor Ink;          // invalid: the window's text colour
+    QString Family = {}; // empty: the view's font
 };
 
 struct TChartLine {

@@ -43,8 +43,13 @@ void TChartView::paintEvent(QPaintEvent*)
         Painter.setPen(QPen(Line.Color, Line.Width));
         Painter.drawPolyline(Line.Points);
     }
+    const QFont ViewFont = font();
     for (const TChartText& T : L.Texts) {
         Painter.setPen(T.Ink.isValid() ? T.Ink : WindowText);
+        QFont F = ViewFont;
+        if (!T.Family.isEmpty())
+            F.setFamily(T.Family);
+        Painter.setFont(F);
         if (T.Rotation == 0) {
             Painter.drawText(T.Box, int(T.Align), T.Text);
             continue;

@@ -16,6 +16,7 @@ TFastLineSeries& SetUpSensorBlockTrend(TChart& C, double LeftMin, double LeftMax
     C.RightAxis().SetMinMax(4.8, 5.2);
     C.RightAxis().SetIncrement(0.05);
     C.RightAxis().LabelColor = Qt::blue;
+    C.RightAxis().LabelFamily = AccentAxisFamily;
     TFastLineSeries& Series = C.AddSeries(TVertAxis::Left);
     Series.Color = Qt::black;
     Series.Title = QStringLiteral("Uсенс. абс.");

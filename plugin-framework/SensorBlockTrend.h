@@ -9,7 +9,8 @@ namespace ostan {
 
 // The concentration as a side of a two-sided trend, its labels blue.
 inline const TTrendSide ConcentrationSide{QStringLiteral("Концентрация"), -0.25, 2.75, 0.02,
-                                          QStringLiteral("Концентрация"), QColor(0, 128, 255), Qt::blue};
+                                          QStringLiteral("Концентрация"), QColor(0, 128, 255), Qt::blue,
+                                          AccentAxisFamily};
 
 TFastLineSeries& SetUpSensorBlockTrend(TChart& C, double LeftMin, double LeftMax, double LeftIncrement);
 

@@ -108,6 +108,7 @@ TEST_F(Karn7e8Panel, ShowingThePanelAsksForARestartAndStartsEmpty)
     EXPECT_EQ(Chart->Series(0).Color, QColor(0, 128, 255));
     // The concentration's labels blue, the sensor voltage's in the text colour.
     EXPECT_EQ(Chart->LeftAxis().LabelColor, QColor(Qt::blue));
+    EXPECT_EQ(Chart->LeftAxis().LabelFamily, QStringLiteral("Arial"));
     EXPECT_FALSE(Chart->RightAxis().LabelColor.isValid());
     EXPECT_EQ(Chart->Series(0).VertAxis(), TVertAxis::Left);
     EXPECT_EQ(Chart->Series(1).Title, QStringLiteral("Uсенс. абс."));

@@ -224,7 +224,7 @@ TEST_P(Panels, EveryGroupIsAnnouncedByItsOwnTitle)
         EXPECT_EQ(AccessibleName(G), G->title()) << G->objectName().toStdString();
 }
 
-// The battery's axis has blue labels and title, shown or hidden.
+// The battery's axis has blue Arial labels and title, shown or hidden.
 TEST_P(Panels, EveryBatteryAxisIsBlue)
 {
     for (QWidget* View : Panel->findChildren<QWidget*>()) {
@@ -234,6 +234,7 @@ TEST_P(Panels, EveryBatteryAxisIsBlue)
         for (const TChartAxis* A : {&C.LeftAxis(), &C.RightAxis()}) {
             if (A->Title == QStringLiteral("Аккум, В")) {
                 EXPECT_EQ(A->LabelColor, QColor(Qt::blue)) << View->objectName().toStdString();
+                EXPECT_EQ(A->LabelFamily, QStringLiteral("Arial")) << View->objectName().toStdString();
             }
         }
     }
