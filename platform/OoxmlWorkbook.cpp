@@ -1,6 +1,5 @@
 #include "OoxmlWorkbook.h"
 
-#include "Allocator.h"
 #include "ErrorReasons.h"
 #include "NumberSeparators.h"
 
@@ -20,11 +19,6 @@
 namespace ostan {
 
 namespace {
-
-// A workbook's XML trees grow with its rows; kept out of the heap, they leave
-// it as it was once the workbook is closed, however large the workbook grew.
-// Set as the library loads, before any tree exists.
-[[maybe_unused]] const bool XmlTreesMapped = (pugi::set_memory_management_functions(AllocateMapped, FreeMapped), true);
 
 constexpr int MaxRows = 1048576;
 constexpr int MaxColumns = 16384;

@@ -1,6 +1,7 @@
 // The workbook export on real files: the engine, TExcelWork and the row a
 // save appends; the order of the application calls on a recording fake; the
 // files it must refuse.
+#include "Allocator.h"
 #include "AtomicFile.h"
 #include "ExcelWork.h"
 #include "NumberSeparators.h"
@@ -107,7 +108,11 @@ QByteArray WithParts(const QByteArray& Package, const std::map<std::string, QByt
 
 class Workbook : public ::testing::Test {
 protected:
-    void SetUp() override { SetSeparatorsForTest(u'.', u' '); }
+    void SetUp() override
+    {
+        MapXmlTrees();
+        SetSeparatorsForTest(u'.', u' ');
+    }
     void TearDown() override
     {
         ResetSeparatorsForTest();
@@ -678,7 +683,12 @@ TEST_F(Workbook, TheClassIsRegisteredOnceAndFound)
 // The program runs for days and appends to one workbook: what a workbook
 // holds while it is worked on must not stay in the heap and raise its high
 // point with every row added.
-TEST(WorkbookMemory, AWorkbooksCellsAreHeldOutsideTheHeap)
+class WorkbookMemory : public ::testing::Test {
+protected:
+    void SetUp() override { MapXmlTrees(); }
+};
+
+TEST_F(WorkbookMemory, AWorkbooksCellsAreHeldOutsideTheHeap)
 {
 #if defined(__SANITIZE_ADDRESS__) || !defined(__GLIBC__)
     GTEST_SKIP() << "the C library's allocator is not the one in use";
