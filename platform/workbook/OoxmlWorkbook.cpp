@@ -159,7 +159,6 @@ QString TOoxmlWorkbook::TData::CellText(const pugi::xml_node& C) const
     return Text(v.child_value());
 }
 
-
 TOoxmlWorkbook::TOoxmlWorkbook(const QByteArray& Bytes) : D(std::make_unique<TData>(Bytes)) {}
 
 TOoxmlWorkbook::~TOoxmlWorkbook() = default;

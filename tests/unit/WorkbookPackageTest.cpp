@@ -4,12 +4,14 @@
 #include "StoredParts.h"
 #include "WorkbookPackage.h"
 
-#include <functional>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 
 using namespace ostan;
 using namespace ostan::ooxml;
+using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
 
 namespace {
 
@@ -17,16 +19,6 @@ class WorkbookPackage : public ::testing::Test {
 protected:
     void TearDown() override { SetWorkbookLimitsForTest({}); }
 };
-
-std::string Message(const std::function<void()>& Call)
-{
-    try {
-        Call();
-    } catch (const EWorkbookError& e) {
-        return e.what();
-    }
-    return "(nothing raised)";
-}
 
 TEST_F(WorkbookPackage, PartsBeyondTheBudgetAreRefused)
 {
@@ -47,16 +39,16 @@ TEST_F(WorkbookPackage, PartsBeyondTheBudgetAreRefused)
     for (const auto& c : cases) {
         SetWorkbookLimitsForTest(c.Limits);
         TPackage package(bytes);
-        EXPECT_NE(Message([&] { package.Read(c.Part); }).find(c.Says), std::string::npos) << c.Name;
+        EXPECT_THAT([&] { package.Read(c.Part); }, ThrowsMessage<EWorkbookError>(HasSubstr(c.Says))) << c.Name;
     }
     SetWorkbookLimitsForTest({.Elements = 4});
     TPackage package(bytes);
     EXPECT_EQ(package.Read("small.xml"), QByteArray::fromStdString(small));
     // The budget is for the parts together: the second read passes it.
-    EXPECT_NE(Message([&] { package.Read("small.xml"); }).find("элементов"), std::string::npos);
+    EXPECT_THAT([&] { package.Read("small.xml"); }, ThrowsMessage<EWorkbookError>(HasSubstr("элементов")));
 
     SetWorkbookLimitsForTest({.PackageBytes = bytes.size() - 1});
-    EXPECT_NE(Message([&] { TPackage{bytes}; }).find("файл больше"), std::string::npos);
+    EXPECT_THAT([&] { TPackage{bytes}; }, ThrowsMessage<EWorkbookError>(HasSubstr("файл больше")));
 }
 
 TEST_F(WorkbookPackage, UntouchedPartsAreCopiedByteForByteAndChangedOnesWrittenFromTheirTrees)
@@ -84,7 +76,8 @@ TEST_F(WorkbookPackage, UntouchedPartsAreCopiedByteForByteAndChangedOnesWrittenF
     EXPECT_EQ(again.Read("new/added.xml"), R"(<?xml version="1.0"?><added/>)");
     EXPECT_TRUE(again.Has("NEW/ADDED.XML"));
     EXPECT_FALSE(again.Has("missing.xml"));
-    EXPECT_NE(Message([&] { again.Read("missing.xml"); }).find("нет части missing.xml"), std::string::npos);
+    EXPECT_THAT([&] { again.Read("missing.xml"); },
+                ThrowsMessage<EWorkbookError>(HasSubstr("нет части missing.xml")));
 }
 
 TEST_F(WorkbookPackage, RelationshipTargetsBecomePartNames)
