@@ -18,6 +18,9 @@ int main(int argc, char** argv)
 {
     MarkProcessStart();
     SettleAllocator();
+    // The program runs for days appending to workbooks: their trees must not
+    // raise the heap's high point with every row a save reads.
+    MapXmlTrees();
     TQtWorkersEnd WorkersEnd;
     TOstanApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostan"));

@@ -7,6 +7,7 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
+#include <pugixml.hpp>
 #include <sys/mman.h>
 
 namespace ostan {
@@ -47,5 +48,7 @@ void FreeMapped(void* Block)
     char* const Mapping = static_cast<char*>(Block) - Header;
     ::munmap(Mapping, *reinterpret_cast<std::size_t*>(Mapping));
 }
+
+void MapXmlTrees() { pugi::set_memory_management_functions(AllocateMapped, FreeMapped); }
 
 } // namespace ostan

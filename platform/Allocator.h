@@ -18,4 +18,10 @@ void SettleAllocator();
 void* AllocateMapped(std::size_t Size);
 void FreeMapped(void* Block);
 
+// Every XML tree (a workbook's parts) in mappings of its own: the trees grow
+// with a workbook's rows, and freed they leave the heap as it was, however
+// large the workbook grew. Call before any tree exists, beside
+// SettleAllocator.
+void MapXmlTrees();
+
 } // namespace ostan

@@ -11,6 +11,7 @@
 //
 // Every case reports peak_rss_mb: the process's peak resident size during its
 // saves (the peak is reset after the workbook is made).
+#include "Allocator.h"
 #include "ExcelWork.h"
 #include "NumberSeparators.h"
 #include "OoxmlWorkbook.h"
@@ -279,6 +280,7 @@ BENCHMARK(Refuse)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->Iterations(3
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    MapXmlTrees(); // as the program has it
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -1,11 +1,13 @@
 // The workbook export on real files: the engine, TExcelWork and the row a
 // save appends; the order of the application calls on a recording fake; the
 // files it must refuse.
+#include "Allocator.h"
 #include "AtomicFile.h"
 #include "ExcelWork.h"
 #include "NumberSeparators.h"
 #include "OoxmlApplication.h"
 #include "OoxmlWorkbook.h"
+#include "StoredParts.h"
 #include "WorkbookSupport.h"
 
 #include <QDateTime>
@@ -33,32 +35,6 @@ const char* const Karn7 = "Блок датчкика KARN-7E/8";
 ComPtr<TColumnsPlugin> Karn7Plugin(QList<QByteArray> Values)
 {
     return MakeColumnsPlugin(Karn7, {"Дата, время", "Тип БД", "Текущая конц., %"}, std::move(Values));
-}
-
-// The parts of a package: name -> stored (compressed) bytes, in stored order.
-std::vector<std::pair<std::string, QByteArray>> StoredParts(const QByteArray& Package)
-{
-    std::vector<std::pair<std::string, QByteArray>> out;
-    zip_error_t e;
-    zip_error_init(&e);
-    zip_source_t* s = zip_source_buffer_create(Package.constData(), zip_uint64_t(Package.size()), 0, &e);
-    zip_t* z = zip_open_from_source(s, ZIP_RDONLY, &e);
-    if (!z) {
-        zip_source_free(s);
-        return out;
-    }
-    for (zip_int64_t i = 0; i < zip_get_num_entries(z, 0); ++i) {
-        zip_file_t* f = zip_fopen_index(z, zip_uint64_t(i), ZIP_FL_COMPRESSED);
-        QByteArray bytes;
-        char buffer[4096];
-        for (zip_int64_t n; f && (n = zip_fread(f, buffer, sizeof buffer)) > 0;)
-            bytes.append(buffer, qsizetype(n));
-        if (f)
-            zip_fclose(f);
-        out.emplace_back(zip_get_name(z, zip_uint64_t(i), 0), bytes);
-    }
-    zip_discard(z);
-    return out;
 }
 
 // The package with parts replaced, or added when it has none of that name.
@@ -107,7 +83,11 @@ QByteArray WithParts(const QByteArray& Package, const std::map<std::string, QByt
 
 class Workbook : public ::testing::Test {
 protected:
-    void SetUp() override { SetSeparatorsForTest(u'.', u' '); }
+    void SetUp() override
+    {
+        MapXmlTrees();
+        SetSeparatorsForTest(u'.', u' ');
+    }
     void TearDown() override
     {
         ResetSeparatorsForTest();
@@ -678,7 +658,12 @@ TEST_F(Workbook, TheClassIsRegisteredOnceAndFound)
 // The program runs for days and appends to one workbook: what a workbook
 // holds while it is worked on must not stay in the heap and raise its high
 // point with every row added.
-TEST(WorkbookMemory, AWorkbooksCellsAreHeldOutsideTheHeap)
+class WorkbookMemory : public ::testing::Test {
+protected:
+    void SetUp() override { MapXmlTrees(); }
+};
+
+TEST_F(WorkbookMemory, AWorkbooksCellsAreHeldOutsideTheHeap)
 {
 #if defined(__SANITIZE_ADDRESS__) || !defined(__GLIBC__)
     GTEST_SKIP() << "the C library's allocator is not the one in use";

@@ -83,7 +83,7 @@ public:
     struct TData;
 
 private:
-    TOoxmlWorkbook();
+    explicit TOoxmlWorkbook(const QByteArray& Bytes);
     std::unique_ptr<TData> D;
 };
 

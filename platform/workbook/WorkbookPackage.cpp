@@ -1,0 +1,334 @@
+#include "WorkbookPackage.h"
+
+#include "ErrorReasons.h"
+#include "WorkbookXml.h"
+
+#include <QString>
+#include <cstring>
+#include <deque>
+#include <pugixml.hpp>
+#include <zip.h>
+
+namespace ostan::ooxml {
+
+namespace {
+
+// Start tags in [From, To) of a text that ends at End (a name may run past
+// To): all of them, and those whose local name is Name.
+struct TTagCount {
+    long long Elements = 0, Named = 0;
+};
+
+void CountTags(const char* From, const char* To, const char* End, std::string_view Name, TTagCount& Count)
+{
+    for (const char* p = From; p < To;) {
+        p = static_cast<const char*>(std::memchr(p, '<', size_t(To - p)));
+        if (!p)
+            return;
+        const char* n = ++p;
+        if (n == End || *n == '/' || *n == '?' || *n == '!')
+            continue;
+        ++Count.Elements;
+        const char* local = n;
+        const char* e = n;
+        for (; e < End && *e != '>' && *e != '/' && *e != ' ' && *e != '\t' && *e != '\r' && *e != '\n'; ++e)
+            if (*e == ':')
+                local = e + 1;
+        if (!Name.empty() && std::string_view(local, size_t(e - local)) == Name)
+            ++Count.Named;
+    }
+}
+
+} // namespace
+
+TWorkbookLimits& Limits()
+{
+    static TWorkbookLimits limits;
+    return limits;
+}
+
+std::string FolderOf(const std::string& Part)
+{
+    const auto p = Part.rfind('/');
+    return p == std::string::npos ? std::string() : Part.substr(0, p + 1);
+}
+
+std::string Resolve(const std::string& Folder, const std::string& Target)
+{
+    const std::string joined = !Target.empty() && Target[0] == '/' ? Target.substr(1) : Folder + Target;
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= joined.size()) {
+        size_t end = joined.find('/', start);
+        if (end == std::string::npos)
+            end = joined.size();
+        const std::string seg = joined.substr(start, end - start);
+        if (seg == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!seg.empty() && seg != ".") {
+            parts.push_back(seg);
+        }
+        start = end + 1;
+    }
+    std::string out;
+    for (const std::string& p : parts)
+        out += (out.empty() ? "" : "/") + p;
+    return out;
+}
+
+std::string RelsOf(const std::string& Part)
+{
+    return FolderOf(Part) + "_rels/" + Part.substr(FolderOf(Part).size()) + ".rels";
+}
+
+TPackage::TPackage(const QByteArray& Bytes)
+{
+    CheckSize(Bytes.size());
+    Original = Bytes;
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* source = zip_source_buffer_create(Original.constData(), zip_uint64_t(Original.size()), 0, &error);
+    if (!source) {
+        zip_error_fini(&error);
+        throw std::bad_alloc();
+    }
+    Zip = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    if (!Zip) {
+        zip_source_free(source);
+        const QString why = ZipReason(&error);
+        zip_error_fini(&error);
+        // The binary workbooks of older spreadsheet programs.
+        if (Bytes.startsWith(QByteArray::fromHex("D0CF11E0A1B11AE1")))
+            Raise(QStringLiteral("Файл — книга старого формата (.xls), а дописывать строки можно только в книгу "
+                                 "Office Open XML (.xlsx). Сохраните ее как .xlsx в программе электронных таблиц "
+                                 "или выберите другой файл."));
+        Damaged(QStringLiteral("архив не читается: %1").arg(why));
+    }
+    zip_error_fini(&error);
+}
+
+TPackage::~TPackage()
+{
+    if (Zip)
+        zip_discard(Zip);
+}
+
+void TPackage::CheckSize(qint64 Bytes)
+{
+    if (Bytes > Limits().PackageBytes)
+        TooLarge(QStringLiteral("файл больше %1 МБ").arg(Megabytes(Limits().PackageBytes)));
+}
+
+QByteArray TPackage::Pack(const std::vector<std::pair<const char*, const char*>>& Parts)
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* out = zip_source_buffer_create(nullptr, 0, 0, &error);
+    zip_source_keep(out);
+    zip_t* z = zip_open_from_source(out, ZIP_TRUNCATE, &error);
+    zip_error_fini(&error);
+    for (const auto& [name, text] : Parts)
+        zip_file_add(z, name, zip_source_buffer(z, text, strlen(text), 0), ZIP_FL_ENC_UTF_8);
+    zip_close(z);
+    QByteArray bytes;
+    zip_stat_t st;
+    if (zip_source_open(out) == 0) {
+        zip_source_stat(out, &st);
+        bytes.resize(qsizetype(st.size));
+        zip_source_read(out, bytes.data(), st.size);
+        zip_source_close(out);
+    }
+    zip_source_free(out);
+    return bytes;
+}
+
+bool TPackage::Has(const std::string& Part) const
+{
+    return zip_name_locate(Zip, Part.c_str(), ZIP_FL_NOCASE | ZIP_FL_ENC_RAW) >= 0;
+}
+
+QByteArray TPackage::Read(const std::string& Part, std::string_view Counted)
+{
+    const TWorkbookLimits& limits = Limits();
+    const QString part = QString::fromStdString(Part);
+    const zip_int64_t index = zip_name_locate(Zip, Part.c_str(), ZIP_FL_NOCASE | ZIP_FL_ENC_RAW);
+    if (index < 0)
+        Damaged(QStringLiteral("нет части %1").arg(part));
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(Zip, zip_uint64_t(index), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE)
+        || !(st.valid & ZIP_STAT_COMP_SIZE))
+        Damaged(QStringLiteral("часть %1 не читается (%2)").arg(part, ZipReason(zip_get_error(Zip))));
+    // Checked on what the archive says before anything is unpacked, and
+    // again on what really comes out.
+    const auto check = [&](qint64 Size) {
+        if (Size > limits.ExpansionFrom && double(Size) > double(st.comp_size) * limits.Expansion)
+            Raise(QStringLiteral("Файл не похож на книгу: часть %1 распаковывается из %2 КБ в %3 МБ, "
+                                 "больше чем в %4 раз; так устроены файлы, которые переполняют память.")
+                      .arg(part).arg((st.comp_size + 1023) / 1024).arg(Megabytes(Size)).arg(limits.Expansion));
+        if (Unpacked + Size > limits.UnpackedBytes)
+            TooLarge(QStringLiteral("ее части занимают больше %1 МБ").arg(Megabytes(limits.UnpackedBytes)));
+    };
+    const qint64 declared = qint64(std::min<zip_uint64_t>(st.size, zip_uint64_t(1) << 60));
+    check(declared);
+
+    zip_file_t* f = zip_fopen_index(Zip, zip_uint64_t(index), 0);
+    if (!f)
+        Damaged(QStringLiteral("часть %1 не читается (%2)").arg(part, ZipReason(zip_get_error(Zip))));
+    struct Closer {
+        zip_file_t* F;
+        ~Closer() { zip_fclose(F); }
+    } closer{f};
+    QByteArray out;
+    out.reserve(qsizetype(declared));
+    TTagCount tags;
+    qsizetype counted = 0; // bytes whose tags are counted
+    constexpr qsizetype Chunk = 65536, NameRoom = 256;
+    for (;;) {
+        const qsizetype before = out.size();
+        out.resize(before + Chunk);
+        const zip_int64_t n = zip_fread(f, out.data() + before, zip_uint64_t(Chunk));
+        if (n < 0)
+            Damaged(QStringLiteral("часть %1 не читается (%2)").arg(part, ZipReason(zip_file_get_error(f))));
+        out.resize(before + qsizetype(n));
+        if (out.size() > declared)
+            Damaged(QStringLiteral("часть %1 длиннее, чем сказано в оглавлении архива").arg(part));
+        check(out.size());
+        const qsizetype upTo = n == 0 ? out.size() : std::max(counted, out.size() - NameRoom);
+        CountTags(out.constData() + counted, out.constData() + upTo, out.constData() + out.size(), Counted, tags);
+        counted = upTo;
+        if (Elements + tags.Elements > limits.Elements)
+            TooLarge(QStringLiteral("в части %1 больше %2 элементов").arg(part, Thousands(limits.Elements - Elements)));
+        if (Counted == "c" && tags.Named > limits.Cells)
+            TooLarge(QStringLiteral("на листе больше %1 ячеек").arg(Thousands(limits.Cells)));
+        if (Counted == "si" && tags.Named > limits.Strings)
+            TooLarge(QStringLiteral("в ней больше %1 строк текста").arg(Thousands(limits.Strings)));
+        if (n == 0)
+            break;
+    }
+    Unpacked += out.size();
+    Elements += tags.Elements;
+    return out;
+}
+
+void TPackage::Load(const std::string& Part, pugi::xml_document& Doc, std::string_view Root, std::string_view Counted)
+{
+    Parse(Doc, Read(Part, Counted), Part);
+    if (Local(Doc.document_element()) != Root)
+        Damaged(QStringLiteral("часть %1 не та, что нужна").arg(QString::fromStdString(Part)));
+}
+
+std::string TPackage::Target(const pugi::xml_document& Rels, const std::string& Folder, std::string_view TypeEnd,
+                             const char* Id)
+{
+    for (const pugi::xml_node r : Children(Rels.document_element(), "Relationship")) {
+        if (std::string_view(r.attribute("TargetMode").value()) == "External")
+            continue;
+        if (Id ? std::string_view(r.attribute("Id").value()) == Id : EndsWith(r.attribute("Type").value(), TypeEnd))
+            return Resolve(Folder, r.attribute("Target").value());
+    }
+    return {};
+}
+
+void TPackage::Hold(const std::string& Part, pugi::xml_document& Doc) { Held.emplace_back(Part, &Doc); }
+
+void TPackage::MarkChanged(const std::string& Part) { Changed.insert(Part); }
+
+void TPackage::Add(const std::string& Part, pugi::xml_document& Doc)
+{
+    Hold(Part, Doc);
+    NewParts.insert(Part);
+}
+
+pugi::xml_document* TPackage::DocOf(const std::string& Part) const
+{
+    for (const auto& [part, doc] : Held)
+        if (QString::fromStdString(part).compare(QString::fromStdString(Part), Qt::CaseInsensitive) == 0)
+            return doc;
+    return nullptr;
+}
+
+bool TPackage::IsChanged(const std::string& Part) const
+{
+    for (const std::string& c : Changed)
+        if (QString::fromStdString(c).compare(QString::fromStdString(Part), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+QByteArray TPackage::ToBytes() const
+{
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* out = zip_source_buffer_create(nullptr, 0, 0, &error);
+    if (!out)
+        throw std::bad_alloc();
+    zip_source_keep(out);
+    zip_t* z = zip_open_from_source(out, ZIP_TRUNCATE, &error);
+    zip_error_fini(&error);
+    if (!z) {
+        zip_source_free(out);
+        Raise(QStringLiteral("Не удалось собрать книгу."));
+    }
+    auto fail = [&](const QString& Why) {
+        zip_discard(z);
+        zip_source_free(out);
+        Raise(QStringLiteral("Не удалось собрать книгу: %1.").arg(Why));
+    };
+    std::deque<QByteArray> keep; // alive until the archive is closed
+    auto addNew = [&](const char* Name, const QByteArray& Bytes) {
+        keep.push_back(Bytes);
+        zip_source_t* s = zip_source_buffer(z, keep.back().constData(), zip_uint64_t(keep.back().size()), 0);
+        if (!s || zip_file_add(z, Name, s, ZIP_FL_ENC_GUESS) < 0) {
+            zip_source_free(s);
+            fail(ZipReason(zip_get_error(z)));
+        }
+    };
+    const zip_int64_t count = zip_get_num_entries(Zip, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const char* name = zip_get_name(Zip, zip_uint64_t(i), ZIP_FL_ENC_RAW);
+        if (!name)
+            fail(ZipReason(zip_get_error(Zip)));
+        if (IsChanged(name)) {
+            if (pugi::xml_document* doc = DocOf(name)) {
+                addNew(name, Serialise(*doc));
+                continue;
+            }
+        }
+        // Untouched: the stored bytes as they are, with their date.
+        zip_stat_t st;
+        zip_stat_init(&st);
+        zip_stat_index(Zip, zip_uint64_t(i), 0, &st);
+        zip_source_t* s = zip_source_zip(z, Zip, zip_uint64_t(i), ZIP_FL_COMPRESSED, 0, -1);
+        const zip_int64_t index = s ? zip_file_add(z, name, s, ZIP_FL_ENC_GUESS) : -1;
+        if (index < 0) {
+            zip_source_free(s);
+            fail(ZipReason(zip_get_error(z)));
+        }
+        if (st.valid & ZIP_STAT_MTIME)
+            zip_file_set_mtime(z, zip_uint64_t(index), st.mtime, 0);
+    }
+    for (const std::string& name : NewParts) {
+        if (pugi::xml_document* doc = DocOf(name))
+            addNew(name.c_str(), Serialise(*doc));
+    }
+    if (zip_close(z) != 0)
+        fail(ZipReason(zip_get_error(z)));
+    QByteArray bytes;
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_source_open(out) != 0 || zip_source_stat(out, &st) != 0) {
+        zip_source_free(out);
+        Raise(QStringLiteral("Не удалось собрать книгу."));
+    }
+    bytes.resize(qsizetype(st.size));
+    const zip_int64_t n = zip_source_read(out, bytes.data(), st.size);
+    zip_source_close(out);
+    zip_source_free(out);
+    if (n != zip_int64_t(st.size))
+        Raise(QStringLiteral("Не удалось собрать книгу."));
+    return bytes;
+}
+
+} // namespace ostan::ooxml

@@ -1,0 +1,80 @@
+#pragma once
+// A workbook's package: the zip archive read under the reading budget, its
+// parts' relationships, and the archive written back with the parts held as
+// trees written from them once changed and every other part copied through
+// byte for byte.
+#include "OoxmlWorkbook.h"
+
+#include <QByteArray>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+struct zip;
+namespace pugi {
+class xml_document;
+}
+
+namespace ostan::ooxml {
+
+// The budget in force (SetWorkbookLimitsForTest changes it).
+TWorkbookLimits& Limits();
+
+// The folder of a part, with its "/"; "" at the root.
+std::string FolderOf(const std::string& Part);
+// A relationship's target as a part name (no leading "/", "." and ".." resolved).
+std::string Resolve(const std::string& Folder, const std::string& Target);
+// The relationships part of a part.
+std::string RelsOf(const std::string& Part);
+
+class TPackage {
+public:
+    // Raises for a package beyond the budget, or one that is no zip archive.
+    explicit TPackage(const QByteArray& Bytes);
+    ~TPackage();
+    TPackage(const TPackage&) = delete;
+    TPackage& operator=(const TPackage&) = delete;
+
+    static void CheckSize(qint64 Bytes);
+    // A new package of the parts given as (name, text).
+    static QByteArray Pack(const std::vector<std::pair<const char*, const char*>>& Parts);
+
+    bool Has(const std::string& Part) const;
+    // A part's bytes, counted against the budget. Counted: the local name of
+    // the elements a part holds that have a limit of their own ("c" cells,
+    // "si" shared strings).
+    QByteArray Read(const std::string& Part, std::string_view Counted = {});
+    // A part read as a tree whose root has the local name Root.
+    void Load(const std::string& Part, pugi::xml_document& Doc, std::string_view Root, std::string_view Counted = {});
+
+    // The target of the first relationship of a type among Rels, "" when none.
+    static std::string Target(const pugi::xml_document& Rels, const std::string& Folder, std::string_view TypeEnd,
+                              const char* Id = nullptr);
+
+    // The part is written from Doc once it is marked changed; the first
+    // part held under a name wins.
+    void Hold(const std::string& Part, pugi::xml_document& Doc);
+    void MarkChanged(const std::string& Part);
+    // A part the package did not have, written from Doc.
+    void Add(const std::string& Part, pugi::xml_document& Doc);
+
+    QByteArray ToBytes() const;
+
+private:
+    pugi::xml_document* DocOf(const std::string& Part) const;
+    bool IsChanged(const std::string& Part) const;
+
+    QByteArray Original;
+    zip* Zip = nullptr;
+    std::vector<std::pair<std::string, pugi::xml_document*>> Held;
+    std::set<std::string> Changed;
+    std::set<std::string> NewParts;
+    // What the parts read so far took.
+    qint64 Unpacked = 0;
+    long long Elements = 0;
+};
+
+} // namespace ostan::ooxml
