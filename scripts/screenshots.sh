@@ -21,14 +21,7 @@ for lib in "${libraries[@]}"; do
     session_xvfb
     session_emulator "$lib" --stream-on-select 200
     session_program
-    caption=$(device_caption "$lib")
-    sleep 0.5
-    xdotool windowfocus --sync "$main_window"
-    xdotool key ctrl+d
-    dialog=$(xdotool search --sync --onlyvisible --name '^Выбор прибора$' | head -1)
-    sleep 0.3
-    xdotool type --delay 40 "$caption"
-    sleep 0.5
+    session_select "$lib"
     [ "$lib" != "${libraries[0]}" ] || import -window "$dialog" "$out/DeviceDialog.png"
     xdotool key Return
     session_wait ' cmd 04 ' 10

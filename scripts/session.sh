@@ -100,21 +100,44 @@ device_caption() {
   echo "$caption"
 }
 
-session_choose() {
-  local caption
+# The row of CAPTION in the device dialog's list.
+device_row() {
+  local lib captions=()
+  for lib in "$(dirname "$program")"/Plugins/*.so; do
+    lib=$(basename "$lib" .so)
+    [ -f "$root/plugins/$lib/Profile.h" ] && captions+=("$(device_caption "$lib")")
+  done
+  python3 -c '
+import sys
+want, names = sys.argv[1], sorted(sys.argv[2:], key=str.casefold)
+print(names.index(want))' "$1" "${captions[@]}" || session_fail "no row for $1 in the device list"
+}
+
+# Opens the device dialog (Ctrl+D) and selects DEVICE's entry; $dialog is
+# the dialog's window.
+session_select() {
+  local caption row _
   caption=$(device_caption "$1")
+  row=$(device_row "$caption")
   sleep 0.5
   xdotool windowfocus --sync "$main_window"
   xdotool key ctrl+d
-  local dialog _
   dialog=$(xdotool search --sync --onlyvisible --name '^Выбор прибора$' | head -1)
-  # Keys typed before the dialog has the focus would be lost, and the typed
-  # caption would find another entry.
+  # Keys typed before the dialog has the focus would be lost.
   for _ in $(seq 50); do [ "$(xdotool getwindowfocus 2>/dev/null)" = "$dialog" ] && break; sleep 0.1; done
   sleep 0.3
-  # The list has the focus: typing a caption selects its entry, Enter is OK.
-  xdotool type --delay 40 "$caption"
+  # The list has the focus. A typed caption would select by prefix, and on a
+  # busy machine the keyboard search restarts between two keys and lands on
+  # another "Блок датчкика ..."; so the entry is reached by its row: Home
+  # selects the first.
+  xdotool key Home
+  [ "$row" -eq 0 ] || xdotool key --delay 30 $(printf 'Down %.0s' $(seq "$row"))
   sleep 0.3
+}
+
+# DEVICE chosen in the device dialog as a user chooses it, OK pressed.
+session_choose() {
+  session_select "$1"
   xdotool key Return
   session_wait ' cmd 04 ' 10
 }
