@@ -27,7 +27,7 @@ struct TQuickStart {
         SetSeparatorsForTest(QLatin1Char('.'), QLatin1Char(','));
         SetSystemSerialDevicesForTest([] { return QStringList(); });
         Wait.ProbeMs = 60;
-        Wait.ResetMs = 400;
+        Wait.ResetMs = 3000; // ends at the answer
         Wait.SupervisionMs = 10000; // the link stays up however slow the machine
         TPortScanningForm::CloseIntervalMs = 10;
     }

@@ -36,10 +36,12 @@ protected:
     {
         ASSERT_TRUE(Store.IsValid());
         SetSystemSerialDevicesForTest([] { return QStringList(); });
-        // Shortened waits: the same operations, a fraction of the time.
-        Waits.ProbeMs = 60;
-        Waits.ResetMs = 400;
-        Waits.SupervisionMs = 400;
+        // Shortened waits: the same operations in less time. An answer ends
+        // its wait at once, so they stay long enough for a starved sanitizer
+        // build to answer; only the silent ports pay them in full.
+        Waits.ProbeMs = 300;
+        Waits.ResetMs = 2000;
+        Waits.SupervisionMs = 1500;
         SavedClose = TPortScanningForm::CloseIntervalMs;
         TPortScanningForm::CloseIntervalMs = 10;
         TPortScanningForm::OnTextForTest = [this](const QString& t, const QColor& c) { Texts.push_back({t, c}); };

@@ -59,7 +59,7 @@ protected:
         ResetFakes();
         SetApplicationTerminated(false);
         Waits.ProbeMs = 60;
-        Waits.ResetMs = 400;
+        Waits.ResetMs = 3000; // ends at the answer
         Waits.SupervisionMs = 10000; // the link stays up however slow the machine
         SavedClose = TPortScanningForm::CloseIntervalMs;
         TPortScanningForm::CloseIntervalMs = 10;
