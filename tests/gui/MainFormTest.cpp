@@ -506,7 +506,7 @@ TEST_F(MainFormTest, TerminationSignalEndsTheProgramFromAModalBox)
         boxOpen = QApplication::activeModalWidget() != nullptr;
         std::raise(SIGTERM);
     });
-    QTimer::singleShot(3000, [] { QCoreApplication::exit(99); }); // the program ran on
+    QTimer::singleShot(30000, [] { QCoreApplication::exit(99); }); // the program ran on
     const int rc = QApplication::exec();
     SetMessageBoxHandler(std::move(recorder));
     SetEndRequested(false);

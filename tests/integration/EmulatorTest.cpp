@@ -67,7 +67,7 @@ public:
         }
     }
     // Pumps the emulator until Count bytes have arrived; returns them.
-    QByteArray Take(int Count, uint32_t TimeoutMs = 1000)
+    QByteArray Take(int Count, uint32_t TimeoutMs = 10000)
     {
         ostan::PumpUntil([&] { Drain(); return Got.size() >= Count || HungUp; }, TimeoutMs);
         const QByteArray out = Got.left(Count);
@@ -112,7 +112,7 @@ protected:
     // already on the line.
     void UntilReceived(int Count)
     {
-        EXPECT_TRUE(ostan::PumpUntil([&] { return Emu->RawReceived().size() >= Count; }, 1000));
+        EXPECT_TRUE(ostan::PumpUntil([&] { return Emu->RawReceived().size() >= Count; }, 10000));
         ostan::ProcessMessages();
     }
     static QString Mapping(const QString& Device)
@@ -293,7 +293,7 @@ TEST_F(EmulatorTest, ConsoleStatsCountWhatTheProgramHasNotRead)
     EmulatorConsole console(emu, [&](const QString& l) { out << l; });
     Line line(emu.SlavePath(), B115200);
     console.Submit(QStringLiteral("send 5F 01 02 03"));
-    ostan::PumpUntil([&] { return emu.BytesUnread() == 4; }, 1000); // the terminal passes bytes on by itself
+    ostan::PumpUntil([&] { return emu.BytesUnread() == 4; }, 10000); // the terminal passes bytes on by itself
     console.Submit(QStringLiteral("stats"));
     EXPECT_EQ(line.Take(4).toHex().toUpper(), QByteArray("5F010203"));
     console.Submit(QStringLiteral("stats"));
@@ -329,7 +329,7 @@ TEST_F(EmulatorTest, ConsoleSleepHoldsBackLaterLinesAndQuitEndsInput)
     EXPECT_TRUE(line.Got.isEmpty());
     EXPECT_FALSE(quit);
     EXPECT_EQ(line.Take(7).toHex(), "37020000000002");
-    EXPECT_TRUE(ostan::PumpUntil([&] { return quit; }, 1000));
+    EXPECT_TRUE(ostan::PumpUntil([&] { return quit; }, 10000));
 }
 
 TEST_F(EmulatorTest, SelectStartsTheDeviceStreamAndResetStopsIt)
@@ -422,7 +422,7 @@ TEST_F(EmulatorTest, AMeterAnnouncesItselfAfterEachResetAndEachStatusFrame)
     line.Write(H("0D0AFFF8"));
     UntilReceived(14);
     EXPECT_FALSE(emu.IsStreaming());
-    ASSERT_TRUE(ostan::PumpUntil([&] { line.Drain(); return line.Got.contains(id); }, 1000));
+    ASSERT_TRUE(ostan::PumpUntil([&] { line.Drain(); return line.Got.contains(id); }, 10000));
     EXPECT_TRUE(line.Got.endsWith(init + id)) << line.Got.toHex().toStdString();
     line.Got.clear();
     nothingMore();
@@ -520,7 +520,7 @@ public:
         }
     }
     // The next line on stdout, or empty after the timeout.
-    QString NextLine(uint32_t TimeoutMs = 1500)
+    QString NextLine(uint32_t TimeoutMs = 15000)
     {
         ostan::PumpUntil([&] { Proc.waitForReadyRead(5); return Proc.canReadLine(); }, TimeoutMs);
         return QString::fromLocal8Bit(Proc.readLine()).trimmed();
@@ -546,7 +546,7 @@ TEST_F(EmulatorTest, CommandLineProgramMapsReportsAndCleansUp)
     EXPECT_EQ(line.Take(7).toHex(), "37050000000005");
 
     p.Proc.terminate(); // SIGTERM
-    ASSERT_TRUE(p.Proc.waitForFinished(1500));
+    ASSERT_TRUE(p.Proc.waitForFinished(10000));
     EXPECT_EQ(p.Proc.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.Proc.exitCode(), 0);
     EXPECT_EQ(Mapping(ready[1]), QString());
@@ -559,7 +559,7 @@ TEST_F(EmulatorTest, CommandLineProgramEndsAtEndOfInputUnlessStdinIsNull)
         const QString ready = p.NextLine();
         ASSERT_TRUE(ready.startsWith(QLatin1String("ready "))) << ready.toStdString();
         p.Proc.closeWriteChannel();
-        ASSERT_TRUE(p.Proc.waitForFinished(1500));
+        ASSERT_TRUE(p.Proc.waitForFinished(10000));
         EXPECT_EQ(p.Proc.exitCode(), 0);
         EXPECT_EQ(Mapping(ready.section(' ', 1, 1)), QString());
     }
@@ -573,7 +573,7 @@ TEST_F(EmulatorTest, CommandLineProgramEndsAtEndOfInputUnlessStdinIsNull)
         EXPECT_EQ(line.Take(3).toHex(), "741b6f");
         EXPECT_EQ(p.Proc.state(), QProcess::Running);
         p.Proc.terminate();
-        ASSERT_TRUE(p.Proc.waitForFinished(1500));
+        ASSERT_TRUE(p.Proc.waitForFinished(10000));
         EXPECT_EQ(p.Proc.exitCode(), 0);
     }
 }

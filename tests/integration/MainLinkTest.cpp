@@ -36,12 +36,12 @@ protected:
     {
         ASSERT_TRUE(Store.IsValid());
         SetSystemSerialDevicesForTest([] { return QStringList(); });
-        // Shortened waits: the same operations in less time. An answer ends
-        // its wait at once, so they stay long enough for a starved sanitizer
-        // build to answer; only the silent ports pay them in full.
-        Waits.ProbeMs = 300;
-        Waits.ResetMs = 2000;
-        Waits.SupervisionMs = 1500;
+        // An answer ends its wait at once, so the waits are long enough for a
+        // starved sanitizer build to answer; tests with a silent port shorten
+        // the waits it pays in full.
+        Waits.ProbeMs = 1000;
+        Waits.ResetMs = 5000;
+        Waits.SupervisionMs = 5000;
         SavedClose = TPortScanningForm::CloseIntervalMs;
         TPortScanningForm::CloseIntervalMs = 10;
         TPortScanningForm::OnTextForTest = [this](const QString& t, const QColor& c) { Texts.push_back({t, c}); };
@@ -125,6 +125,7 @@ TEST_F(MainLinkTest, StoredPortAnsweringConnectsAndResets)
 
 TEST_F(MainLinkTest, SilentStoredPortFallsBackToTheSearch)
 {
+    Waits.SupervisionMs = 1000; // the silent port's probes at 115200
     AdapterEmulator& silent = AddEmulator(5, 115200);
     silent.SetSilent(true);
     AdapterEmulator& slow = AddEmulator(6, 57600, 30);
@@ -151,6 +152,8 @@ TEST_F(MainLinkTest, SilentStoredPortFallsBackToTheSearch)
 
 TEST_F(MainLinkTest, NoAdapterAnywhereIsReportedInRed)
 {
+    Waits.ProbeMs = 300;
+    Waits.SupervisionMs = 1000;
     AdapterEmulator& silent = AddEmulator(4, 115200);
     silent.SetSilent(true);
     StoreSettings(0, 13);
@@ -166,6 +169,8 @@ TEST_F(MainLinkTest, NoAdapterAnywhereIsReportedInRed)
 
 TEST_F(MainLinkTest, ResetWithoutAnswerAndFirmwareTexts)
 {
+    Waits.ResetMs = 2000;        // the unanswered reset
+    Waits.SupervisionMs = 2000; // the unanswered firmware query
     AdapterEmulator& emu = AddEmulator(7, 115200, 27);
     StoreSettings(7, 13);
     TMainForm& f = StartUp();
@@ -312,6 +317,8 @@ TEST_F(MainLinkTest, TerminationSignalDuringTheStartUpSearchKeepsTheStoredPort)
 
 TEST_F(MainLinkTest, AFinishedSearchStoresItsPortUnlessThePortWasNeverHeld)
 {
+    Waits.ProbeMs = 300;
+    Waits.SupervisionMs = 1000;
     struct Case {
         const char* Name;
         bool Busy;  // another program holds the stored port
