@@ -28,14 +28,14 @@ TEST_F(Brun3vmEndToEnd, ChosenInTheDialogShowsTheStreamAndSendsTheSensitivity)
 {
     Choose(QStringLiteral("BRUN-3вм"));
     // Selected with its command length, 3.
-    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().size() >= 6; }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().size() >= 6; }, 20000));
     EXPECT_EQ(Emu->RawReceived().left(6), Hex("0D0A0403 0303"));
 
     // The analyser's packets reach the panel: its calibration, the verdict
     // on the stored block, the battery.
     auto* absolute = OnPanel<QLineEdit>("LUsensAbs");
     ASSERT_NE(absolute, nullptr);
-    ASSERT_TRUE(PumpUntil([&] { return !absolute->text().isEmpty(); }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return !absolute->text().isEmpty(); }, 20000));
     EXPECT_EQ(OnPanel<QLineEdit>("LUvozd")->text(), "1000.0");
     EXPECT_EQ(OnPanel<QLineEdit>("LUpgs")->text(), "800.0");
     EXPECT_EQ(OnPanel<QLineEdit>("LUsensDelta")->text(), "200");
@@ -48,6 +48,6 @@ TEST_F(Brun3vmEndToEnd, ChosenInTheDialogShowsTheStreamAndSendsTheSensitivity)
     ASSERT_EQ(OnPanel<QLineEdit>("NumSpin2")->text(), "64");
     Emu->ClearRecords();
     QTest::mouseClick(OnPanel<QPushButton>("BSensitiv"), Qt::LeftButton);
-    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().contains(Hex("0D0A0106 044044")); }, 2000))
+    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().contains(Hex("0D0A0106 044044")); }, 20000))
         << Emu->RawReceived().toHex(' ').toStdString();
 }

@@ -14,7 +14,7 @@ using Karn7EndToEnd = TEndToEndFixture;
 TEST_F(Karn7EndToEnd, ChosenInTheDialogShowsTheAdaptersPackets)
 {
     Choose(QStringLiteral("Блок датчкика KARN-7"));
-    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().size() >= 6; }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().size() >= 6; }, 20000));
     EXPECT_EQ(Emu->RawReceived().left(6), Hex("0D0A0403 0303"));
 
     // A packet from the adapter changes the panel's texts.
@@ -28,7 +28,7 @@ TEST_F(Karn7EndToEnd, ChosenInTheDialogShowsTheAdaptersPackets)
     QElapsedTimer latency;
     latency.start();
     Emu->SendKarn7(reading);
-    ASSERT_TRUE(PumpUntil([&] { return !value->text().isEmpty(); }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return !value->text().isEmpty(); }, 20000));
     ::testing::Test::RecordProperty("packet_to_panel_us", int(latency.nsecsElapsed() / 1000));
     EXPECT_EQ(type->text(), "Метан");
     EXPECT_EQ(value->text(), "1.25");

@@ -30,7 +30,7 @@ TEST_F(Karn7e8EndToEnd, ChoosingTheBlockRestartsItThenSelectsIt)
     // Firmware 26: restart (0x06), its second step (0x03), then the select
     // with device code 5.
     const QByteArray Expected = Hex("0D0A0601 0D0A0304 0D0A0403 0505");
-    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().size() >= Expected.size(); }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().size() >= Expected.size(); }, 20000));
     EXPECT_EQ(Emu->RawReceived().left(Expected.size()).toHex(' '), Expected.toHex(' '));
 
     // The block's stream: warm-up, then a calibrated methane block.
@@ -40,7 +40,7 @@ TEST_F(Karn7e8EndToEnd, ChoosingTheBlockRestartsItThenSelectsIt)
     ASSERT_NE(type, nullptr);
     ASSERT_NE(gas, nullptr);
     ASSERT_NE(zero, nullptr);
-    ASSERT_TRUE(PumpUntil([&] { return !zero->text().isEmpty(); }, 5000)) << type->text().toStdString();
+    ASSERT_TRUE(PumpUntil([&] { return !zero->text().isEmpty(); }, 20000)) << type->text().toStdString();
     EXPECT_EQ(gas->text(), "Метан");
     EXPECT_TRUE(zero->text().startsWith("1.00")) << zero->text().toStdString();
     EXPECT_EQ(OnPanel<QLineEdit>("SpinConc")->text(), "2.50");
@@ -48,8 +48,8 @@ TEST_F(Karn7e8EndToEnd, ChoosingTheBlockRestartsItThenSelectsIt)
     // "Перезапуск" restarts the block again; the panel fills up again.
     Emu->ClearRecords();
     QTest::mouseClick(OnPanel<QPushButton>("BReset"), Qt::LeftButton);
-    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().size() >= 8; }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().size() >= 8; }, 20000));
     EXPECT_EQ(Emu->RawReceived().left(8).toHex(' '), Hex("0D0A0601 0D0A0304").toHex(' '));
-    ASSERT_TRUE(PumpUntil([&] { return !gas->text().isEmpty(); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return !gas->text().isEmpty(); }, 20000));
     EXPECT_EQ(gas->text(), "Метан");
 }

@@ -31,7 +31,7 @@ TEST_F(Karn7eEndToEnd, ChoosingTheBlockRestartsItThenSelectsIt)
     Choose(QStringLiteral("Блок датчкика KARN-7E"));
     // Restart (0x06), its second step (0x03), then the select with code 3.
     const QByteArray Expected = Hex("0D0A0601 0D0A0304 0D0A0403 0303");
-    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().size() >= Expected.size(); }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().size() >= Expected.size(); }, 20000));
     EXPECT_EQ(Emu->RawReceived().left(Expected.size()).toHex(' '), Expected.toHex(' '));
 
     // The stream: the calibration voltages, then measurements.
@@ -39,12 +39,12 @@ TEST_F(Karn7eEndToEnd, ChoosingTheBlockRestartsItThenSelectsIt)
     auto* Good = OnPanel<QLineEdit>("LConcentrGood");
     ASSERT_NE(Air, nullptr);
     ASSERT_NE(Good, nullptr);
-    ASSERT_TRUE(PumpUntil([&] { return !Air->text().isEmpty() && !Good->text().isEmpty(); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return !Air->text().isEmpty() && !Good->text().isEmpty(); }, 20000));
     EXPECT_TRUE(Air->text().startsWith("123.")) << Air->text().toStdString();
 
     // The timer: 0x08 every 500 ms, and no restart of its own.
     Emu->ClearRecords();
-    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().count(Hex("0D0A080F")) >= 3; }, 4000));
+    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().count(Hex("0D0A080F")) >= 3; }, 20000));
     std::vector<uint32_t> Ticks;
     for (const auto& C : Emu->Commands())
         if (C.Code == 0x08)
@@ -57,5 +57,5 @@ TEST_F(Karn7eEndToEnd, ChoosingTheBlockRestartsItThenSelectsIt)
     // "Перезапуск" restarts the block again.
     Emu->ClearRecords();
     QTest::mouseClick(OnPanel<QPushButton>("BReset"), Qt::LeftButton);
-    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().contains(Hex("0D0A0601 0D0A0304")); }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().contains(Hex("0D0A0601 0D0A0304")); }, 20000));
 }

@@ -27,7 +27,7 @@ protected:
 TEST_F(Molt2EndToEnd, ChosenInTheDialogShowsTheStreamAndSendsTheCommands)
 {
     Choose(QStringLiteral("MOLT-2.1"));
-    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().size() >= 6; }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().size() >= 6; }, 20000));
     EXPECT_EQ(Emu->RawReceived().left(6), Hex("0D0A0403 0303"));
 
     // The analyser's packets reach the panel and its trend.
@@ -35,7 +35,7 @@ TEST_F(Molt2EndToEnd, ChosenInTheDialogShowsTheStreamAndSendsTheCommands)
     auto* battery = OnPanel<QLineEdit>("LUakk");
     ASSERT_NE(absolute, nullptr);
     ASSERT_NE(battery, nullptr);
-    ASSERT_TRUE(PumpUntil([&] { return !absolute->text().isEmpty(); }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return !absolute->text().isEmpty(); }, 20000));
     EXPECT_EQ(OnPanel<QLineEdit>("LCpgs")->text(), "2.50");
     EXPECT_EQ(OnPanel<QLineEdit>("LUvozd")->text(), "12.3");
     EXPECT_TRUE(battery->text().startsWith("4.9") || battery->text().startsWith("5.0")) << battery->text().toStdString();
@@ -44,12 +44,12 @@ TEST_F(Molt2EndToEnd, ChosenInTheDialogShowsTheStreamAndSendsTheCommands)
     ASSERT_EQ(OnPanel<QLineEdit>("NumSpin1")->text(), "2.50");
     Emu->ClearRecords();
     QTest::mouseClick(OnPanel<QPushButton>("BCpgs"), Qt::LeftButton);
-    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().contains(Hex("0D0A0106 04C8CC")); }, 2000))
+    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().contains(Hex("0D0A0106 04C8CC")); }, 20000))
         << Emu->RawReceived().toHex(' ').toStdString();
     // And the glyph button: both thresholds, the switch-off one first.
     Emu->ClearRecords();
     QTest::mouseClick(OnPanel<QPushButton>("BCoffCalarm"), Qt::LeftButton);
-    ASSERT_TRUE(PumpUntil([&] { return Emu->Commands().size() >= 2; }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return Emu->Commands().size() >= 2; }, 20000));
     EXPECT_EQ(Emu->Commands()[0].Payload, Hex("08FAF2"));
     EXPECT_EQ(Emu->Commands()[1].Payload, Hex("106474"));
 }

@@ -121,7 +121,7 @@ protected:
     {
         const int Before = DeviceIdsSeen();
         Emulator->SendDeviceId(Id);
-        EXPECT_TRUE(PumpUntil([&] { return DeviceIdsSeen() > Before; }, 3000)) << int(Id);
+        EXPECT_TRUE(PumpUntil([&] { return DeviceIdsSeen() > Before; }, 20000)) << int(Id);
     }
 
     // Waits for Size bytes the program sent, then forgets them.

@@ -29,15 +29,15 @@ TEST_F(Tira5EndToEnd, DeviceIdentifierOneActivatesTheLibraryWhileAutomaticSelect
 {
     Parts(*Main).AutoSelectPlugin->setChecked(true);
     ASSERT_GT(Emu->SendDeviceId(1), 0);
-    ASSERT_TRUE(PumpUntil([&] { return bool(Parts(*Main).CurrentPlugin); }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return bool(Parts(*Main).CurrentPlugin); }, 20000));
     EXPECT_STREQ(Parts(*Main).CurrentPlugin->GetCaption(), "TIRA5.1, TIRA5.2");
-    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().size() >= 6; }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().size() >= 6; }, 20000));
     EXPECT_EQ(Emu->RawReceived().left(6), Hex("0D0A0403 0303"));
 
     // The meter's packets reach the panel.
     auto* absolute = OnPanel<QLineEdit>("LUsensAbs");
     ASSERT_NE(absolute, nullptr);
-    ASSERT_TRUE(PumpUntil([&] { return !absolute->text().isEmpty(); }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return !absolute->text().isEmpty(); }, 20000));
     EXPECT_EQ(OnPanel<QLineEdit>("LUvozd")->text(), "12.5");
     EXPECT_EQ(OnPanel<QLineEdit>("LUpgs")->text(), "250.0");
     EXPECT_EQ(OnPanel<QLineEdit>("LCpgs")->text(), "2.50");
@@ -50,7 +50,7 @@ TEST_F(Tira5EndToEnd, DeviceIdentifierOneActivatesTheLibraryWhileAutomaticSelect
 
     Emu->ClearRecords();
     QTest::mouseClick(OnPanel<QPushButton>("BReset"), Qt::LeftButton);
-    ASSERT_TRUE(PumpUntil([&] { return !Emu->Commands().empty(); }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return !Emu->Commands().empty(); }, 20000));
     EXPECT_EQ(Emu->Commands()[0].Payload, Hex("200828"));
     EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join("|").toStdString();
 }

@@ -59,7 +59,7 @@ TEST_F(TiraEndToEnd, DeviceIdFramesActivateTheRealLibrariesWhoseButtonsReachTheW
         ASSERT_TRUE(Emu->SetDevice(QLatin1String(S.Module)));
         Emu->ClearRecords();
         Emu->SendDeviceId(S.Id);
-        ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().size() >= 6; }, 3000));
+        ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().size() >= 6; }, 20000));
         EXPECT_EQ(Emu->RawReceived().left(6), Hex(S.Select));
         EXPECT_EQ(Main->DeviceChooseDialog->SelectedModule, S.Module);
         EXPECT_EQ(Parts(*Main).Link.PacketLength, S.PacketLength);
@@ -67,13 +67,13 @@ TEST_F(TiraEndToEnd, DeviceIdFramesActivateTheRealLibrariesWhoseButtonsReachTheW
         // The emulated device's packets reach the new panel.
         auto* field = OnPanel<QLineEdit>(S.Field);
         ASSERT_NE(field, nullptr);
-        ASSERT_TRUE(PumpUntil([&] { return !field->text().isEmpty(); }, 3000));
+        ASSERT_TRUE(PumpUntil([&] { return !field->text().isEmpty(); }, 20000));
 
         auto* button = OnPanel<QPushButton>(S.Button);
         ASSERT_NE(button, nullptr);
         Emu->ClearRecords();
         button->click();
-        ASSERT_TRUE(PumpUntil([&] { return !Relayed(*Emu).isEmpty(); }, 3000));
+        ASSERT_TRUE(PumpUntil([&] { return !Relayed(*Emu).isEmpty(); }, 20000));
         EXPECT_EQ(Relayed(*Emu), QList<QByteArray>{Hex(S.Command)});
     }
     EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join("|").toStdString();

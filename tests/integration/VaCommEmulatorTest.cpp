@@ -43,13 +43,13 @@ TEST(VaCommEmulator, ProbeAnswerAndHangUp)
 
     const unsigned char probe[] = {0x0D, 0x0A, 0x07, 0x00};
     ASSERT_EQ(port.WriteBuf(probe, 4), 4);
-    ASSERT_TRUE(PumpUntil([&] { return got.size() >= 3; }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return got.size() >= 3; }, 20000));
     EXPECT_EQ(got, QByteArray::fromHex("741B6F"));
     EXPECT_EQ(emu.RawReceived(), QByteArray::fromHex("0D0A0700"));
 
     events = 0;
     emu.Hangup();
-    ASSERT_TRUE(PumpUntil([&] { return hangups > 0; }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return hangups > 0; }, 20000));
     EXPECT_FALSE(port.Active());
     // Pumping after the hang-up: no events and next to no processor time.
     const double before = CpuSeconds();

@@ -41,7 +41,7 @@ TEST(Ticks, PumpUntilEndsOnConditionOrFakeDeadline)
     bool fired = false;
     SetTickSourceForTest({});
     QTimer::singleShot(10, [&] { fired = true; });
-    EXPECT_TRUE(PumpUntil([&] { return fired; }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return fired; }, 20000));
 }
 
 TEST(Services, RecordersReplaceBoxesAndBeepsAndRestore)
