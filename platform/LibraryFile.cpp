@@ -1,5 +1,7 @@
 #include "LibraryFile.h"
 
+#include "ErrorReasons.h"
+
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -50,21 +52,11 @@ bool ReadAt(int Fd, void* Buffer, size_t Length, uint64_t Offset)
     return true;
 }
 
-QString OpenFault(int Error)
-{
-    switch (Error) {
-    case ENOENT: return QStringLiteral("файл не найден");
-    case EACCES:
-    case EPERM: return QStringLiteral("нет доступа к файлу");
-    default: return QStringLiteral("файл не открывается (код ошибки %1)").arg(Error);
-    }
-}
-
 QString Fault(int Fd)
 {
     struct stat St{};
     if (::fstat(Fd, &St) != 0)
-        return OpenFault(errno);
+        return ErrnoReason(errno);
     if (!S_ISREG(St.st_mode))
         return QStringLiteral("это не обычный файл");
     const uint64_t Size = uint64_t(St.st_size);
@@ -109,7 +101,7 @@ QString LibraryFileFault(const QString& Path)
     // Non-blocking: the open of a FIFO waits for a writer otherwise.
     const int Fd = ::open(QFile::encodeName(Path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (Fd < 0)
-        return OpenFault(errno);
+        return ErrnoReason(errno);
     const QString Result = Fault(Fd);
     ::close(Fd);
     return Result;
