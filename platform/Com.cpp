@@ -58,23 +58,25 @@ QString FailureText(HRESULT Code)
 
 QString Quoted(const QString& Text) { return QLatin1Char('"') + Text + QLatin1Char('"'); }
 
-QString LoadFailure(const QString& Path) { return QStringLiteral("Не удалось загрузить ") + Quoted(Path) + QLatin1String(": "); }
+// Why is the file's fault or the loader's reason; without one the code says it.
+[[noreturn]] void RaiseLoadError(const QString& Path, const std::optional<QString>& Why)
+{
+    const HRESULT Code = QFileInfo::exists(Path) ? CO_E_ERRORINDLL : CO_E_DLLNOTFOUND;
+    throw EOleSysError(Code, QStringLiteral("Не удалось загрузить ") + Quoted(Path) + QLatin1String(": ")
+                                 + Why.value_or(ComErrorText(Code)));
+}
 
 // The loader is handed only a file it can map whole: one cut short would end
 // the process with a signal, a FIFO would block it.
 void* OpenLibrary(const QString& Path)
 {
     if (const QString Fault = LibraryFileFault(Path); !Fault.isEmpty())
-        throw EOleSysError(QFileInfo::exists(Path) ? CO_E_ERRORINDLL : CO_E_DLLNOTFOUND, LoadFailure(Path) + Fault);
+        RaiseLoadError(Path, Fault);
     dlerror();
-    return dlopen(QFile::encodeName(Path).constData(), RTLD_NOW | RTLD_LOCAL);
-}
-
-[[noreturn]] void RaiseLoadError(const QString& Path)
-{
+    if (void* Handle = dlopen(QFile::encodeName(Path).constData(), RTLD_NOW | RTLD_LOCAL))
+        return Handle;
     const char* Why = dlerror();
-    const HRESULT Code = QFileInfo::exists(Path) ? CO_E_ERRORINDLL : CO_E_DLLNOTFOUND;
-    throw EOleSysError(Code, LoadFailure(Path) + (Why ? QString::fromLocal8Bit(Why) : ComErrorText(Code)));
+    RaiseLoadError(Path, Why ? std::optional(QString::fromLocal8Bit(Why)) : std::nullopt);
 }
 
 // One string value of a class's registration under HKEY_CLASSES_ROOT.
@@ -148,8 +150,6 @@ void CallRegistrationEntry(const QString& FileName, const char* Entry, const QSt
     const QString Path = QFileInfo(FileName).absoluteFilePath();
     const QString What = Refusal + QLatin1Char(' ') + Quoted(Path) + QLatin1String(": ");
     void* Handle = OpenLibrary(Path);
-    if (!Handle)
-        RaiseLoadError(Path);
     auto* Fn = reinterpret_cast<TDllRegisterServer*>(dlsym(Handle, Entry));
     HRESULT Code = S_OK;
     QString Text;
@@ -183,8 +183,6 @@ void* LoadServer(const QString& Path)
         if (S.Path == Path)
             return S.Handle;
     void* Handle = OpenLibrary(Path);
-    if (!Handle)
-        RaiseLoadError(Path);
     LoadedServers().push_back({Path, Handle});
     return Handle;
 }
