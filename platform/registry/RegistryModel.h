@@ -107,13 +107,18 @@ public:
         return it == Prefixes.end() ? nullptr : &it->second;
     }
 
-    // Path as the store spells it, for an existing key.
-    QString Spelled(const QString& Path) const
+    // Path as the store spells it, for an existing key. Parts only Extra, a
+    // key shown beside the store's, has are spelled as Extra spells them.
+    QString Spelled(const QString& Path, const QString& Extra = QString()) const
     {
         QStringList parts = Path.split(u'\\');
-        for (qsizetype n = 2; n <= parts.size(); ++n)
-            if (const QString* spelled = SpelledPrefix(parts.first(n).join(u'\\')))
+        for (qsizetype n = 2; n <= parts.size(); ++n) {
+            const QString prefix = parts.first(n).join(u'\\');
+            if (const QString* spelled = SpelledPrefix(prefix))
                 parts[n - 1] = spelled->section(u'\\', n - 1, n - 1);
+            else if (!Extra.isEmpty() && IsUnder(Extra, prefix))
+                parts[n - 1] = Extra.section(u'\\', n - 1, n - 1);
+        }
         return parts.join(u'\\');
     }
 

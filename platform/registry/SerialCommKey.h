@@ -45,19 +45,8 @@ struct StoreView {
         return File->Exists(Path) || (LiveAdded && IsUnder(SerialCommKey, Path));
     }
 
-    // As Store::Spelled; parts only the live key has are spelled as it is.
-    QString Spelled(const QString& Path) const
-    {
-        QStringList parts = Path.split(u'\\');
-        for (qsizetype n = 2; n <= parts.size(); ++n) {
-            const QString prefix = parts.first(n).join(u'\\');
-            if (const QString* spelled = File->SpelledPrefix(prefix))
-                parts[n - 1] = spelled->section(u'\\', n - 1, n - 1);
-            else if (LiveAdded && IsUnder(SerialCommKey, prefix))
-                parts[n - 1] = SerialCommKey.section(u'\\', n - 1, n - 1);
-        }
-        return parts.join(u'\\');
-    }
+    // Parts only the live key has are spelled as it is.
+    QString Spelled(const QString& Path) const { return File->Spelled(Path, LiveAdded ? SerialCommKey : QString()); }
 
     QStringList ChildNames(const QString& Path) const
     {
