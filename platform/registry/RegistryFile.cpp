@@ -354,6 +354,15 @@ std::shared_ptr<const Store> LoadStore(const QString& Path)
     Raise(QStringLiteral("Файл настроек %1 недоступен для записи").arg(Path));
 }
 
+// A write that changes nothing needs no write access: it is tried on a copy
+// and gives false, any other raises.
+bool ApplyUnwritable(const QString& Path, Store Probe, const Change& Apply)
+{
+    if (Apply(Probe))
+        RaiseNotWritable(Path);
+    return false;
+}
+
 bool Mutate(const Change& Apply)
 {
     const QString path = RegistryFilePath();
@@ -366,24 +375,16 @@ bool Mutate(const Change& Apply)
                 batch.Overlay = std::make_shared<Store>(*current);
             }
         }
-        if (!WritableFor(path)) {
-            Store probe = *batch.Overlay; // a write that changes nothing needs no write access
-            if (!Apply(probe))
-                return false;
-            RaiseNotWritable(path);
-        }
+        if (!WritableFor(path))
+            return ApplyUnwritable(path, *batch.Overlay, Apply);
         if (!Apply(*batch.Overlay))
             return false;
         batch.Overlay->Stamp = NextStamp();
         batch.Changes.push_back(Apply);
         return true;
     }
-    if (!WritableFor(path)) {
-        Store probe = *LoadFileStore(path, false);
-        if (!Apply(probe))
-            return false;
-        RaiseNotWritable(path);
-    }
+    if (!WritableFor(path))
+        return ApplyUnwritable(path, *LoadFileStore(path, false), Apply);
     StoreLock lock(path);
     auto next = std::make_shared<Store>(*LoadFileStore(path, true));
     if (!Apply(*next))
