@@ -75,11 +75,8 @@ QString Fault(int Fd)
     if (H.e_phnum == 0 || H.e_phentsize != sizeof(Segment))
         return QStringLiteral("в заголовке ELF нет таблицы сегментов");
     const uint64_t TableSize = uint64_t(H.e_phnum) * sizeof(Segment);
-    if (Beyond(H.e_phoff, TableSize, Size))
-        return Cut.arg(QStringLiteral("таблица сегментов")).arg(Size);
-
     std::vector<Segment> Segments(H.e_phnum);
-    if (!ReadAt(Fd, Segments.data(), TableSize, H.e_phoff))
+    if (Beyond(H.e_phoff, TableSize, Size) || !ReadAt(Fd, Segments.data(), TableSize, H.e_phoff))
         return Cut.arg(QStringLiteral("таблица сегментов")).arg(Size);
     for (size_t I = 0; I < Segments.size(); ++I) {
         const Segment& S = Segments[I];
