@@ -6,6 +6,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <string>
 
 namespace ostan {
@@ -21,18 +22,20 @@ struct TDecimal {
     bool IsZero() const { return Digits.find_first_not_of('0') == std::string::npos; }
 };
 
-// The value to 15 significant digits, correctly rounded.
-TDecimal Decompose(TNumValue x)
+// |x| as to_chars writes it in scientific form: to Precision digits after
+// the first, or without one the fewest that read back as x.
+TDecimal Scientific(TNumValue x, std::optional<int> Precision)
 {
-    x = SaturateValue(x);
     TDecimal d;
     d.Neg = std::signbit(x);
     char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific,
-                                 TNumFormatter::SignificantDigits - 1);
+    const TNumValue a = std::fabs(x);
+    const auto r = Precision ? std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific, *Precision)
+                             : std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific);
     const std::string s(buf, r.ptr);
     const size_t e = s.find('e');
-    d.Digits = s.substr(0, 1) + s.substr(2, e - 2);
+    // "d.ddde+xx", or "de+xx" when there is one digit alone.
+    d.Digits = s.substr(0, 1) + (e > 1 ? s.substr(2, e - 2) : std::string());
     size_t i = e + 1;
     const bool expNeg = s[i] == '-';
     if (s[i] == '-' || s[i] == '+')
@@ -40,6 +43,13 @@ TDecimal Decompose(TNumValue x)
     std::from_chars(s.data() + i, s.data() + s.size(), d.Exp);
     if (expNeg)
         d.Exp = -d.Exp;
+    return d;
+}
+
+// The value to 15 significant digits, correctly rounded.
+TDecimal Decompose(TNumValue x)
+{
+    TDecimal d = Scientific(SaturateValue(x), TNumFormatter::SignificantDigits - 1);
     if (d.IsZero())
         d.Exp = 0;
     return d;
@@ -163,14 +173,8 @@ int DecimalPlaces(TNumValue x)
 {
     if (!std::isfinite(x))
         return 0;
-    char buf[64];
-    const auto w = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific);
-    const std::string s(buf, w.ptr);
-    const size_t e = s.find('e');
-    const int digits = int(e == 1 ? 1 : e - 1); // "d.ddd" without its point
-    int exp = 0;
-    std::from_chars(s.data() + e + 1 + (s[e + 1] == '+'), s.data() + s.size(), exp);
-    return std::max(0, digits - 1 - exp);
+    const TDecimal d = Scientific(x, std::nullopt);
+    return std::max(0, int(d.Digits.size()) - 1 - d.Exp);
 }
 
 QString TNumFormatter::FormatFloat(const QString& Picture, TNumValue x)

@@ -148,6 +148,15 @@ const TChartAxis* TChart::AxisOf(const TFastLineSeries& S) const
     return nullptr;
 }
 
+void ApplySide(TChartAxis& A, const TTrendSide& Side)
+{
+    A.Title = Side.Title;
+    A.SetMinMax(Side.Minimum, Side.Maximum);
+    A.SetIncrement(Side.Increment);
+    A.LabelColor = Side.LabelColor;
+    A.LabelFamily = Side.LabelFamily;
+}
+
 std::pair<TFastLineSeries*, TFastLineSeries*> SetUpTrend(TChart& Chart, const TTrendSide& Left, const TTrendSide& Right)
 {
     Chart.Title.clear();
@@ -156,12 +165,7 @@ std::pair<TFastLineSeries*, TFastLineSeries*> SetUpTrend(TChart& Chart, const TT
     TFastLineSeries* Series[2] = {};
     int I = 0;
     for (const auto& [Side, Axis] : {std::pair{&Left, TVertAxis::Left}, std::pair{&Right, TVertAxis::Right}}) {
-        TChartAxis& A = Axis == TVertAxis::Left ? Chart.LeftAxis() : Chart.RightAxis();
-        A.Title = Side->Title;
-        A.SetMinMax(Side->Minimum, Side->Maximum);
-        A.SetIncrement(Side->Increment);
-        A.LabelColor = Side->LabelColor;
-        A.LabelFamily = Side->LabelFamily;
+        ApplySide(Axis == TVertAxis::Left ? Chart.LeftAxis() : Chart.RightAxis(), *Side);
         TFastLineSeries& S = Chart.AddSeries(Axis);
         S.Color = Side->Color;
         S.Title = Side->SeriesTitle;

@@ -167,6 +167,9 @@ struct TTrendSide {
 // blue labels and title in this family.
 inline const QString AccentAxisFamily = QStringLiteral("Arial");
 
+// The axis half of a side: title, range, step, label colour and family.
+void ApplySide(TChartAxis& A, const TTrendSide& Side);
+
 // The trend of a device panel: no title, the legend on, the bottom axis
 // hidden, series 0 on the left axis and series 1 on the right one. Returns
 // the two series.

@@ -50,6 +50,7 @@ double LabelStep(double Range, double Desired, int MaxLabels)
 
 struct TAxisLabels {
     double Step = 0;
+    int Decimals = 0; // that Step needs, up to 6
     std::vector<double> Values;
 };
 
@@ -61,6 +62,10 @@ TAxisLabels AxisLabels(double Min, double Max, double Desired, int MaxLabels)
     L.Step = LabelStep(Max - Min, Desired, MaxLabels);
     if (!(L.Step > 0) || !std::isfinite(L.Step))
         return L;
+    // Once per axis, not per label and paint.
+    auto Scaled = [&L] { return L.Step * std::pow(10.0, L.Decimals); };
+    while (L.Decimals < 6 && std::fabs(Scaled() - std::round(Scaled())) > 1e-9)
+        ++L.Decimals;
     const double First = std::ceil(Min / L.Step - 1e-9);
     const double Last = std::floor(Max / L.Step + 1e-9);
     if (!(std::fabs(First) < ExactSteps && std::fabs(Last) < ExactSteps) || Last < First)
@@ -72,14 +77,11 @@ TAxisLabels AxisLabels(double Min, double Max, double Desired, int MaxLabels)
     return L;
 }
 
-QString LabelText(double V, double Step)
+QString LabelText(double V, const TAxisLabels& Labels)
 {
-    int Decimals = 0;
-    while (Decimals < 6 && std::fabs(Step * std::pow(10.0, Decimals) - std::round(Step * std::pow(10.0, Decimals))) > 1e-9)
-        ++Decimals;
-    if (std::fabs(V) < Step * 1e-9)
+    if (std::fabs(V) < Labels.Step * 1e-9)
         V = 0;
-    return QString::number(V, 'f', Decimals);
+    return QString::number(V, 'f', Labels.Decimals);
 }
 
 // The part of the segment A-B inside Clip (Liang-Barsky); false when none.
@@ -148,7 +150,7 @@ void AddBottomLabels(TChartLayout& L, const TChart& Chart, const TRange& XR, QSi
     const int MaxX = std::max(1, Plot.width() / (Fm.horizontalAdvance(QStringLiteral("00000")) + 8));
     const TAxisLabels Labels = AxisLabels(XR.Min, XR.Max, Chart.BottomAxis().Increment(), MaxX);
     for (double V : Labels.Values) {
-        const QString Text = LabelText(V, Labels.Step);
+        const QString Text = LabelText(V, Labels);
         QRect Box(static_cast<int>(std::lround(PixelX(Plot, XR, V))) - 30, Plot.bottom() + 3, 60, Fm.height());
         Box.moveLeft(std::clamp(Box.left(), 0, std::max(0, Size.width() - Box.width())));
         if (Fm.horizontalAdvance(Text) <= Box.width())
@@ -266,7 +268,7 @@ TChartLayout LayOutChart(const TChart& Chart, QSize Size, const QFontMetrics& Fm
             const int Y = PixelY(R, V);
             if (Grid)
                 L.GridY.push_back(Y);
-            const QString Text = LabelText(V, Labels.Step);
+            const QString Text = LabelText(V, Labels);
             Alike = Alike || Text == Previous;
             Previous = Text;
             const QRect Box = IsLeft ? QRect(Offset, Y - H / 2, Plot.left() - 4 - Offset, H)

@@ -149,7 +149,7 @@ QString FlagDescription(uint32_t Argb)
     for (const auto& [Colour, Name] : Names)
         if (Colour == Argb)
             return Name;
-    return QString::fromUtf8(FlagColourName(Argb));
+    return {}; // FlagColourName names no other colour
 }
 
 } // namespace

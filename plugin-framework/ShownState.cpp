@@ -7,6 +7,21 @@
 
 namespace ostan {
 
+namespace {
+
+bool WindowShows(const QLabel* Label, const QColor& Paint)
+{
+    return Label->autoFillBackground() && Label->palette().color(QPalette::Window) == Paint;
+}
+
+// The flag as the label already shows it.
+bool FlagShows(const QLabel* Label, bool On, const QColor& Paint, const QString& Description)
+{
+    return Label->isEnabled() == On && WindowShows(Label, Paint) && Label->accessibleDescription() == Description;
+}
+
+} // namespace
+
 TShownState::TShownState()
 {
     Timer.setSingleShot(true);
@@ -71,8 +86,7 @@ void TShownState::SetFlag(QLabel* Label, bool On, const QColor& Paint, const QSt
     if (const TChange* W = WaitingChange(Label, TKind::Flag)) {
         if (W->On == On && W->Paint == Paint && W->Text == Description)
             return;
-    } else if (Label->isEnabled() == On && Label->autoFillBackground() &&
-               Label->palette().color(QPalette::Window) == Paint && Label->accessibleDescription() == Description) {
+    } else if (FlagShows(Label, On, Paint, Description)) {
         return;
     }
     if (!Paced())
@@ -174,7 +188,7 @@ void PutFlag(QLabel* Label, bool On, const QColor& Paint, const QString& Descrip
         Label->setEnabled(On);
     if (Label->accessibleDescription() != Description)
         Label->setAccessibleDescription(Description);
-    if (Label->autoFillBackground() && Label->palette().color(QPalette::Window) == Paint)
+    if (WindowShows(Label, Paint))
         return;
     QPalette P = Label->palette();
     P.setColor(QPalette::Window, Paint);
