@@ -8,6 +8,7 @@
 #include "VaComm.h"
 
 #include <QAction>
+#include <QScopedValueRollback>
 #include <memory>
 #include <optional>
 
@@ -154,11 +155,7 @@ void TAdapterOperations::ScanPorts()
     TWindowBusy Busy(Host.MainWindow());
     TPortScanningForm& Progress = Busy.Progress();
     const QStringList ports = Host.SearchPorts();
-    Searching = true;
-    const struct TSearching {
-        bool& On;
-        ~TSearching() { On = false; }
-    } InSearch{Searching};
+    const QScopedValueRollback<bool> InSearch(Searching, true);
     for (const QString& name : ports) {
         if (EndRequested()) {
             SearchCutShort = true;
