@@ -115,15 +115,9 @@ TAdapterOperations::~TAdapterOperations()
 
 void TAdapterOperations::SendPluginPacket(const TDynamicByteArray& Data) { Link().SendPluginPacket(Data); }
 
-bool LivePortIsAResult(int LivePort, bool SearchUnfinished, bool HeldStoredPort)
-{
-    return !SearchUnfinished && (LivePort != 0 || HeldStoredPort);
-}
-
 bool TAdapterOperations::LivePortIsAResult(int StoredPort) const
 {
-    return ostan::LivePortIsAResult(Comm().PortNum(), Searching || SearchCutShort,
-                                    PortsHeld.count(StoredPort) > 0);
+    return !(Searching || SearchCutShort) && (Comm().PortNum() != 0 || PortsHeld.count(StoredPort) > 0);
 }
 
 bool TAdapterOperations::ProbeAdapter(int BaudCode)
