@@ -1,13 +1,12 @@
 #include "Logo.h"
 
+#include "CentreOnScreen.h"
 #include "Ticks.h"
 #include "Version.h"
 
 #include <QCloseEvent>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -74,8 +73,7 @@ TLogoForm::TLogoForm(QWidget* Parent)
     if (!text.isEmpty())
         LabelVersion->setText(text);
 
-    if (QScreen* s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
+    CentreOnPrimaryScreen(*this);
     show();
 }
 
