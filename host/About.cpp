@@ -1,13 +1,12 @@
 #include "About.h"
 
+#include "CentreOnScreen.h"
 #include "Version.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace ostan {
@@ -112,8 +111,7 @@ TAboutBox::TAboutBox(QWidget* Owner)
     if (version.VersionFound)
         Copyright->setText(version.GetLegalText());
 
-    if (QScreen* s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
+    CentreOnPrimaryScreen(*this);
 }
 
 int TAboutBox::Execute(QWidget* Owner)

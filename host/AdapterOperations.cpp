@@ -8,6 +8,7 @@
 #include "VaComm.h"
 
 #include <QAction>
+#include <QScopedValueRollback>
 #include <memory>
 #include <optional>
 
@@ -114,15 +115,9 @@ TAdapterOperations::~TAdapterOperations()
 
 void TAdapterOperations::SendPluginPacket(const TDynamicByteArray& Data) { Link().SendPluginPacket(Data); }
 
-bool LivePortIsAResult(int LivePort, bool SearchUnfinished, bool HeldStoredPort)
-{
-    return !SearchUnfinished && (LivePort != 0 || HeldStoredPort);
-}
-
 bool TAdapterOperations::LivePortIsAResult(int StoredPort) const
 {
-    return ostan::LivePortIsAResult(Comm().PortNum(), Searching || SearchCutShort,
-                                    PortsHeld.count(StoredPort) > 0);
+    return !(Searching || SearchCutShort) && (Comm().PortNum() != 0 || PortsHeld.count(StoredPort) > 0);
 }
 
 bool TAdapterOperations::ProbeAdapter(int BaudCode)
@@ -154,11 +149,7 @@ void TAdapterOperations::ScanPorts()
     TWindowBusy Busy(Host.MainWindow());
     TPortScanningForm& Progress = Busy.Progress();
     const QStringList ports = Host.SearchPorts();
-    Searching = true;
-    const struct TSearching {
-        bool& On;
-        ~TSearching() { On = false; }
-    } InSearch{Searching};
+    const QScopedValueRollback<bool> InSearch(Searching, true);
     for (const QString& name : ports) {
         if (EndRequested()) {
             SearchCutShort = true;

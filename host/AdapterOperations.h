@@ -65,7 +65,11 @@ public:
     void DisableAutoSwitch() override { SendAutoSwitchOff(); }
 
     // Whether the live port and speed are what the settings are to keep,
-    // given the port number they hold.
+    // given the port number they hold. They are a result once a search has
+    // run through its list, and then only when the program found the adapter
+    // or held the stored port itself: a search stopped on the way, or a copy
+    // of the program that found the port busy, leaves the stored port and
+    // speed as they were.
     bool LivePortIsAResult(int StoredPort) const;
 
 private:
@@ -78,12 +82,6 @@ private:
     bool Searching = false;      // a close may come while the search waits
     bool SearchCutShort = false; // the last search ended at the system's request
 };
-
-// The live port and speed are a result once a search has run through its
-// list, and then only when the program found the adapter or held the stored
-// port itself: a search stopped on the way, or a copy of the program that
-// found the port busy, leaves the stored port and speed as they were.
-bool LivePortIsAResult(int LivePort, bool SearchUnfinished, bool HeldStoredPort);
 
 // Port number of a name from the port list ("COM7", "com12"); 0 when none.
 int PortNumberFromName(const QString& Name);

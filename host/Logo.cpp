@@ -1,13 +1,12 @@
 #include "Logo.h"
 
+#include "CentreOnScreen.h"
 #include "Ticks.h"
 #include "Version.h"
 
 #include <QCloseEvent>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -74,8 +73,7 @@ TLogoForm::TLogoForm(QWidget* Parent)
     if (!text.isEmpty())
         LabelVersion->setText(text);
 
-    if (QScreen* s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
+    CentreOnPrimaryScreen(*this);
     show();
 }
 
@@ -85,13 +83,18 @@ void TLogoForm::ShowNow()
     repaint();
 }
 
+bool TLogoForm::ShownLongEnough(uint32_t Shown)
+{
+    return Shown > static_cast<uint32_t>(MinShowMs);
+}
+
 void TLogoForm::CloseTimerTimeout()
 {
     const uint32_t Shown = TicksSince(CreatedTicks);
-    if (Shown < static_cast<uint32_t>(MinShowMs))
-        CloseTimer->start(MinShowMs - static_cast<int>(Shown)); // early: wait for the rest
-    else
+    if (ShownLongEnough(Shown))
         CloseTimerTimer();
+    else
+        CloseTimer->start(MinShowMs - static_cast<int>(Shown) + 1); // early: wait for the rest
 }
 
 void TLogoForm::CloseTimerTimer()
@@ -108,10 +111,9 @@ void TLogoForm::closeEvent(QCloseEvent* Event)
     }
     Closing = true;
     // The tick counter decides as well as the timer, so a wait that began
-    // late ends at once and a fake clock can drive it; "more than" because
-    // the counter drops the fractions of a millisecond.
+    // late ends at once and a fake clock can drive it.
     PumpUntil([this] {
-        if (!TimerFired && TicksSince(CreatedTicks) > static_cast<uint32_t>(MinShowMs))
+        if (!TimerFired && ShownLongEnough(TicksSince(CreatedTicks)))
             CloseTimerTimer();
         return TimerFired;
     }, UINT32_MAX);

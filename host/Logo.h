@@ -33,13 +33,18 @@ public:
 public slots:
     void CloseTimerTimer();
     // CloseTimer's timeout: fires the timer's step once the tick counter
-    // too says MinShowMs have passed, otherwise waits for the rest.
+    // too says more than MinShowMs have passed, otherwise waits for the rest.
     void CloseTimerTimeout();
 
 protected:
     void closeEvent(QCloseEvent* Event) override; // FormCloseQuery
 
 private:
+    // Whether Shown milliseconds on the tick counter are surely at least
+    // MinShowMs: "more than", as the counter drops the fractions of a
+    // millisecond.
+    static bool ShownLongEnough(uint32_t Shown);
+
     uint32_t CreatedTicks; // the timer's start on the tick counter
     bool Closing = false;
 };

@@ -1,5 +1,6 @@
 #include "Options.h"
 
+#include "CentreOnScreen.h"
 #include "Guard.h"
 #include "Help.h"
 #include "MessageBox.h"
@@ -9,12 +10,10 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QFile>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 
 namespace ostan {
 
@@ -168,8 +167,7 @@ int TOptionsDlg::exec()
     FormShow();
     // Centred on the screen at every showing; moved, it is no longer placed
     // over the main window by the toolkit.
-    if (QScreen* s = QGuiApplication::primaryScreen())
-        move(s->availableGeometry().center() - rect().center());
+    CentreOnPrimaryScreen(*this);
     return QDialog::exec();
 }
 

@@ -52,7 +52,6 @@ public:
     void ActivatePlugin(const QString& ModuleName) { PluginHost.Activate(ModuleName); }
     void PlugInPlaceholderResize() { PluginHost.Fit(); }
 
-    bool ProbeAdapter(int BaudCode) { return Adapter.ProbeAdapter(BaudCode); }
     void ConnectOnStart() { Adapter.ConnectOnStart(); }
     void RestartDevice() { Adapter.RestartDevice(); }
     bool DisableAutoSwitch() { return Adapter.SendAutoSwitchOff(); }

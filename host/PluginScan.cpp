@@ -64,11 +64,14 @@ void TPluginScan::Scan()
     TRegistryBatch Registrations; // every library's registration: one write of the store
     for (const QString& Name : Subfolders) {
         const QString Directory = QDir::cleanPath(Folder + QLatin1Char('/') + Name) + QLatin1Char('/');
+        // Without QDir::System, FIFOs, device nodes and broken links are left
+        // out, as folders are.
         QDirIterator Libraries(Directory, {QStringLiteral("*.so")},
-                               QDir::Files | QDir::Hidden | QDir::System | QDir::CaseSensitive);
+                               QDir::Files | QDir::Hidden | QDir::CaseSensitive);
         while (Libraries.hasNext()) {
             Libraries.next();
-            // A FIFO, a device node or a folder is no library, whatever its name.
+            // A link to a FIFO or a device node still passes the filter; it
+            // is no library, whatever its name.
             if (Libraries.fileInfo().isFile())
                 AddModule(Directory, Libraries.fileName());
         }

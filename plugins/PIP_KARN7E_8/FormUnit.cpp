@@ -79,11 +79,13 @@ void TForm1::ProcessPacket()
     }
 
     switch (T) {
-    case TypeWarmUp:
-        ShowText(LType, QString::fromUtf8(TypeNames[TypeWarmUp]));
-        ShowText(LConcentr, ShownText(LType));
-        ShowText(LConcentrGood, ShownText(LType));
+    case TypeWarmUp: {
+        const QString WarmUp = QString::fromUtf8(TypeNames[TypeWarmUp]);
+        ShowText(LType, WarmUp);
+        ShowText(LConcentr, WarmUp);
+        ShowText(LConcentrGood, WarmUp);
         break;
+    }
     case TypeConcentration: {
         ShowText(LType, QString::fromUtf8(TypeNames[TypeConcentration]));
         ShowText(LConcentr, QString::number(R));

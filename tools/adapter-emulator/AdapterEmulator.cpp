@@ -214,7 +214,7 @@ void AdapterEmulator::Handle(const ParsedCommand& Cmd)
         // meter tells the restarted adapter who it is.
         StreamTimer.stop();
         Answer(MakeInitFrame(Cfg.Firmware));
-        if (Cfg.AnnounceDevice && FDevice->Id != NoDeviceId)
+        if (Announces())
             AnnounceTimer.start();
         break;
     case CmdShortCircuitReset:
@@ -307,10 +307,12 @@ void AdapterEmulator::StatusTick()
     Announce();
 }
 
+bool AdapterEmulator::Announces() const { return Cfg.AnnounceDevice && FDevice->Id != NoDeviceId; }
+
 void AdapterEmulator::Announce()
 {
     // A meter without the adapter's power is silent.
-    if (Cfg.AnnounceDevice && FDevice->Id != NoDeviceId && PowerOn && CanTalk())
+    if (Announces() && PowerOn && CanTalk())
         SendDeviceId(FDevice->Id);
 }
 

@@ -166,6 +166,8 @@ private:
     bool CanTalk() const;
     void StatusTick();
     void StreamTick();
+    // Whether the device is a meter that tells who it is, and may.
+    bool Announces() const;
     void Announce();
 
     EmulatorConfig Cfg;

@@ -1,8 +1,9 @@
 #pragma once
 // The devices the emulator can play behind the adapter. Each lives in one
-// file, devices/<Library>.cpp (its kind, its identifier, its packet builder
-// and its command decoder), declared with ADAPTEREMU_DEVICE and listed by one
-// line in devices/DeviceList.h.
+// file, devices/<Library>.cpp (its kind, its packet builder and its command
+// decoder), declared with ADAPTEREMU_DEVICE and listed by one line in
+// devices/DeviceList.h. Its identifier comes from the protocol's table, the
+// one the program reads.
 #include "AdapterProtocol.h"
 #include "devices/DataPacket.h"
 
@@ -11,6 +12,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 namespace adapteremu {
 
@@ -21,6 +23,15 @@ enum class DeviceKind { SensorBlock, Instrument };
 
 // The identifier of a device that sends no "7" frames.
 inline constexpr uint8_t NoDeviceId = 0;
+
+// The identifier DeviceIds gives Library; NoDeviceId for one it lacks.
+constexpr uint8_t DeviceIdOf(std::string_view Library)
+{
+    for (const DeviceIdEntry& E : DeviceIds)
+        if (Library == E.Library)
+            return E.Id;
+    return NoDeviceId;
+}
 
 struct EmulatedDevice {
     const char* Library; // the plug-in library that shows it
@@ -49,9 +60,10 @@ double Drift(int Step, int Period, double Low, double High);
 
 } // namespace adapteremu
 
-#define ADAPTEREMU_DEVICE(Name, Kind, Id, PacketFunction, DescribeFunction)                            \
+#define ADAPTEREMU_DEVICE(Name, Kind, PacketFunction, DescribeFunction)                                \
     namespace adapteremu {                                                                            \
     extern const EmulatedDevice Name##Device;                                                         \
-    const EmulatedDevice Name##Device{#Name, DeviceKind::Kind, Id, PacketFunction, DescribeFunction};  \
+    const EmulatedDevice Name##Device{#Name, DeviceKind::Kind, DeviceIdOf(#Name), PacketFunction,     \
+                                      DescribeFunction};                                              \
     }                                                                                                 \
     static_assert(true, "")

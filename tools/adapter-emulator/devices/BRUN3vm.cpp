@@ -46,4 +46,4 @@ QString Brun3vmCommand(const QByteArray& Payload) { return DescribeByTable(brun3
 
 } // namespace adapteremu
 
-ADAPTEREMU_DEVICE(BRUN3vm, Instrument, NoDeviceId, &Brun3vmStream, &Brun3vmCommand);
+ADAPTEREMU_DEVICE(BRUN3vm, Instrument, &Brun3vmStream, &Brun3vmCommand);

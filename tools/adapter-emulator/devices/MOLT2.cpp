@@ -50,4 +50,4 @@ QString Molt2Command(const QByteArray& Payload) { return DescribeByTable(molt2::
 
 } // namespace adapteremu
 
-ADAPTEREMU_DEVICE(MOLT2, Instrument, NoDeviceId, &Molt2Stream, &Molt2Command);
+ADAPTEREMU_DEVICE(MOLT2, Instrument, &Molt2Stream, &Molt2Command);

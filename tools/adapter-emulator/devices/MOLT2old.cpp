@@ -63,4 +63,4 @@ QString Molt2OldCommand(const QByteArray& Payload) { return DescribeByTable(molt
 
 } // namespace adapteremu
 
-ADAPTEREMU_DEVICE(MOLT2old, Instrument, NoDeviceId, &Molt2OldStream, &Molt2OldCommand);
+ADAPTEREMU_DEVICE(MOLT2old, Instrument, &Molt2OldStream, &Molt2OldCommand);

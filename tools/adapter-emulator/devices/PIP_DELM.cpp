@@ -52,4 +52,4 @@ QString NoCommands(const QByteArray&) { return {}; }
 
 } // namespace adapteremu
 
-ADAPTEREMU_DEVICE(PIP_DELM, SensorBlock, NoDeviceId, &DelmStream, &NoCommands);
+ADAPTEREMU_DEVICE(PIP_DELM, SensorBlock, &DelmStream, &NoCommands);

@@ -59,4 +59,4 @@ QString NoCommands(const QByteArray&) { return {}; }
 
 } // namespace adapteremu
 
-ADAPTEREMU_DEVICE(PIP_KARN7, SensorBlock, NoDeviceId, &Karn7Stream, &NoCommands);
+ADAPTEREMU_DEVICE(PIP_KARN7, SensorBlock, &Karn7Stream, &NoCommands);

@@ -47,4 +47,4 @@ QString NoCommands(const QByteArray&) { return {}; }
 
 } // namespace adapteremu
 
-ADAPTEREMU_DEVICE(PIP_KARN7E, SensorBlock, NoDeviceId, &Karn7eStream, &NoCommands);
+ADAPTEREMU_DEVICE(PIP_KARN7E, SensorBlock, &Karn7eStream, &NoCommands);

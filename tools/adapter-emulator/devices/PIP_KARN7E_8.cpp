@@ -64,4 +64,4 @@ QString NoCommands(const QByteArray&) { return {}; }
 
 } // namespace adapteremu
 
-ADAPTEREMU_DEVICE(PIP_KARN7E_8, SensorBlock, NoDeviceId, &Karn7e8Stream, &NoCommands);
+ADAPTEREMU_DEVICE(PIP_KARN7E_8, SensorBlock, &Karn7e8Stream, &NoCommands);

@@ -13,4 +13,4 @@ QByteArray Sevo1Stream(int Step) { return Tira5MeterStream(Step, 20.0, 310.0); }
 
 } // namespace adapteremu
 
-ADAPTEREMU_DEVICE(SEVO1, Instrument, NoDeviceId, &Sevo1Stream, &Tira5Command);
+ADAPTEREMU_DEVICE(SEVO1, Instrument, &Sevo1Stream, &Tira5Command);

@@ -53,4 +53,4 @@ QString Tira4Command(const QByteArray& Payload)
 
 } // namespace adapteremu
 
-ADAPTEREMU_DEVICE(TIRA4, Instrument, DeviceIdTira4, &Tira4Stream, &Tira4Command);
+ADAPTEREMU_DEVICE(TIRA4, Instrument, &Tira4Stream, &Tira4Command);

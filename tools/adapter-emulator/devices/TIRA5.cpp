@@ -50,4 +50,4 @@ QByteArray Tira5Stream(int Step) { return Tira5MeterStream(Step, 12.5, 250.0); }
 
 } // namespace adapteremu
 
-ADAPTEREMU_DEVICE(TIRA5, Instrument, DeviceIdTira5, &Tira5Stream, &Tira5Command);
+ADAPTEREMU_DEVICE(TIRA5, Instrument, &Tira5Stream, &Tira5Command);

@@ -52,4 +52,4 @@ QString Tira6Command(const QByteArray& Payload) { return DescribeByTable(tira6::
 
 } // namespace adapteremu
 
-ADAPTEREMU_DEVICE(TIRA6, Instrument, DeviceIdTira6, &Tira6Stream, &Tira6Command);
+ADAPTEREMU_DEVICE(TIRA6, Instrument, &Tira6Stream, &Tira6Command);
