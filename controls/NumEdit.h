@@ -3,6 +3,7 @@
 // Value reads the text, writing Value reformats it. Every way of changing
 // the text (keys, clipboard, input methods, middle-click, the context menu)
 // goes through the editing rules; drops and undo are closed.
+#include "ClipboardRoutes.h"
 #include "NumEditModel.h"
 #include "NumFormat.h"
 #include "NumRange.h"
@@ -17,7 +18,7 @@ namespace ostan {
 
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 
-class TNumEdit : public QLineEdit {
+class TNumEdit : public QLineEdit, public IClipboardRoutes {
     Q_OBJECT
     // What a Designer form sets. A form writes them in its own order: the
     // maximum before a minimum above 0, as a bound that would cross the
@@ -80,13 +81,11 @@ public:
 
     void DeleteChar(int Key);
     void DeleteSelection();
-    // The clipboard routes; invokable, so a window's Edit actions reach them
-    // by name in whichever library the control lives.
-    Q_INVOKABLE void CopyToClipboard() { WMCopy(); }
-    Q_INVOKABLE void CutToClipboard() { WMCut(); }
-    Q_INVOKABLE void PasteFromClipboard();
-    // Whether cut and paste may change the text.
-    Q_INVOKABLE virtual bool ClipboardEditable() const { return !isReadOnly(); }
+    // The clipboard routes, which a window's Edit actions take too.
+    void CopyToClipboard() override { WMCopy(); }
+    void CutToClipboard() override { WMCut(); }
+    void PasteFromClipboard() override;
+    bool ClipboardEditable() const override { return !isReadOnly(); }
 
     // The control's own context menu (Cut, Copy, Paste, Delete, Select all);
     // its items take the same routes as the keys. The caller owns it.

@@ -9,7 +9,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace ostan {
@@ -68,11 +67,8 @@ TDebugForm::TDebugForm(QWidget* Parent)
     layout->addWidget(Memo1, 1);
     layout->addLayout(bottom);
 
-    FlushTimer = new QTimer(this);
-    FlushTimer->setSingleShot(true);
-    FlushTimer->setInterval(FlushIntervalMs);
+    TPaintPacer::Instance().Pace(this);
 
-    connect(FlushTimer, &QTimer::timeout, this, &TDebugForm::Flush);
     connect(Button1, &QPushButton::clicked, this, &TDebugForm::Button1Click);
     connect(CheckBox1, &QCheckBox::toggled, this, [this](bool On) { Lines.Recording = On; });
     connect(LabeledEdit1, &QLineEdit::textChanged, this, &TDebugForm::LabeledEdit1Change);
@@ -139,16 +135,13 @@ void TDebugForm::showEvent(QShowEvent* Event)
 
 void TDebugForm::ScheduleFlush()
 {
-    // Not restarted by further texts, so none waits longer than the interval.
-    if (isVisible() && !FlushTimer->isActive())
-        FlushTimer->start();
+    if (isVisible())
+        View.AskToPaint();
 }
-
-bool TDebugForm::FlushPending() const { return FlushTimer->isActive(); }
 
 void TDebugForm::Flush()
 {
-    FlushTimer->stop();
+    View.CancelPaint();
     const QStringList& l = Lines.Lines();
     if (ShownGeneration != Lines.Generation() || l.size() < ShownLines) {
         Memo1->setPlainText(Lines.Text());

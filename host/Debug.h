@@ -2,6 +2,7 @@
 // The traffic log window "Отладка": the bytes from the adapter as hex text,
 // a label ending each recognised frame. It records while hidden too.
 #include "LogLines.h"
+#include "PaintPacer.h"
 
 #include <QWidget>
 
@@ -10,7 +11,6 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QTimer;
 
 namespace ostan {
 
@@ -19,10 +19,11 @@ class TDebugForm : public QWidget {
 public:
     explicit TDebugForm(QWidget* Parent = nullptr);
 
-    // Longest time a recorded text waits before Memo1 shows it. Redrawing the
-    // view for every byte at 11,520 bytes a second would cost most of a core;
-    // a few redraws a frame time is as prompt to the eye.
-    static constexpr int FlushIntervalMs = 40;
+    // Longest time a recorded text waits before Memo1 shows it: Memo1 takes
+    // the lines as they stand right before the window paints (TPaintPacer),
+    // not per byte or per frame, which at 11,520 bytes a second would cost
+    // most of a core.
+    static constexpr int FlushIntervalMs = PaintIntervalMs;
 
     // Called by the receive machine for every byte (SameLine true) and every
     // frame label (SameLine false). Cheap: the lines take the text at once,
@@ -40,7 +41,8 @@ public:
 
     // Brings Memo1 up to date with the lines at once.
     void Flush();
-    bool FlushPending() const;
+    // Memo1 waits for the next paint to catch up.
+    bool FlushPending() const { return View.PaintAsked(); }
 
     const TLogLines& Log() const { return Lines; }
     bool LineEndPending() const { return Lines.LineEndPending; }
@@ -66,7 +68,7 @@ private:
     void ScheduleFlush();
 
     TLogLines Lines;
-    QTimer* FlushTimer;
+    TPaintHook View{[this] { Flush(); }};
     // What Memo1 shows of Lines: their generation, the number of lines and
     // the length of the last one.
     uint64_t ShownGeneration = 0;

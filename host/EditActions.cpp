@@ -1,5 +1,6 @@
 #include "EditActions.h"
 
+#include "ClipboardRoutes.h"
 #include "Guard.h"
 #include "PaintPacer.h"
 
@@ -12,19 +13,17 @@ namespace ostan {
 
 namespace {
 
-bool HasRoute(const QObject* Target, const char* Signature)
+IClipboardRoutes* RoutesOf(QLineEdit* Edit)
 {
-    return Target->metaObject()->indexOfMethod(Signature) >= 0;
+    return dynamic_cast<IClipboardRoutes*>(Edit);
 }
 
 // Whether cut and paste may change the edit's text: the control's own answer
 // where it has one (a spin without editor says no), else not read-only.
 bool Editable(QLineEdit* Edit)
 {
-    bool Answer = !Edit->isReadOnly();
-    if (HasRoute(Edit, "ClipboardEditable()"))
-        QMetaObject::invokeMethod(Edit, "ClipboardEditable", Q_RETURN_ARG(bool, Answer));
-    return Answer;
+    const IClipboardRoutes* R = RoutesOf(Edit);
+    return R ? R->ClipboardEditable() : !Edit->isReadOnly();
 }
 
 } // namespace
@@ -34,9 +33,9 @@ TEditActions::TEditActions(QAction* CutAction, QAction* CopyAction, QAction* Pas
 {
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* Now) { Watch(Now); });
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &TEditActions::Update);
-    connect(Cut, &QAction::triggered, this, [this] { Run(Cut, "CutToClipboard"); });
-    connect(Copy, &QAction::triggered, this, [this] { Run(Copy, "CopyToClipboard"); });
-    connect(Paste, &QAction::triggered, this, [this] { Run(Paste, "PasteFromClipboard"); });
+    connect(Cut, &QAction::triggered, this, [this] { Run(Cut); });
+    connect(Copy, &QAction::triggered, this, [this] { Run(Copy); });
+    connect(Paste, &QAction::triggered, this, [this] { Run(Paste); });
     Watch(QApplication::focusWidget());
 }
 
@@ -59,7 +58,7 @@ void TEditActions::Update()
     Paste->setEnabled(MayChange && !QGuiApplication::clipboard()->text().isEmpty());
 }
 
-void TEditActions::Run(QAction* Action, const char* Route)
+void TEditActions::Run(QAction* Action)
 {
     // A value field may still wait for the latest packet's text.
     if (Edit)
@@ -69,15 +68,20 @@ void TEditActions::Run(QAction* Action, const char* Route)
     if (!e || !Action->isEnabled())
         return;
     Guarded([&] {
-        const QByteArray Signature = QByteArray(Route) + "()";
-        if (HasRoute(e, Signature.constData()))
-            QMetaObject::invokeMethod(e, Route);
-        else if (Action == Cut)
+        if (IClipboardRoutes* R = RoutesOf(e)) {
+            if (Action == Cut)
+                R->CutToClipboard();
+            else if (Action == Copy)
+                R->CopyToClipboard();
+            else
+                R->PasteFromClipboard();
+        } else if (Action == Cut) {
             e->cut();
-        else if (Action == Copy)
+        } else if (Action == Copy) {
             e->copy();
-        else
+        } else {
             e->paste();
+        }
     });
     Update();
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The standard clipboard actions "&Вырезать", "&Копировать", "Вст&авить":
 // they work on the focused line edit through that control's own clipboard
-// routes (a numeric control keeps its text a number) and enable themselves
-// from its state: selection, whether it may change, the clipboard.
+// routes where it has them (IClipboardRoutes: a numeric control keeps its
+// text a number) and enable themselves from its state: selection, whether it
+// may change, the clipboard.
 #include <QObject>
 #include <QPointer>
 
@@ -19,7 +20,7 @@ public:
 
 private:
     void Watch(QWidget* Focused);
-    void Run(QAction* Action, const char* Route);
+    void Run(QAction* Action);
 
     QAction* Cut;
     QAction* Copy;

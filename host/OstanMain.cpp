@@ -29,7 +29,6 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -42,12 +41,6 @@ namespace {
 const QColor Lime(0, 255, 0);
 const QColor Yellow(255, 255, 0);
 const QColor Red(255, 0, 0);
-
-// How long the indicators and the heartbeat may lag behind the link.
-constexpr int LinkViewIntervalMs = 40;
-// While frames stream, the window (the panel in it included) paints what
-// changed at most this often; a quiet window paints at once.
-constexpr int PaintIntervalMs = 100;
 
 } // namespace
 
@@ -161,11 +154,7 @@ TMainForm::TMainForm(const TAdapterWaits& Waits, QWidget* Parent)
     connect(VaComm1, &TVaComm::OnRxChar, this, &TMainForm::VaComm1RxChar);
     connect(VaComm1, &TVaComm::OnHangUp, this, [this] { Guarded([this] { Link.PortHungUp(); }); });
 
-    LinkViewTimer = new QTimer(this);
-    LinkViewTimer->setSingleShot(true);
-    LinkViewTimer->setInterval(LinkViewIntervalMs);
-    connect(LinkViewTimer, &QTimer::timeout, this, [this] { Guarded([this] { ShowLinkView(); }); });
-    TPaintPacer::Pace(this, PaintIntervalMs);
+    TPaintPacer::Instance().Pace(this);
 
     Images = DrawImageList1();
     CreateActions();
@@ -383,8 +372,7 @@ void TMainForm::LinkViewChanged()
     AdpReset->setEnabled(Link.AdpResetEnabled);
     KZReset->setEnabled(Link.KZResetEnabled);
     FirmwareVersion->setEnabled(Link.FirmwareVersionEnabled);
-    if (!LinkViewTimer->isActive())
-        LinkViewTimer->start();
+    LinkView.AskToPaint();
 }
 
 void TMainForm::ShowLinkView()

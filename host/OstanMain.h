@@ -5,6 +5,8 @@
 // narrow interface; the window's handlers are their entry points.
 #include "AdapterLink.h"
 #include "AdapterOperations.h"
+#include "Guard.h"
+#include "PaintPacer.h"
 #include "PluginHost.h"
 #include "QtLinkTimer.h"
 
@@ -20,7 +22,6 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 class QToolBar;
-class QTimer;
 class QToolButton;
 
 namespace ostan {
@@ -175,8 +176,8 @@ private:
     std::vector<QIcon> Images;
     TEditActions* EditActions = nullptr;
     // The link changes with every frame; the indicators and the heartbeat
-    // follow at a human pace, and only what changed is set.
-    QTimer* LinkViewTimer = nullptr;
+    // follow right before the window paints, and only what changed is set.
+    TPaintHook LinkView{[this] { Guarded([this] { ShowLinkView(); }); }};
     std::array<IndicatorState, IndicatorCount> ShownIndicators{};
     bool LinkViewShown = false;
 };

@@ -164,9 +164,10 @@ void TPluginForm::HoldPainting()
 {
     // The window the panel lives in changes when the program puts it into
     // its placeholder.
-    if (!Pacer || Pacer->parent() != window()) {
-        Pacer = TPaintPacer::Pace(this, PaintIntervalMs);
-        FShown.Pace(Pacer->IntervalMs());
+    if (PacedWindow != window()) {
+        PacedWindow = window();
+        TPaintPacer::Instance().Pace(this);
+        FShown.Pace();
     }
 }
 

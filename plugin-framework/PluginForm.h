@@ -37,7 +37,6 @@ class QProgressBar;
 namespace ostan {
 
 class TNumEdit;
-class TPaintPacer;
 
 // Flag labels bound to their table: disabled in the button-face colour until
 // Show lights them.
@@ -79,17 +78,15 @@ public:
     void SendCommands(const char* Button);
 
     // Packets come faster than the eye follows: from the first packet on,
-    // the panel's state (Shown) takes every packet's values at once, the
-    // value fields, labels, flags and bars take the latest state at most
-    // every PaintIntervalMs, and the window paints what changed at that pace
-    // too (or at its own pace when the program already paces it; see
-    // TPaintPacer).
+    // the panel's state (Shown) takes every packet's values at once, and the
+    // value fields, labels, flags and bars take the latest state right
+    // before the window paints, which it does at most every PaintIntervalMs
+    // (TPaintPacer).
     void HoldPainting();
-    static constexpr int PaintIntervalMs = 100;
+    static constexpr int PaintIntervalMs = ostan::PaintIntervalMs;
     TShownState& Shown() { return FShown; }
-    // The latest state to the widgets now, for a reader of the widgets
-    // (ShowLatest of PaintPacer.h finds it by name).
-    Q_INVOKABLE void ShowLatest() { FShown.Apply(); }
+    // The latest state to the widgets now, for a reader of the widgets.
+    void ShowLatest() { FShown.Apply(); }
 
     // Places the anchored components for the panel's present size. Qt tells
     // a hidden panel of its new size only when it is shown; the plug-in
@@ -138,7 +135,7 @@ private:
         QRect Design;
         bool Left, Top, Right, Bottom;
     };
-    QPointer<TPaintPacer> Pacer;
+    QPointer<QWidget> PacedWindow;
     TShownState FShown;
     QSize DesignSize;
     std::vector<TAnchored> Anchored;

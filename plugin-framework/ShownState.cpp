@@ -22,17 +22,6 @@ bool FlagShows(const QLabel* Label, bool On, const QColor& Paint, const QString&
 
 } // namespace
 
-TShownState::TShownState()
-{
-    Timer.setSingleShot(true);
-    QObject::connect(&Timer, &QTimer::timeout, [this] { Apply(); });
-}
-
-void TShownState::Pace(int IntervalMs)
-{
-    FIntervalMs = std::max(1, IntervalMs);
-}
-
 const TShownState::TChange* TShownState::WaitingChange(const QWidget* W, TKind Kind) const
 {
     if (Order.empty())
@@ -50,12 +39,7 @@ TShownState::TChange& TShownState::Wait(QWidget* W, TKind Kind)
         C.Waiting = true;
         Order.push_back(&C);
     }
-    if (!Timer.isActive()) {
-        // After a quiet interval the change shows as soon as the event loop
-        // runs; within one it waits for the interval's end.
-        const qint64 Since = SinceApply.isValid() ? SinceApply.elapsed() : FIntervalMs;
-        Timer.start(int(std::max<qint64>(0, FIntervalMs - Since)));
-    }
+    AskToPaint();
     return C;
 }
 
@@ -138,8 +122,7 @@ int TShownState::Value(const QProgressBar* Bar) const
 
 void TShownState::Apply()
 {
-    Timer.stop();
-    SinceApply.start();
+    CancelPaint();
     // A widget's signal may bring a reader here again: the list is taken
     // first.
     std::vector<TChange*> Taken;

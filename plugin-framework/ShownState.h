@@ -3,17 +3,18 @@
 // the latest packet left it. A device sends packets by the thousand a second
 // and each changes a field or two; a widget that changes lays its text out
 // again and marks itself and every parent for painting. So, once paced, the
-// state takes every change at once and the widgets take the latest state at
-// most once per interval, only those that changed. Before pacing (a panel
-// that has had no packet yet) every change goes to its widget at once.
+// state takes every change at once and the widgets take the latest state
+// right before the window paints (TPaintPacer), only those that changed.
+// Before pacing (a panel that has had no packet yet) every change goes to its
+// widget at once.
 //
 // Readers of the state (the export, the panel's own code) read it here;
 // whoever reads the widgets themselves asks for the latest first (Apply, or
 // ShowLatest of PaintPacer.h from outside the library).
+#include "PaintPacer.h"
+
 #include <QColor>
-#include <QElapsedTimer>
 #include <QString>
-#include <QTimer>
 #include <unordered_map>
 #include <vector>
 
@@ -24,15 +25,15 @@ class QWidget;
 
 namespace ostan {
 
-class TShownState {
+class TShownState : private TPaintClient {
 public:
-    TShownState();
+    TShownState() = default;
     TShownState(const TShownState&) = delete;
     TShownState& operator=(const TShownState&) = delete;
 
-    // From now on changes wait for the next interval of IntervalMs.
-    void Pace(int IntervalMs);
-    bool Paced() const { return FIntervalMs > 0; }
+    // From now on changes wait for the pacer's next interval's end.
+    void Pace() { FPaced = true; }
+    bool Paced() const { return FPaced; }
 
     // Each only when it differs from what the widget is to show.
     void SetText(QLineEdit* Edit, const QString& Text);
@@ -54,6 +55,8 @@ public:
     bool Waiting() const { return !Order.empty(); }
 
 private:
+    void AboutToPaint() override { Apply(); }
+
     enum class TKind { EditText, LabelText, Flag, Base, BarValue };
     struct TKey {
         const QWidget* Widget;
@@ -84,9 +87,7 @@ private:
 
     std::unordered_map<TKey, TChange, TKeyHash> Changes;
     std::vector<TChange*> Order;
-    int FIntervalMs = 0;
-    QElapsedTimer SinceApply;
-    QTimer Timer;
+    bool FPaced = false;
 };
 
 // The widgets' side, at once; what already holds is not set again.

@@ -29,6 +29,9 @@ if [ $found -eq 0 ]; then
 fi
 echo "== line rate (the program on Xvfb)"
 bash "$here/bench-device.sh" "$build" "$device" || status=1
+# Every library, the traffic log closed and open (bench-devices.sh).
+echo "== every library at the line rate"
+bash "$here/bench-devices.sh" "$build" || status=1
 echo "== start-up"
 bash "$here/startup-bench.sh" "$build" || status=1
 exit $status

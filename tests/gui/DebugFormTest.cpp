@@ -1,4 +1,5 @@
 #include "Debug.h"
+#include "ManualPacing.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -7,7 +8,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
 #include <gtest/gtest.h>
+
+#include <vector>
 
 using namespace ostan;
 
@@ -78,6 +82,59 @@ TEST(DebugForm, ViewFollowsTheLinesThroughAppendsClearsAndTheLimit)
     f.Flush();
     EXPECT_EQ(f.Memo1->toPlainText(), "01.(Data)");
     EXPECT_EQ(f.Memo1->toPlainText(), f.Log().Text());
+}
+
+// A full-rate stream with the window shown: Memo1 changes only as the window
+// is about to paint, at most once per interval, and then holds exactly what
+// the lines recorded text by text hold; the last text shows within an
+// interval. The limit typed key by key meanwhile applies at each key.
+TEST(DebugForm, ABurstReachesMemo1OncePerIntervalExactlyAsRecorded)
+{
+    test::TManualPacing Pacing;
+    TDebugForm f;
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    Pacing.Advance(2 * PaintIntervalMs);
+    TLogLines Expected; // fed text by text, as the receive machine calls
+    std::vector<uint32_t> Changes;
+    QObject::connect(f.Memo1->document(), &QTextDocument::contentsChanged, [&] {
+        if (Changes.empty() || Changes.back() != Pacing.Clock.Now)
+            Changes.push_back(Pacing.Clock.Now);
+    });
+    int Mismatches = 0;
+    long Sent = 0;
+    Pacing.Advance(1000, [&] {
+        // Memo1 as the last pass left it.
+        if (!Changes.empty() && Changes.back() == Pacing.Clock.Now - 1 && f.Memo1->toPlainText() != Expected.Text())
+            ++Mismatches;
+        for (int i = 0; i < 12; ++i, ++Sent) { // a millisecond of the line
+            const QString Byte = QStringLiteral("%1.").arg((Sent * 37) & 0xFF, 2, 16, QLatin1Char('0')).toUpper();
+            f.AddText(Byte, true);
+            Expected.AddText(Byte, true);
+            if (Sent % 20 == 19 && Sent % 140 != 139) { // now and then a frame without a label
+                f.AddText(QStringLiteral("(Data)"), false);
+                Expected.AddText(QStringLiteral("(Data)"), false);
+            }
+        }
+        if (Pacing.Clock.Now % 1000 == 450) {
+            f.LabeledEdit1->selectAll();
+            QTest::keyClicks(f.LabeledEdit1, "20");
+            Expected.SetMaxLinesText(QStringLiteral("2"));
+            Expected.SetMaxLinesText(QStringLiteral("20"));
+            EXPECT_EQ(f.MaxLines(), 20);
+        }
+    });
+    EXPECT_EQ(Mismatches, 0);
+    ASSERT_GE(Changes.size(), 10u);
+    EXPECT_LE(Changes.size(), 11u);
+    for (size_t i = 1; i < Changes.size(); ++i)
+        EXPECT_GE(Changes[i] - Changes[i - 1], uint32_t(PaintIntervalMs));
+    const uint32_t Last = Pacing.Clock.Now;
+    Pacing.Advance(PaintIntervalMs);
+    EXPECT_LE(Changes.back() - Last, uint32_t(PaintIntervalMs));
+    EXPECT_EQ(f.Memo1->toPlainText(), Expected.Text());
+    EXPECT_EQ(f.Log().Lines(), Expected.Lines());
+    EXPECT_FALSE(f.FlushPending());
 }
 
 TEST(DebugForm, RecordsWhileHiddenAndNotWhenUnchecked)

@@ -2,6 +2,7 @@
 // settings dialog's paths and the shutdown order.
 #include "Debug.h"
 #include "EventCounter.h"
+#include "ManualPacing.h"
 #include "DeviceChooseDlg.h"
 #include "Guard.h"
 #include "VaComm.h"
@@ -178,30 +179,43 @@ TEST_F(MainFormTest, EnterOnAFocusedButtonPressesThatButton)
 
 TEST_F(MainFormTest, FramesReachTheScreenAtAHumanPace)
 {
+    test::TManualPacing Pacing;
     TMainForm f;
     f.setEnabled(true);
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
     Parts(f).Link.LinkUp = true;
     Parts(f).Link.UpdateLinkState();
-    QTest::qWait(100);
+    Pacing.Advance(2 * PaintIntervalMs);
     QLabel* dataError = Parts(f).IndicatorLabels[Label2];
     TEventCounter screen({Parts(f).ProgressBar2, dataError, Parts(f).StatusPanels[2]},
                          {QEvent::Paint, QEvent::PaletteChange, QEvent::EnabledChange});
     // A burst of data frames, every other one refused by the panel: no frame
     // paints or restyles anything by itself.
-    for (int i = 1; i <= 101; ++i) {
-        Parts(f).Link.SetIndicator(0, (i + 1) % 2, Label2, IndicatorColor::Yellow); // the last one refused
-        Parts(f).Link.MarkLinkActive();
-    }
+    auto Burst = [&](int Last) {
+        for (int i = 1; i <= 101; ++i) {
+            Parts(f).Link.SetIndicator(0, (i + Last) % 2, Label2, IndicatorColor::Yellow);
+            Parts(f).Link.MarkLinkActive();
+        }
+    };
+    Burst(1); // the last one refused
     EXPECT_EQ(screen.Count, 0);
-    // The screen catches up with the last state within a glance.
-    QTest::qWait(150);
+    // After a quiet interval the screen catches up with the last state at
+    // once, with a few paints and restyles.
+    Pacing.Advance(1);
+    EXPECT_GT(screen.Count, 0);
     EXPECT_LE(screen.Count, 6);
     EXPECT_EQ(Parts(f).ProgressBar2->value(), Parts(f).Link.ProgressPosition);
     EXPECT_TRUE(dataError->isEnabled());
     EXPECT_EQ(dataError->palette().color(QPalette::Window), QColor(255, 255, 0));
     EXPECT_EQ(Parts(f).StatusPanels[2]->text(), "COM0");
+    // A burst right after waits for the interval's end, and no longer.
+    Burst(0); // the last one accepted
+    Pacing.Advance(PaintIntervalMs - 1);
+    EXPECT_TRUE(dataError->isEnabled());
+    Pacing.Advance(1);
+    EXPECT_FALSE(dataError->isEnabled());
+    EXPECT_EQ(Parts(f).ProgressBar2->value(), Parts(f).Link.ProgressPosition);
 }
 
 // The clipboard actions work on the focused edit by its own rules and follow
@@ -280,24 +294,25 @@ TEST_F(MainFormTest, EditActionsFollowTheFocusedEdit)
 
 namespace {
 
-// A panel that hands its field the latest text only when asked (as a device
-// panel does between paints).
-class TLatePanel : public QWidget {
-    Q_OBJECT
+// A panel that hands its field the latest text only as the window is about to
+// paint (as a device panel does).
+class TLatePanel : public QWidget, public TPaintClient {
 public:
     explicit TLatePanel(QWidget* Parent) : QWidget(Parent), Field(new QLineEdit(QStringLiteral("1.25"), this))
     {
         Field->setReadOnly(true);
     }
-    Q_INVOKABLE void ShowLatest()
+    QLineEdit* Field;
+    QString Latest = QStringLiteral("1.30");
+    int Asked = 0;
+
+protected:
+    void AboutToPaint() override
     {
         ++Asked;
         Field->setText(Latest);
         Field->selectAll();
     }
-    QLineEdit* Field;
-    QString Latest = QStringLiteral("1.30");
-    int Asked = 0;
 };
 
 } // namespace
@@ -315,6 +330,7 @@ TEST_F(MainFormTest, CopyTakesTheLatestTextOfAValueField)
     Panel->Field->selectAll();
     QApplication::processEvents();
     ASSERT_TRUE(Parts(f).EditCopy1->isEnabled());
+    Panel->AskToPaint(); // a packet came
     Parts(f).EditCopy1->trigger();
     EXPECT_EQ(Panel->Asked, 1);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("1.30"));
@@ -703,5 +719,3 @@ TEST(QtTranslation, StandardButtonsAndFileDialogsAreRussian)
     QCoreApplication::removeTranslator(Translator);
     delete Translator;
 }
-
-#include "MainFormTest.moc"

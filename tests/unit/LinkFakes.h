@@ -4,6 +4,7 @@
 // tells it. Used by the unit tests, the benchmark and the fuzzer (no test
 // framework here).
 #include "AdapterLink.h"
+#include "FakeClock.h"
 #include "Ticks.h"
 
 #include <QByteArray>
@@ -61,20 +62,6 @@ public:
             all.insert(all.end(), w.begin(), w.end());
         return all;
     }
-};
-
-// The tick counter for as long as it lives.
-class FakeClock {
-public:
-    explicit FakeClock(uint32_t Start = 100000) : Now(Start)
-    {
-        SetTickSourceForTest([this] { return Now; });
-    }
-    ~FakeClock() { SetTickSourceForTest({}); }
-    FakeClock(const FakeClock&) = delete;
-    FakeClock& operator=(const FakeClock&) = delete;
-
-    uint32_t Now;
 };
 
 // A repeating timer on the fake clock: fires each time its interval has

@@ -6,6 +6,7 @@
 #include "ButtonFace.h"
 #include "CommonInterfacesImp.h"
 #include "EventCounter.h"
+#include "ManualPacing.h"
 #include "NumFormat.h"
 #include "NumSpin.h"
 #include "NumberSeparators.h"
@@ -14,7 +15,6 @@
 #include "PluginForm.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -318,55 +318,57 @@ TEST_F(PanelFixture, TextsFitAndAnchoredComponentsFollowTheEdges)
 
 TEST_F(PanelFixture, PacketsChangeTheStateAtOnceAndTheComponentsAndThePaintingAtAHumanPace)
 {
+    test::TManualPacing Pacing;
     Panel.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Panel));
     auto* U = Panel.findChild<QLineEdit*>(QStringLiteral("LU"));
     auto* Other = Panel.findChild<QLabel*>(QStringLiteral("Wide"));
-    QTest::qWait(2 * TPluginForm::PaintIntervalMs);
-    TEventCounter FieldPaints({U}, {QEvent::Paint});
+    Pacing.Advance(2 * PaintIntervalMs);
     TEventCounter OtherPaints({Other}, {QEvent::Paint});
-    struct TPaintedText : QObject {
-        QString Text;
+    // What each paint of the field shows, and when.
+    struct TPaints : QObject {
+        const fakes::FakeClock* Clock = nullptr;
+        std::vector<std::pair<uint32_t, QString>> Seen;
         bool eventFilter(QObject* Watched, QEvent* E) override
         {
             if (E->type() == QEvent::Paint)
-                Text = static_cast<QLineEdit*>(Watched)->text();
+                Seen.emplace_back(Clock->Now, static_cast<QLineEdit*>(Watched)->text());
             return false;
         }
-    } Painted;
-    U->installEventFilter(&Painted);
+    } Paints;
+    Paints.Clock = &Pacing.Clock;
+    U->installEventFilter(&Paints);
     int FieldChanges = 0;
     QObject::connect(U, &QLineEdit::textChanged, [&] { ++FieldChanges; });
-    // A stream of packets, each changing the field and letting the event
-    // loop run: every text is in the state at once (the export reads it),
-    // the field and the paint follow at their pace.
-    QElapsedTimer Streamed;
-    Streamed.start();
+    // A packet every millisecond for a second, each changing the field:
+    // every text is in the state at once (the export reads it), and each
+    // paint shows the latest packet's.
     int Packets = 0;
     QString Text;
-    while (Streamed.elapsed() < 4 * TPluginForm::PaintIntervalMs) {
+    Pacing.Advance(1000, [&] {
         Panel.HoldPainting();
         Text = QString::number(++Packets);
         ShowText(U, Text);
         EXPECT_EQ(ShownText(U), Text);
         EXPECT_EQ(Panel.GetColumnValue(1), Text);
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
-        QTest::qSleep(2);
+    });
+    ASSERT_GE(Paints.Seen.size(), 10u);
+    EXPECT_LE(Paints.Seen.size(), 11u);
+    EXPECT_EQ(FieldChanges, int(Paints.Seen.size()));
+    for (size_t i = 0; i < Paints.Seen.size(); ++i) {
+        const auto& [At, Shown] = Paints.Seen[i];
+        EXPECT_EQ(Shown.toInt(), Packets - int(Pacing.Clock.Now - At)) << "painted at " << At;
+        if (i > 0) {
+            EXPECT_EQ(At - Paints.Seen[i - 1].first, uint32_t(PaintIntervalMs));
+        }
     }
-    const qint64 Elapsed = Streamed.elapsed();
-    EXPECT_GE(FieldPaints.Count, 1);
-    EXPECT_LE(FieldPaints.Count, Elapsed / TPluginForm::PaintIntervalMs + 2) << Packets << " packets";
-    EXPECT_GE(FieldChanges, 1);
-    EXPECT_LE(FieldChanges, Elapsed / TPluginForm::PaintIntervalMs + 2) << Packets << " packets";
-    // A reader of the field itself takes the latest state first.
-    ShowLatest(U);
-    EXPECT_EQ(U->text(), Text);
+    // The last packet reaches the screen within an interval.
+    const uint32_t Last = Pacing.Clock.Now;
+    Pacing.Advance(PaintIntervalMs);
+    EXPECT_EQ(Paints.Seen.back().second, Text);
+    EXPECT_LE(Paints.Seen.back().first - Last, uint32_t(PaintIntervalMs));
     EXPECT_EQ(U->cursorPosition(), 0);
     // What did not change is not painted again.
-    EXPECT_EQ(OtherPaints.Count, 0);
-    // The last text reaches the screen.
-    QTest::qWait(2 * TPluginForm::PaintIntervalMs);
-    EXPECT_EQ(Painted.Text, U->text());
     EXPECT_EQ(OtherPaints.Count, 0);
 }
 
@@ -375,6 +377,7 @@ TEST_F(PanelFixture, PacketsChangeTheStateAtOnceAndTheComponentsAndThePaintingAt
 // widget gets it at the interval's end or when a reader asks.
 TEST_F(PanelFixture, APacedPanelsComponentsTakeTheLatestStateAtTheIntervalOrForAReader)
 {
+    test::TManualPacing Pacing;
     auto* U = Panel.findChild<QLineEdit*>(QStringLiteral("LU"));
     auto* Caption = Panel.findChild<QLabel*>(QStringLiteral("Wide"));
     auto* Fault = Panel.findChild<QLabel*>(QStringLiteral("lFault"));
@@ -415,7 +418,7 @@ TEST_F(PanelFixture, APacedPanelsComponentsTakeTheLatestStateAtTheIntervalOrForA
         for (const Step& S : Steps) {
             SCOPED_TRACE(std::string(S.What) + (ByReader ? " for a reader" : " at the interval"));
             if (!ByReader) // a quiet interval first
-                QTest::qWait(2 * TPluginForm::PaintIntervalMs);
+                Pacing.Advance(2 * PaintIntervalMs);
             ASSERT_EQ(S.Widget(), S.Before);
             S.Change();
             EXPECT_EQ(S.Widget(), S.Before);
@@ -425,7 +428,7 @@ TEST_F(PanelFixture, APacedPanelsComponentsTakeTheLatestStateAtTheIntervalOrForA
             if (ByReader)
                 ShowLatest(Caption); // from any widget of the panel
             else
-                QTest::qWait(2 * TPluginForm::PaintIntervalMs);
+                Pacing.Advance(2 * PaintIntervalMs);
             EXPECT_EQ(S.Widget(), S.After);
             S.Undo();
             Panel.ShowLatest();

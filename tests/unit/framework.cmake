@@ -5,6 +5,7 @@ ostan_add_test(test_framework
           ${CMAKE_CURRENT_LIST_DIR}/ChartTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/PictureTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/PanelFormTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ShownStateTest.cpp
           ${CMAKE_SOURCE_DIR}/tests/TestMain.cpp
   LIBS ostanframework JPEG::JPEG LABELS unit)
 # SEVO1's profile finds TIRA5's tables as its library does.
