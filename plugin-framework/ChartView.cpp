@@ -7,7 +7,7 @@ namespace ostan {
 TChartView::TChartView(QWidget* Parent) : QWidget(Parent)
 {
     Model.WidthSource = [this] { return width(); };
-    Model.OnChange = [this] { update(); };
+    Model.OnChange = [this] { Marking.AskToPaint(); };
     setAutoFillBackground(true);
     QPalette P = palette();
     P.setColor(QPalette::Window, Qt::white);

@@ -1,9 +1,12 @@
 #pragma once
 // The widget of a trend chart: owns its TChart and paints it as
 // LayOutChart places it (axes, grid, every series in its colour, gaps at
-// null points). The chart's width is the widget's.
+// null points). The chart's width is the widget's. A packet changes many
+// points; the widget is marked for painting once, right before the window
+// paints (TPaintPacer), not at every change.
 #include "Chart.h"
 #include "ChartLayout.h"
+#include "PaintPacer.h"
 
 #include <QWidget>
 
@@ -27,6 +30,7 @@ protected:
 
 private:
     TChart Model;
+    TPaintHook Marking{[this] { update(); }};
 };
 
 } // namespace ostan
