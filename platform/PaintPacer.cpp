@@ -64,6 +64,11 @@ void TPaintClient::CancelPaint()
         TPaintPacer::Instance().Forget(this);
 }
 
+void TPaintHook::AboutToPaint()
+{
+    FShow();
+}
+
 TPaintPacer& TPaintPacer::Instance()
 {
     // Never destroyed: clients and windows may outlive the application object.

@@ -58,7 +58,7 @@ public:
     explicit TPaintHook(std::function<void()> Show) : FShow(std::move(Show)) {}
 
 protected:
-    void AboutToPaint() override { FShow(); }
+    void AboutToPaint() override;
 
 private:
     std::function<void()> FShow;
