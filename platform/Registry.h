@@ -76,8 +76,9 @@ bool RegistryWritable();
 QString StoreReadFailure();
 
 // A write waits this long for the store's lock file while another process
-// holds it (3000 ms; a termination signal ends the wait early), then raises
-// naming the lock file and its holder. Test hook.
+// holds it (3000 ms; a termination signal ends the wait early, and after
+// one it is at most 500 ms), then raises naming the lock file and its
+// holder. Test hook.
 void SetStoreLockWaitForTest(int Ms);
 
 // Test hook: the system's serial device paths (replaces enumeration; an empty

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QtDebug>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -165,8 +166,8 @@ QString LockHolder(int Fd)
 
 // The exclusive lock of the store for one write: "<file>.lock" beside the
 // file that holds the store (a link's target, so that every link to it
-// shares one lock). Held by someone else, it is waited for a few seconds,
-// less when the program is asked to end meanwhile.
+// shares one lock). Held by someone else, it is waited for a few seconds;
+// a request to end the program cuts the wait short.
 class StoreLock {
 public:
     explicit StoreLock(const QString& Path)
@@ -179,6 +180,9 @@ public:
         if (!File.Open(lockPath, O_RDONLY | O_CREAT, 0666))
             Raise(QStringLiteral("Не удалось создать файл блокировки %1: %2").arg(lockPath, File.Reason()));
         const unsigned requests = EndSignalCount();
+        // A write on the way out (the settings at a requested end) waits
+        // briefly: the program has to end within a few seconds.
+        const int limit = requests > 0 ? std::min(LockWaitMs(), 500) : LockWaitMs();
         timespec start{};
         ::clock_gettime(CLOCK_MONOTONIC, &start);
         while (::flock(File.Fd(), LOCK_EX | LOCK_NB) != 0) {
@@ -191,7 +195,7 @@ public:
                           .arg(lockPath));
             timespec now{};
             ::clock_gettime(CLOCK_MONOTONIC, &now);
-            if ((now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000 >= LockWaitMs()) {
+            if ((now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000 >= limit) {
                 const QString holder = LockHolder(File.Fd());
                 Raise(QStringLiteral("Файл настроек %1 занят другой программой: файл блокировки %2 держит %3. "
                                      "Дождитесь, пока она закончит работу с ним, или закройте ее, и повторите.")
