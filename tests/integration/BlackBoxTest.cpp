@@ -1,5 +1,6 @@
 // The real program and the real emulator, as two processes: the bytes on the
 // wire at start-up, and a clean close that writes the settings.
+#include "LockHolder.h"
 #include "Registry.h"
 #include "Ticks.h"
 
@@ -9,11 +10,8 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <fcntl.h>
-#include <sys/file.h>
+#include <memory>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace ostan;
@@ -196,31 +194,16 @@ TEST(BlackBox, AStoreItCannotUseIsNamedInItsBoxAndLeftAsItIs)
         QTemporaryDir dir;
         const QString store = dir.filePath("registry.reg");
         const QByteArray native = QFile::encodeName(store);
-        pid_t holder = -1;
+        std::unique_ptr<test::TLockHolder> holder;
         const std::string what = C.What;
-        if (what == "a folder") {
+        if (what == "a folder")
             ASSERT_TRUE(QDir().mkpath(store));
-        } else if (what == "a FIFO") {
+        else if (what == "a FIFO")
             ASSERT_EQ(::mkfifo(native.constData(), 0600), 0);
-        } else if (what == "a link to /dev/zero") {
+        else if (what == "a link to /dev/zero")
             ASSERT_EQ(::symlink("/dev/zero", native.constData()), 0);
-        } else {
-            int ready[2];
-            ASSERT_EQ(::pipe(ready), 0);
-            holder = ::fork();
-            if (holder == 0) {
-                const int fd = ::open((native + ".lock").constData(), O_RDONLY | O_CREAT, 0666);
-                if (fd < 0 || ::flock(fd, LOCK_EX) != 0)
-                    ::_exit(1);
-                [[maybe_unused]] ssize_t n = ::write(ready[1], "x", 1);
-                for (;;)
-                    ::pause();
-            }
-            char c = 0;
-            ASSERT_EQ(::read(ready[0], &c, 1), 1);
-            ::close(ready[0]);
-            ::close(ready[1]);
-        }
+        else
+            holder = std::make_unique<test::TLockHolder>(store + ".lock");
         struct stat before {};
         ASSERT_EQ(::lstat(native.constData(), &before) == 0, what != "a lock held elsewhere");
 
@@ -247,17 +230,16 @@ TEST(BlackBox, AStoreItCannotUseIsNamedInItsBoxAndLeftAsItIs)
         EXPECT_TRUE(text.contains(store)) << err.toStdString();
         EXPECT_TRUE(text.contains(QString::fromUtf8(C.Says))) << err.toStdString();
         EXPECT_FALSE(text.contains("зарегистрировать")) << err.toStdString();
-        if (holder > 0) {
-            EXPECT_TRUE(text.contains(QStringLiteral("процесс %1").arg(holder))) << err.toStdString();
+        if (holder) {
+            EXPECT_TRUE(text.contains(QStringLiteral("процесс %1").arg(holder->Pid))) << err.toStdString();
         }
 
         ostan.terminate(); // SIGTERM, with the box still open
         EXPECT_TRUE(ostan.waitForFinished(30000));
         EXPECT_EQ(ostan.exitStatus(), QProcess::NormalExit);
         EXPECT_NE(ostan.exitCode(), 0);
-        if (holder > 0) {
-            ::kill(holder, SIGKILL);
-            ::waitpid(holder, nullptr, 0);
+        if (holder) {
+            holder.reset();
             EXPECT_FALSE(QFile::exists(store)); // nothing was written
         } else {
             struct stat after {};

@@ -1,8 +1,8 @@
 // The settings store and the workbook where their names hold no ordinary
 // file: nothing blocks, nothing is read without bound, a link stays a link,
 // a lock held by another process is waited for a bounded time and named.
-#include "AtomicFile.h"
 #include "EndSignal.h"
+#include "LockHolder.h"
 #include "OoxmlApplication.h"
 #include "QStringPrinting.h"
 #include "Registry.h"
@@ -18,7 +18,6 @@
 
 #include <csignal>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -82,35 +81,6 @@ protected:
     void TearDown() override { SetStoreLockWaitForTest(3000); }
     QString InStore(const char* Name) const { return Store.DirPath() + u'/' + QLatin1String(Name); }
     test::TTempStore Store;
-};
-
-// A process that holds the lock file at Path until it is killed.
-class TLockHolder {
-public:
-    explicit TLockHolder(const QString& Path)
-    {
-        int Ready[2];
-        EXPECT_EQ(::pipe(Ready), 0);
-        Pid = ::fork();
-        if (Pid == 0) {
-            const int Fd = ::open(Native(Path).constData(), O_RDONLY | O_CREAT, 0666);
-            if (Fd < 0 || ::flock(Fd, LOCK_EX) != 0)
-                ::_exit(1);
-            [[maybe_unused]] ssize_t N = ::write(Ready[1], "x", 1);
-            for (;;)
-                ::pause();
-        }
-        char C = 0;
-        EXPECT_EQ(::read(Ready[0], &C, 1), 1); // it holds the lock now
-        ::close(Ready[0]);
-        ::close(Ready[1]);
-    }
-    ~TLockHolder()
-    {
-        ::kill(Pid, SIGKILL);
-        ::waitpid(Pid, nullptr, 0);
-    }
-    pid_t Pid = -1;
 };
 
 } // namespace
@@ -178,7 +148,7 @@ TEST_F(SpecialFiles, ALockHeldByAnotherProcessIsWaitedForABoundedTimeAndItsHolde
     WriteBytes(Store.FilePath(), StoreText);
     const QString LockFile = Store.FilePath() + ".lock";
     {
-        TLockHolder Holder(LockFile);
+        test::TLockHolder Holder(LockFile);
         SetStoreLockWaitForTest(100);
         try {
             WriteV(2);
