@@ -219,7 +219,7 @@ void TOoxmlApplication::Write(TBook& Book, const QString& FileName)
     struct stat st;
     if (::stat(QFile::encodeName(target).constData(), &st) == 0) {
         if (!S_ISREG(st.st_mode))
-            Raise(QStringLiteral("%1 не является файлом: %2.").arg(shown, NotRegularReason(st.st_mode)));
+            Raise(QStringLiteral("Не удалось записать файл %1: %2.").arg(shown, NotRegularReason(st.st_mode)));
         if (!PermitsWriting(st, target))
             Raise(QStringLiteral("Файл %1 доступен только для чтения.").arg(shown));
     }
