@@ -1,5 +1,7 @@
 #include "Help.h"
 
+#include "RegularFile.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -18,6 +20,9 @@
 namespace ostan {
 
 namespace {
+
+// Far above the help file's size: no file the window should show.
+constexpr qint64 HelpSizeCap = qint64(8) << 20;
 
 HelpHandler& Handler()
 {
@@ -68,10 +73,10 @@ public:
     {
         const QUrl url = QUrl::fromLocalFile(File);
         if (Browser->source() != url) {
-            // The file is HTML whatever its extension says.
-            QFile f(File);
-            if (f.open(QIODevice::ReadOnly))
-                Browser->setHtml(QString::fromUtf8(f.readAll()));
+            // The file is HTML whatever its extension says; it is read only
+            // when it is a regular file of a help file's size.
+            if (const std::optional<QByteArray> Html = ReadRegularFile(File, HelpSizeCap))
+                Browser->setHtml(QString::fromUtf8(*Html));
             Browser->setSource(QUrl()); // keep setHtml's content
         }
         if (Anchor.isEmpty())

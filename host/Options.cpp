@@ -128,13 +128,20 @@ void TOptionsDlg::LoadSettings()
         BLSPinCount = reg.ReadInteger(QStringLiteral("BLSPinCount"));
         reg.CloseKey();
     } catch (const ERegistryException&) {
-        QString Text = QStringLiteral("Ошибка чтения реестра.\rПроверьте настройки программы и перезапустите ее.");
-        // A damaged store was set aside, here or by an earlier reader: say where.
-        const QString Damage = TakeStoreDamageReport();
-        if (!Damage.isEmpty())
-            Text += QStringLiteral("\r\r") + Damage;
-        ShowMessageBox(MsgType::Error, Text);
+        // A damaged store was set aside, here or by an earlier reader: say
+        // where; a store that cannot be read at all: say why. A value or key
+        // that is missing (the first start) needs no word.
+        QString Reason = TakeStoreDamageReport();
+        if (Reason.isEmpty())
+            Reason = StoreReadFailure();
+        ShowMessageBox(MsgType::Error, ReadErrorText(Reason));
     }
+}
+
+QString TOptionsDlg::ReadErrorText(const QString& Reason)
+{
+    const QString Text = QStringLiteral("Ошибка чтения реестра.\rПроверьте настройки программы и перезапустите ее.");
+    return Reason.isEmpty() ? Text : Text + QStringLiteral("\r\r") + Reason;
 }
 
 void TOptionsDlg::SaveSettings()

@@ -43,6 +43,9 @@ public:
 
     // The registry key of the settings.
     static const QString SettingsKey;
+    // The box for settings that cannot be read, with why when the store
+    // itself is at fault (damaged, unreadable, locked).
+    static QString ReadErrorText(const QString& Reason);
 
     int exec() override;
     void done(int Result) override; // FormCloseQuery: OK writes the settings

@@ -1,7 +1,10 @@
 #include "TermSignal.h"
 
+#include "EndSignal.h"
+
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,8 +16,13 @@ int Pipe[2] = {-1, -1};
 
 void OnSignal(int)
 {
+    // The code interrupted may be about to read errno (the atomic write's
+    // error path does): the write here must not change it.
+    const int SavedErrno = errno;
+    NoteEndSignal();
     const char c = 1;
     [[maybe_unused]] ssize_t n = ::write(Pipe[1], &c, 1); // async-signal-safe
+    errno = SavedErrno;
 }
 } // namespace
 

@@ -4,6 +4,7 @@
 #include "Guard.h"
 #include "MessageBox.h"
 #include "OstanApplication.h"
+#include "Options.h"
 #include "OstanMain.h"
 #include "QtWorkers.h"
 #include "Registry.h"
@@ -24,6 +25,17 @@ int main(int argc, char** argv)
     TQtWorkersEnd WorkersEnd;
     TOstanApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ostan"));
+
+    // From here on a request to end is honoured at every step.
+    WatchEndRequests();
+
+    // The store is read before anything needs it: one that cannot be read
+    // at all is reported as what it is, not as the failure of the first
+    // registration that reads it; without it no library can be created.
+    if (const QString Failure = StoreReadFailure(); !Failure.isEmpty()) {
+        ShowMessageBox(MsgType::Error, TOptionsDlg::ReadErrorText(Failure));
+        return 1;
+    }
 
     // The program's classes and the libraries' (the device dialog's scan, in
     // StartUp, commits it) are registered in one write of the store.
@@ -47,7 +59,6 @@ int main(int argc, char** argv)
         // Without it the file actions stay disabled.
     }
 
-    WatchEndRequests();
     TMainForm* MainForm = StartUp();
     Guarded([&] { Registrations.Commit(); }); // nothing, unless no scan ran
     if (qEnvironmentVariableIsSet("OSTAN_TRACE_STARTUP"))

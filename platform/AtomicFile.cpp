@@ -1,10 +1,13 @@
 #include "AtomicFile.h"
 
+#include "RegularFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <climits>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -30,9 +33,28 @@ QByteArray TemporaryOf(const QByteArray& Target) { return Target + TemporaryInfi
 bool Runs(pid_t Pid) { return Pid == ::getpid() ? false : ::kill(Pid, 0) == 0 || errno == EPERM; }
 } // namespace
 
+QString FinalTarget(const QString& Path)
+{
+    QString At = QFileInfo(Path).absoluteFilePath();
+    for (int Hops = 0; Hops < 40; ++Hops) {
+        const QByteArray Native = QFile::encodeName(At);
+        struct stat St;
+        if (::lstat(Native.constData(), &St) != 0 || !S_ISLNK(St.st_mode))
+            break;
+        QByteArray Link(PATH_MAX, Qt::Uninitialized);
+        const ssize_t N = ::readlink(Native.constData(), Link.data(), size_t(Link.size()));
+        if (N <= 0 || N >= Link.size())
+            break;
+        Link.truncate(N);
+        const QString Next = QFile::decodeName(Link);
+        At = QDir::cleanPath(QDir::isAbsolutePath(Next) ? Next : QFileInfo(At).absolutePath() + u'/' + Next);
+    }
+    return At;
+}
+
 void RemoveTemporaryLeftovers(const QString& Path, TLeftovers Which)
 {
-    const QFileInfo file(Path);
+    const QFileInfo file(FinalTarget(Path));
     const QString prefix = file.fileName() + TemporaryInfix;
     const QDir folder = file.absoluteDir();
     for (const QString& name : folder.entryList({prefix + u'*'}, QDir::Files | QDir::Hidden | QDir::System)) {
@@ -57,9 +79,21 @@ void SyncFolder(const QString& Folder)
 
 void WriteFileAtomically(const QString& Path, const QByteArray& Bytes, long long FailAfterBytes)
 {
-    const QByteArray target = QFile::encodeName(Path);
+    // Through a link: the file it names is replaced in its own folder, so
+    // the rename stays on one file system and the link stays a link.
+    const QString final = FinalTarget(Path);
+    const QByteArray target = QFile::encodeName(final);
+    struct stat old;
+    const bool exists = ::stat(target.constData(), &old) == 0;
+    // A rename would put a file in place of a device, a FIFO or a folder.
+    if (exists && !S_ISREG(old.st_mode))
+        throw EAtomicWriteError(NotRegularReason(old.st_mode), EINVAL);
     const QByteArray temp = TemporaryOf(target);
-    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // A new file of our own, never whatever lies under the name already
+    // (a FIFO would block the open, a link would lead elsewhere); the name
+    // carries our pid, so anything there is a leftover of a dead process.
+    ::unlink(temp.constData());
+    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0)
         Fail(errno);
     auto fail = [&](int Error) {
@@ -67,8 +101,7 @@ void WriteFileAtomically(const QString& Path, const QByteArray& Bytes, long long
         ::unlink(temp.constData());
         Fail(Error);
     };
-    struct stat old;
-    if (::stat(target.constData(), &old) == 0)
+    if (exists)
         ::fchmod(fd, old.st_mode & 07777);
 
     qsizetype done = 0;
@@ -98,7 +131,7 @@ void WriteFileAtomically(const QString& Path, const QByteArray& Bytes, long long
         ::unlink(temp.constData());
         Fail(e);
     }
-    SyncFolder(QFileInfo(Path).absolutePath());
+    SyncFolder(QFileInfo(final).absolutePath());
 }
 
 } // namespace ostan

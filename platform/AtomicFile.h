@@ -18,15 +18,23 @@ public:
     int Error; // errno
 };
 
-// Writes Bytes to Path through "<Path>.tmp.<pid>". The new file keeps the
-// permission bits of the one it replaces. On failure the temporary file is
-// removed, Path is untouched, and EAtomicWriteError is raised.
+// Writes Bytes to Path through "<Path>.tmp.<pid>". A symbolic link is
+// written through: the file at the end of its chain is replaced, beside
+// itself, and the link stays. The new file keeps the permission bits of the
+// one it replaces; a name that holds no regular file (a device, a FIFO, a
+// folder) is refused. On failure the temporary file is removed, Path is
+// untouched, and EAtomicWriteError is raised.
 // FailAfterBytes >= 0 makes the write fail with "no space" after that many
 // bytes, as a full disk would (a test hook of the callers).
 OSTAN_PLATFORM_API void WriteFileAtomically(const QString& Path, const QByteArray& Bytes,
                                             long long FailAfterBytes = -1);
 
-// Removes the temporary files that writers of Path killed before their
+// The file a chain of symbolic links at Path ends in (its absolute path;
+// Path itself when it is no link); a link to nothing gives the name it
+// points to.
+OSTAN_PLATFORM_API QString FinalTarget(const QString& Path);
+
+// Removes the temporary files that writers of Path (its final target) killed before their
 // rename left beside it. A writer that holds a lock over its writes passes
 // AllWriters; otherwise a file whose writer still runs is left to it.
 enum class TLeftovers { AllWriters, DeadWriters };

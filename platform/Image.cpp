@@ -1,10 +1,16 @@
 #include "Image.h"
 
-#include <QFile>
+#include "RegularFile.h"
+
 #include <QPainter>
 #include <stdexcept>
 
 namespace ostan {
+
+namespace {
+// A picture of a form is a few tens of kilobytes.
+constexpr qint64 PictureSizeCap = qint64(16) << 20;
+} // namespace
 
 TImage::TImage(QWidget* Parent) : QWidget(Parent) {}
 
@@ -32,10 +38,11 @@ void TImage::LoadFromJpeg(const QByteArray& Data)
 
 void TImage::LoadFromJpegFile(const QString& Path)
 {
-    QFile F(Path);
-    if (!F.open(QIODevice::ReadOnly))
-        throw std::runtime_error((QStringLiteral("Не удалось прочитать файл ") + Path).toStdString());
-    LoadFromJpeg(F.readAll());
+    QString Reason;
+    const std::optional<QByteArray> Bytes = ReadRegularFile(Path, PictureSizeCap, &Reason);
+    if (!Bytes)
+        throw std::runtime_error(QStringLiteral("Не удалось прочитать файл %1: %2").arg(Path, Reason).toStdString());
+    LoadFromJpeg(*Bytes);
 }
 
 QSize TImage::sizeHint() const

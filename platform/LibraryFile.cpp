@@ -1,14 +1,11 @@
 #include "LibraryFile.h"
 
-#include "ErrorReasons.h"
+#include "RegularFile.h"
 
-#include <QFile>
 #include <cerrno>
 #include <cstring>
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <link.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -52,14 +49,8 @@ bool ReadAt(int Fd, void* Buffer, size_t Length, uint64_t Offset)
     return true;
 }
 
-QString Fault(int Fd)
+QString Fault(int Fd, uint64_t Size)
 {
-    struct stat St{};
-    if (::fstat(Fd, &St) != 0)
-        return ErrnoReason(errno);
-    if (!S_ISREG(St.st_mode))
-        return QStringLiteral("это не обычный файл");
-    const uint64_t Size = uint64_t(St.st_size);
     const QString Cut = QStringLiteral("файл обрезан: %1 выходит за его конец (%2 байт)");
 
     Header H{};
@@ -95,13 +86,10 @@ QString Fault(int Fd)
 
 QString LibraryFileFault(const QString& Path)
 {
-    // Non-blocking: the open of a FIFO waits for a writer otherwise.
-    const int Fd = ::open(QFile::encodeName(Path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (Fd < 0)
-        return ErrnoReason(errno);
-    const QString Result = Fault(Fd);
-    ::close(Fd);
-    return Result;
+    TRegularFile File;
+    if (!File.Open(Path))
+        return File.Reason();
+    return Fault(File.Fd(), uint64_t(File.Status().st_size));
 }
 
 } // namespace ostan

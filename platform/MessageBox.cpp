@@ -1,5 +1,7 @@
 #include "MessageBox.h"
 
+#include "EndSignal.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QStringList>
@@ -20,6 +22,11 @@ int ShowModal(const MessageBoxRequest& R)
 {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         return 1; // no GUI: nothing to show, behave as if OK was pressed
+    if (EndSignalCount() > 0) {
+        // The program is ending: the box closes at once, as cancelled; its text is not lost.
+        std::fprintf(stderr, "ostan: %s\n", qPrintable(QString(R.Text).replace(QLatin1Char('\r'), QLatin1Char(' '))));
+        return 2;
+    }
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (R.Type) {
     case MsgType::Information: icon = QMessageBox::Information; break;

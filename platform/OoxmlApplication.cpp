@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "ErrorReasons.h"
+#include "RegularFile.h"
 
 #include <QDateTime>
 #include <QDesktopServices>
@@ -47,38 +48,19 @@ void CheckNotLocked(const QString& FileName)
                    owner.isEmpty() ? QStringLiteral("владелец в нем не записан") : owner));
 }
 
-// Reads the file whole, with the system's reason when it cannot.
+// Reads the file whole, with the system's reason when it cannot. A name
+// that holds no regular file (a FIFO would block the open for good) is
+// refused before anything is read.
 QByteArray ReadWhole(const QString& FileName)
 {
     const QString shown = QDir::toNativeSeparators(FileName);
-    const int fd = ::open(QFile::encodeName(FileName).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        Raise(QStringLiteral("Не удалось открыть файл %1: %2.").arg(shown, ErrnoReason(errno)));
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        Raise(QStringLiteral("Не удалось открыть файл %1: это не файл с данными.").arg(shown));
-    }
-    try {
-        TOoxmlWorkbook::CheckPackageSize(st.st_size);
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int e = n < 0 ? errno : EIO;
-            ::close(fd);
-            Raise(QStringLiteral("Не удалось прочитать файл %1: %2.").arg(shown, ErrnoReason(e)));
-        }
-        done += n;
-    }
-    ::close(fd);
+    TRegularFile file;
+    if (!file.Open(FileName))
+        Raise(QStringLiteral("Не удалось открыть файл %1: %2.").arg(shown, file.Reason()));
+    TOoxmlWorkbook::CheckPackageSize(file.Status().st_size);
+    QByteArray bytes;
+    if (!file.ReadAll(file.Status().st_size, bytes))
+        Raise(QStringLiteral("Не удалось прочитать файл %1: %2.").arg(shown, file.Reason()));
     return bytes;
 }
 
@@ -110,10 +92,14 @@ TOoxmlApplication::~TOoxmlApplication() = default;
 
 QString TOoxmlApplication::LockOwnerOf(const QString& LockFile)
 {
-    QFile file(LockFile);
-    if (!file.open(QIODevice::ReadOnly))
+    // Its first bytes: a lock file records its owner at the start.
+    TRegularFile file;
+    QByteArray bytes;
+    if (!file.Open(LockFile))
         return {};
-    const QByteArray bytes = file.read(4096);
+    bytes.resize(4096);
+    const ssize_t got = ::pread(file.Fd(), bytes.data(), size_t(bytes.size()), 0);
+    bytes.truncate(got > 0 ? qsizetype(got) : 0);
     QString user, login, host, since;
     if (QFileInfo(LockFile).fileName().startsWith(QLatin1String(".~lock."))) {
         // "Full name,login,machine,dd.mm.yyyy hh:mm,profile;"
@@ -228,15 +214,13 @@ void TOoxmlApplication::Write(TBook& Book, const QString& FileName)
 {
     CheckNotLocked(FileName);
     // A link is followed: the file it names is replaced, the link stays.
-    const QFileInfo info(FileName);
-    const QString target = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
+    const QString target = FinalTarget(FileName);
     const QString shown = QDir::toNativeSeparators(FileName);
     struct stat st;
     if (::stat(QFile::encodeName(target).constData(), &st) == 0) {
         if (!S_ISREG(st.st_mode))
-            Raise(QStringLiteral("%1 не является файлом.").arg(shown));
-        // The permission bits decide, also for root, whom access() lets through.
-        if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(QFile::encodeName(target).constData(), W_OK) != 0)
+            Raise(QStringLiteral("Не удалось записать файл %1: %2.").arg(shown, NotRegularReason(st.st_mode)));
+        if (!PermitsWriting(st, target))
             Raise(QStringLiteral("Файл %1 доступен только для чтения.").arg(shown));
     }
     const QByteArray bytes = Book.Book->ToBytes();

@@ -5,18 +5,23 @@
 // File: $OSTAN_REGISTRY when set, else $XDG_CONFIG_HOME/ostan/registry.reg
 // (~/.config/ostan/registry.reg). Key and value names compare
 // case-insensitively; values are typed. Every write is atomic and done under
-// a lock file; a write that changes nothing writes nothing (so it also
-// succeeds on a store that cannot be written), and a writer removes the
-// temporary files a killed writer left beside the store. A file that cannot be parsed is renamed aside (".corrupt") and
-// the operation that found it raises ERegistryException naming both files.
+// a lock file; a store that is a symbolic link is written through it (the
+// file it names is replaced in its own folder, the link stays). A write that
+// changes nothing writes nothing (so it also succeeds on a store that cannot
+// be written), and a writer removes the temporary files a killed writer left
+// beside the store. A file that cannot be parsed is renamed aside
+// (".corrupt") and the operation that found it raises ERegistryException
+// naming both files. Only a regular file is read (a FIFO or a device under
+// the name is refused without waiting), and at most 16 MB of it.
 //
 // Every operation reads the file afresh, so two processes see each other's
 // writes; a write re-reads it under the lock, so neither loses the other's.
 // A missing file is an empty store.
 //
 // The store counts as not writable when the file or its folder is not
-// writable for this user, or when $OSTAN_REGISTRY_READONLY is set to anything
-// but "" or "0" (the way to test it as root, whom permission bits don't stop).
+// writable for this user (a file without write permission bits also for
+// root, as a workbook), or when $OSTAN_REGISTRY_READONLY is set to anything
+// but "" or "0" (the way to test it as root).
 //
 // The key HKEY_LOCAL_MACHINE\HARDWARE\DEVICEMAP\SERIALCOMM is live: the
 // system's serial devices (value name = device path, data = "COMn") merged
@@ -43,6 +48,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A damaged store was renamed aside: the store starts afresh, and the next
+// operation finds it empty.
+class EStoreKeptAside : public ERegistryException {
+public:
+    using ERegistryException::ERegistryException;
+};
+
 enum class HKey { LocalMachine, ClassesRoot };
 
 enum class RegAccess { All, Read };
@@ -56,6 +68,18 @@ QString ComNameForDevice(const QString& DevicePath);
 
 // Whether a write to the store could succeed (see above).
 bool RegistryWritable();
+
+// Why the store cannot be read at all ("" when it can, also when it is
+// missing or was damaged and has been kept aside): its file is no regular
+// file, cannot be opened or read, is too large, or is damaged and cannot be
+// kept aside. Every operation would fail the same way.
+QString StoreReadFailure();
+
+// A write waits this long for the store's lock file while another process
+// holds it (3000 ms; a termination signal ends the wait early, and after
+// one it is at most 500 ms), then raises naming the lock file and its
+// holder. Test hook.
+void SetStoreLockWaitForTest(int Ms);
 
 // Test hook: the system's serial device paths (replaces enumeration; an empty
 // function restores it).

@@ -64,6 +64,20 @@ QString RegistryFilePath()
 
 bool RegistryWritable() { return WritableFor(RegistryFilePath()); }
 
+QString StoreReadFailure()
+{
+    try {
+        LoadFileStore(RegistryFilePath(), false);
+    } catch (const EStoreKeptAside&) {
+        // reported by the next reader that shows boxes (TakeStoreDamageReport)
+    } catch (const ERegistryException& E) {
+        return QString::fromUtf8(E.what());
+    }
+    return QString();
+}
+
+void SetStoreLockWaitForTest(int Ms) { LockWaitMs() = Ms; }
+
 void SetSystemSerialDevicesForTest(std::function<QStringList()> Lister)
 {
     SystemLister() = std::move(Lister);
@@ -123,7 +137,7 @@ bool TRegistry::OpenKey(const QString& Key, bool CanCreate)
         return false;
     const QString full = FullPath(Key);
     ListedDevices.reset();
-    if (HasLineBreak(full))
+    if (NotQuotable(full))
         return false;
     const std::optional<QStringList> listed = ListDevicesFor(full);
     const StoreView view = LoadView(full, listed);
@@ -172,7 +186,7 @@ bool TRegistry::CreateKey(const QString& Key)
     if (Mode != RegAccess::All || !RegistryWritable())
         return false;
     const QString full = FullPath(Key);
-    if (HasLineBreak(full))
+    if (NotQuotable(full))
         return false;
     if (full.contains(u'\\'))
         Mutate([full](Store& S) { return S.Ensure(full); });
@@ -243,7 +257,7 @@ void TRegistry::CheckWritable(const QString& Name) const
         Raise(QStringLiteral("Не открыт раздел реестра для записи значения %1").arg(ShownName(Name)));
     if (Mode != RegAccess::All || CurrentReadOnly)
         Raise(QStringLiteral("Раздел реестра %1 открыт только для чтения").arg(FullPath(QString())));
-    if (HasLineBreak(Name))
+    if (NotQuotable(Name))
         Raise(QStringLiteral("Недопустимое имя значения в разделе реестра %1").arg(FullPath(QString())));
 }
 

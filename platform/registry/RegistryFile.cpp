@@ -4,12 +4,15 @@
 #include "ErrorReasons.h"
 #include "Registry.h"
 #include "RegistryFormat.h"
+#include "RegularFile.h"
+#include "EndSignal.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QtDebug>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,6 +20,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace ostan::registry {
@@ -68,6 +72,16 @@ struct FileData {
 
 FileIdentity IdentityOf(const struct stat& St) { return {St.st_dev, St.st_ino, St.st_size, St.st_mtim, St.st_ctim}; }
 
+// A store a hundred times as large as any the program writes; a larger
+// file is no store of ours (or a link to an endless device, which is
+// refused before that as no regular file).
+constexpr qint64 StoreSizeCap = qint64(16) << 20;
+
+[[noreturn]] void RaiseUnreadable(const QString& Path, const QString& Reason)
+{
+    Raise(QStringLiteral("Не удалось прочитать файл настроек %1: %2").arg(Path, Reason));
+}
+
 FileData ReadFile(const QString& Path, const FileIdentity* Known = nullptr)
 {
     FileData f;
@@ -78,37 +92,20 @@ FileData ReadFile(const QString& Path, const FileIdentity* Known = nullptr)
         f.Identity = *Known;
         return f;
     }
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT)
+    TRegularFile file;
+    if (!file.Open(Path)) {
+        if (file.Error() == ENOENT)
             return f;
-        Raise(QStringLiteral("Не удалось прочитать файл настроек %1: %2").arg(Path, ErrorText(errno)));
+        RaiseUnreadable(Path, file.Reason());
     }
     f.Exists = true;
-    struct stat st;
-    if (::fstat(fd, &st) == 0) {
-        f.Identity = IdentityOf(st);
-        if (Known && *Known == f.Identity) {
-            ::close(fd);
-            f.Unchanged = true;
-            return f;
-        }
-        f.Bytes.reserve(st.st_size);
+    f.Identity = IdentityOf(file.Status());
+    if (Known && *Known == f.Identity) {
+        f.Unchanged = true;
+        return f;
     }
-    char buf[16384];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n > 0) {
-            f.Bytes.append(buf, n);
-        } else if (n == 0) {
-            break;
-        } else if (errno != EINTR) {
-            const int e = errno;
-            ::close(fd);
-            Raise(QStringLiteral("Не удалось прочитать файл настроек %1: %2").arg(Path, ErrorText(e)));
-        }
-    }
-    ::close(fd);
+    if (!file.ReadAll(StoreSizeCap, f.Bytes))
+        RaiseUnreadable(Path, file.Reason());
     return f;
 }
 
@@ -119,11 +116,12 @@ bool WritableFor(const QString& Path)
     const QByteArray forced = qgetenv("OSTAN_REGISTRY_READONLY");
     if (!forced.isEmpty() && forced != "0")
         return false;
-    const QByteArray file = Native(Path);
-    if (::access(file.constData(), F_OK) == 0 && ::access(file.constData(), W_OK) != 0)
-        return false;
-    // The folder, or the nearest existing one above it that we would create it in.
-    QString folder = FolderOf(Path);
+    // The rule the workbook follows too: write bits and the system agreeing.
+    if (struct stat st; ::stat(Native(Path).constData(), &st) == 0)
+        return S_ISREG(st.st_mode) && PermitsWriting(st, Path);
+    // The folder the file (a link's target) would be created in, or the
+    // nearest existing one above it that we would create that in.
+    QString folder = FolderOf(FinalTarget(Path));
     while (!QFileInfo::exists(folder)) {
         const QString up = QFileInfo(folder).path();
         if (up == folder)
@@ -133,40 +131,97 @@ bool WritableFor(const QString& Path)
     return ::access(Native(folder).constData(), W_OK | X_OK) == 0;
 }
 
-// The exclusive lock of <path>.lock for one write.
+int& LockWaitMs()
+{
+    static int ms = 3000;
+    return ms;
+}
+
+// Who holds a lock on the file open at Fd: "процесс 1234 (name)", as the
+// kernel's table of locks names it; "" when it names nobody.
+QString LockHolder(int Fd)
+{
+    struct stat st;
+    QFile table(QStringLiteral("/proc/locks"));
+    if (::fstat(Fd, &st) != 0 || !table.open(QIODevice::ReadOnly))
+        return {};
+    // "1: FLOCK  ADVISORY  WRITE 1234 08:01:5678 0 EOF"; blocked waiters carry "->".
+    const QByteArray file = QByteArray::number(major(st.st_dev), 16).rightJustified(2, '0') + ':'
+                          + QByteArray::number(minor(st.st_dev), 16).rightJustified(2, '0') + ':'
+                          + QByteArray::number(qulonglong(st.st_ino));
+    for (const QByteArray& line : table.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 6 || fields.contains("->") || fields[5] != file)
+            continue;
+        const QByteArray pid = fields[4];
+        if (pid.toLongLong() <= 0 || pid.toLongLong() == ::getpid())
+            continue;
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(QString::fromLatin1(pid)));
+        const QString name = comm.open(QIODevice::ReadOnly) ? QString::fromUtf8(comm.readLine(256)).trimmed() : QString();
+        return name.isEmpty() ? QStringLiteral("процесс %1").arg(QString::fromLatin1(pid))
+                              : QStringLiteral("процесс %1 (%2)").arg(QString::fromLatin1(pid), name);
+    }
+    return {};
+}
+
+// The exclusive lock of the store for one write: "<file>.lock" beside the
+// file that holds the store (a link's target, so that every link to it
+// shares one lock). Held by someone else, it is waited for a few seconds;
+// a request to end the program cuts the wait short.
 class StoreLock {
 public:
     explicit StoreLock(const QString& Path)
     {
-        const QString folder = FolderOf(Path);
+        const QString target = FinalTarget(Path);
+        const QString folder = FolderOf(target);
         if (!QDir().mkpath(folder))
             Raise(QStringLiteral("Не удалось создать папку настроек %1").arg(folder));
-        const QString lockPath = Path + QStringLiteral(".lock");
-        Fd = ::open(Native(lockPath).constData(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
-        if (Fd < 0)
-            Raise(QStringLiteral("Не удалось создать файл блокировки %1: %2").arg(lockPath, ErrorText(errno)));
-        while (::flock(Fd, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                const int e = errno;
-                ::close(Fd);
-                Raise(QStringLiteral("Не удалось заблокировать %1: %2").arg(lockPath, ErrorText(e)));
+        const QString lockPath = target + QStringLiteral(".lock");
+        if (!File.Open(lockPath, O_RDONLY | O_CREAT, 0666))
+            Raise(QStringLiteral("Не удалось создать файл блокировки %1: %2").arg(lockPath, File.Reason()));
+        const unsigned requests = EndSignalCount();
+        // A write on the way out (the settings at a requested end) waits
+        // briefly: the program has to end within a few seconds.
+        const int limit = requests > 0 ? std::min(LockWaitMs(), 500) : LockWaitMs();
+        timespec start{};
+        ::clock_gettime(CLOCK_MONOTONIC, &start);
+        while (::flock(File.Fd(), LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno != EWOULDBLOCK)
+                Raise(QStringLiteral("Не удалось заблокировать %1: %2").arg(lockPath, ErrorText(errno)));
+            if (EndSignalCount() != requests)
+                Raise(QStringLiteral("Ожидание файла блокировки %1 прервано: программу просят завершиться.")
+                          .arg(lockPath));
+            timespec now{};
+            ::clock_gettime(CLOCK_MONOTONIC, &now);
+            if ((now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000 >= limit) {
+                const QString holder = LockHolder(File.Fd());
+                Raise(QStringLiteral("Файл настроек %1 занят другой программой: файл блокировки %2 держит %3. "
+                                     "Дождитесь, пока она закончит работу с ним, или закройте ее, и повторите.")
+                          .arg(Path, lockPath,
+                               holder.isEmpty() ? QStringLiteral("процесс, которого не удалось определить") : holder));
             }
+            const timespec pause{0, 10'000'000};
+            ::nanosleep(&pause, nullptr); // a signal ends it early
         }
     }
-    ~StoreLock() { ::close(Fd); } // closing releases the lock
+    // Closing releases the lock.
     StoreLock(const StoreLock&) = delete;
     StoreLock& operator=(const StoreLock&) = delete;
 
 private:
-    int Fd = -1;
+    TRegularFile File;
 };
 
 // Moves a damaged file aside under a name not taken yet; the caller holds the lock.
 [[noreturn]] void KeepAside(const QString& Path, const QString& Why)
 {
-    const QByteArray from = Native(Path);
+    // A link's target goes aside: the link stays, and names a new store.
+    const QString target = FinalTarget(Path);
+    const QByteArray from = Native(target);
     for (int n = 0; n < 10000; ++n) {
-        QString kept = Path + QStringLiteral(".corrupt");
+        QString kept = target + QStringLiteral(".corrupt");
         if (n > 0)
             kept += QStringLiteral(".%1").arg(n);
         const QByteArray to = Native(kept);
@@ -181,13 +236,13 @@ private:
                 rc = ::rename(from.constData(), to.constData());
         }
         if (rc == 0) {
-            SyncFolder(FolderOf(Path));
+            SyncFolder(FolderOf(target));
             const QString message =
                 QStringLiteral("Файл настроек %1 повреждён (%2). Он сохранён как %3; настройки начаты заново.")
                     .arg(Path, Why, kept);
             qWarning().noquote() << message;
             DamageReport() = message;
-            Raise(message);
+            throw EStoreKeptAside(message.toStdString());
         }
         if (errno != EEXIST)
             Raise(QStringLiteral("Файл настроек %1 повреждён (%2) и не может быть отложен: %3")
@@ -318,7 +373,7 @@ void Publish(const QString& Path, const std::shared_ptr<Store>& Next, const QByt
     WriteAtomically(Path, bytes);
     Next->Stamp = NextStamp();
     // Under the lock the file is still the one just written.
-    const int pin = ::open(Native(Path).constData(), O_RDONLY | O_CLOEXEC);
+    const int pin = ::open(Native(Path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (struct stat st; pin >= 0 && ::fstat(pin, &st) == 0)
         Remember(Path, IdentityOf(st), bytes, Next, pin);
     else if (pin >= 0)

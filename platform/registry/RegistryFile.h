@@ -19,6 +19,7 @@ QByteArray Native(const QString& Path);
 // Test hooks' state: the byte after which writes fail (-1: none), the last
 // report of a damaged store until someone shows it.
 long long& WriteFailAfter();
+int& LockWaitMs(); // how long a lock held elsewhere is waited for
 QString& DamageReport();
 
 bool WritableFor(const QString& Path);

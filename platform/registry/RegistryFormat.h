@@ -11,7 +11,9 @@ namespace ostan::registry {
 
 extern const QString FileHeader; // "Windows Registry Editor Version 5.00"
 
-bool HasLineBreak(const QString& S);
+// A line break or a NUL: a name holding one cannot be written, a text
+// holding one is written in hex form.
+bool NotQuotable(const QString& S);
 
 QByteArray Serialise(const Store& S);
 

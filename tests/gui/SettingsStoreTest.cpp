@@ -122,3 +122,39 @@ TEST_F(SettingsStore, TheBoxForADamagedStoreNamesTheFileKeptAside)
         EXPECT_TRUE(QFile::exists(Kept));
     }
 }
+
+TEST_F(SettingsStore, TheBoxForAStoreThatCannotBeReadSaysWhy)
+{
+    struct Case {
+        const char* What;
+        QByteArray Content; // empty: the store is a folder
+        const char* Says;
+    };
+    const Case Cases[] = {
+        {"a value name with a NUL",
+         QByteArray("Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vantrel\\Ostan\\Settings]\n"
+                    "\"Po\0rt\"=dword:00000003\n", 114),
+         "строка 4: нулевой байт в имени значения"},
+        {"a folder", {}, "это не обычный файл, а папка"},
+    };
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.What);
+        QDir(Store.DirPath()).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(Store.DirPath()));
+        if (C.Content.isEmpty()) {
+            ASSERT_TRUE(QDir().mkpath(Store.FilePath()));
+        } else {
+            QFile F(Store.FilePath());
+            ASSERT_TRUE(F.open(QIODevice::WriteOnly));
+            F.write(C.Content);
+        }
+        Boxes.Clear();
+        TOptionsDlg D;
+        ASSERT_EQ(Boxes.Boxes.size(), 1u);
+        const QString Text = Boxes.Boxes[0].Text;
+        EXPECT_TRUE(Text.startsWith("Ошибка чтения реестра.\rПроверьте настройки программы и перезапустите ее.\r\r"))
+            << Text.toStdString();
+        EXPECT_TRUE(Text.contains(Store.FilePath())) << Text.toStdString();
+        EXPECT_TRUE(Text.contains(QString::fromUtf8(C.Says))) << Text.toStdString();
+    }
+}

@@ -1,12 +1,18 @@
 // The real program and the real emulator, as two processes: the bytes on the
 // wire at start-up, and a clean close that writes the settings.
+#include "LockHolder.h"
 #include "Registry.h"
 #include "Ticks.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace ostan;
 
@@ -163,5 +169,83 @@ TEST(BlackBox, ServerSwitchesRegisterAndUnregisterWithoutAWindow)
         TRegistry r(RegAccess::Read);
         r.SetRootKey(HKey::ClassesRoot);
         EXPECT_FALSE(r.KeyExists(key));
+    }
+}
+
+// A store whose name holds no regular file, or whose lock another process
+// holds: the program says so in the store's own box (not as the failure of
+// a library's registration), changes nothing, and a request to end ends it
+// also while that box is open before the main window is there.
+TEST(BlackBox, AStoreItCannotUseIsNamedInItsBoxAndLeftAsItIs)
+{
+    struct Case {
+        const char* What;
+        const char* Box; // the start of the traced box
+        const char* Says;
+    };
+    const Case Cases[] = {
+        {"a folder", "box 1 Ошибка чтения реестра.", "папка"},
+        {"a FIFO", "box 1 Ошибка чтения реестра.", "канал (FIFO)"},
+        {"a link to /dev/zero", "box 1 Ошибка чтения реестра.", "устройство"},
+        {"a lock held elsewhere", "box 1 Файл настроек", "registry.reg.lock"},
+    };
+    for (const Case& C : Cases) {
+        SCOPED_TRACE(C.What);
+        QTemporaryDir dir;
+        const QString store = dir.filePath("registry.reg");
+        const QByteArray native = QFile::encodeName(store);
+        std::unique_ptr<test::TLockHolder> holder;
+        const std::string what = C.What;
+        if (what == "a folder")
+            ASSERT_TRUE(QDir().mkpath(store));
+        else if (what == "a FIFO")
+            ASSERT_EQ(::mkfifo(native.constData(), 0600), 0);
+        else if (what == "a link to /dev/zero")
+            ASSERT_EQ(::symlink("/dev/zero", native.constData()), 0);
+        else
+            holder = std::make_unique<test::TLockHolder>(store + ".lock");
+        struct stat before {};
+        ASSERT_EQ(::lstat(native.constData(), &before) == 0, what != "a lock held elsewhere");
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("OSTAN_REGISTRY", store);
+        env.insert("OSTAN_TRACE_BOXES", "1");
+        env.insert("OSTAN_SYSTEM_SERIAL_DEVICES", "");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        QProcess ostan;
+        ostan.setProcessEnvironment(env);
+        ostan.start(OSTAN_BIN, {});
+        ASSERT_TRUE(ostan.waitForStarted(30000));
+        QByteArray err;
+        const bool boxed = PumpUntil(
+            [&] {
+                err += ostan.readAllStandardError();
+                return err.contains("\nbox ") || err.startsWith("box ");
+            },
+            60000);
+        ASSERT_TRUE(boxed) << err.toStdString();
+        PumpUntil([&] { return (err += ostan.readAllStandardError()).contains('\n'); }, 5000);
+        const QString text = QString::fromUtf8(err);
+        EXPECT_TRUE(text.contains(QString::fromUtf8(C.Box))) << err.toStdString();
+        EXPECT_TRUE(text.contains(store)) << err.toStdString();
+        EXPECT_TRUE(text.contains(QString::fromUtf8(C.Says))) << err.toStdString();
+        EXPECT_FALSE(text.contains("зарегистрировать")) << err.toStdString();
+        if (holder) {
+            EXPECT_TRUE(text.contains(QStringLiteral("процесс %1").arg(holder->Pid))) << err.toStdString();
+        }
+
+        ostan.terminate(); // SIGTERM, with the box still open
+        EXPECT_TRUE(ostan.waitForFinished(30000));
+        EXPECT_EQ(ostan.exitStatus(), QProcess::NormalExit);
+        EXPECT_NE(ostan.exitCode(), 0);
+        if (holder) {
+            holder.reset();
+            EXPECT_FALSE(QFile::exists(store)); // nothing was written
+        } else {
+            struct stat after {};
+            ASSERT_EQ(::lstat(native.constData(), &after), 0);
+            EXPECT_EQ(after.st_mode, before.st_mode);
+            EXPECT_EQ(after.st_ino, before.st_ino);
+        }
     }
 }

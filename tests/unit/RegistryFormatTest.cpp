@@ -26,6 +26,13 @@ TEST(RegistryFormatTest, WhatIsWrittenParsesBackToTheSameStore)
     ASSERT_EQ(back.Keys().size(), s.Keys().size());
     EXPECT_EQ(back.Find("HKEY_LOCAL_MACHINE\\SOFTWARE\\A")->Values, key.Values);
     EXPECT_EQ(Serialise(back), text);
+
+    // A text with a NUL goes in hex form, as one with a line break.
+    Store nul;
+    nul.At("HKEY_LOCAL_MACHINE\\A").Put({"T", VType::String, 0, QString::fromUtf16(u"a\0b", 3)});
+    Store nulBack;
+    ASSERT_TRUE(Parse(Serialise(nul), nulBack, error)) << error.toStdString();
+    EXPECT_EQ(nulBack.Find("HKEY_LOCAL_MACHINE\\A")->Values, nul.Find("HKEY_LOCAL_MACHINE\\A")->Values);
 }
 
 TEST(RegistryFormatTest, ADamagedTextIsRefusedWithItsLine)
@@ -41,6 +48,16 @@ TEST(RegistryFormatTest, ADamagedTextIsRefusedWithItsLine)
         {"Windows Registry Editor Version 5.00\n[HKEY_A]\n\"A\"\n", "строка 3: нет знака"},
         {"Windows Registry Editor Version 5.00\n[HKEY_A]\n\"A\"=\"\xC3\x28\"\n", "UTF-8"},
         {QByteArray("\xFF\xFEW\x00X", 5), "UTF-16"},
+        // A name that no one can ask for, and that could not be written back.
+        {QByteArray("Windows Registry Editor Version 5.00\n[HKEY_A]\n\"Po\0rt\"=dword:1\n", 62),
+         "строка 3: нулевой байт в имени значения"},
+        {QByteArray("Windows Registry Editor Version 5.00\n[HKEY_\0A]\n", 47), "строка 2: нулевой байт в пути раздела"},
+        {QByteArray("Windows Registry Editor Version 5.00\n[HKEY_A]\n\"A\"=\"a\0b\"\n", 56),
+         "строка 3: нулевой байт в строке"},
+        // Hex data over several lines: the value's first line is named, and
+        // the lines after it keep their numbers.
+        {"Windows Registry Editor Version 5.00\n[HKEY_A]\n\"A\"=hex:01,\\\n  0x\n", "строка 3: неверные двоичные данные"},
+        {"Windows Registry Editor Version 5.00\n[HKEY_A]\n\"A\"=hex:01,\\\n  02\n\"B\"\n", "строка 5: нет знака"},
     };
     for (const Case& c : cases) {
         Store s;
