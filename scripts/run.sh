@@ -97,7 +97,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     port=$(sed -n 's/^PORT=//p' "$state/vnc.out")
     if [ -n "$port" ]; then
       echo "no display: the program is on Xvfb $DISPLAY; see it with a VNC viewer at localhost::$port" \
-        "(port $port; as a display: localhost:$((port - 5900)))"
+        "(or, as a VNC display number, localhost:$((port - 5900)))"
     else
       echo "no display: the program is on Xvfb $DISPLAY; x11vnc did not start (see $state/vnc.log)"
     fi
