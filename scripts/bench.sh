@@ -15,6 +15,8 @@ if [ ! -d "$dir" ]; then
   echo "bench: no $dir (is Google Benchmark installed? scripts/bootstrap.sh lists libbenchmark-dev)" >&2
   exit 1
 fi
+# The plug-in scan also over the build's own program folder.
+export OSTAN_BENCH_PROGRAM_DIR=${OSTAN_BENCH_PROGRAM_DIR:-$(cd "$build/bin" && pwd)}
 status=0
 found=0
 for exe in "$dir"/*; do

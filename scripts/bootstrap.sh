@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libjpeg62-turbo-dev libzip-dev libpugixml-dev libasound2-dev
   xvfb xauth xdotool fonts-dejavu-core
+  fonts-dejavu-extra # the condensed face of the panels' tightest captions
   x11vnc # `make run` without a display: the Xvfb screen over VNC on localhost
   fonts-liberation2 # the metrics of the fonts the windows name (Times New Roman, Arial)
   python3-openpyxl libreoffice-calc-nogui

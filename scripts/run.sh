@@ -3,9 +3,9 @@
 # private settings store, and the program connected to it. DEVICE names the
 # device library the emulator plays (default PIP_KARN7).
 #
-# Without a display the program runs on an Xvfb screen of its own
-# (XVFB_DISPLAY, for instance :18, picks its number), served over VNC on
-# localhost by x11vnc. Ctrl+C ends the program as its window's close does,
+# Without a display the program runs on a new Xvfb screen of its own
+# (XVFB_DISPLAY, for instance :18, picks the number that new screen takes; it
+# is not an existing display to use), served over VNC on localhost by x11vnc. Ctrl+C ends the program as its window's close does,
 # so its closing steps run (the settings are saved); only then do the screen
 # and the emulator end.
 set -euo pipefail
@@ -16,6 +16,10 @@ device=${DEVICE:-PIP_KARN7}
 mkdir -p "$state"
 state=$(cd "$state" && pwd)
 export OSTAN_REGISTRY=${OSTAN_REGISTRY:-$state/registry.reg}
+# What the program and the tools keep in the user's folders (the file
+# dialog's state, caches) stays in the run's folder, not in ~/.config.
+export XDG_CONFIG_HOME=$state/config XDG_CACHE_HOME=$state/cache XDG_DATA_HOME=$state/data \
+  XDG_STATE_HOME=$state/state
 
 # Everything started here runs in a session of its own, so Ctrl+C reaches
 # this script alone, which ends the others in order.
@@ -56,7 +60,8 @@ if ! grep -q '^ready' "$state/emulator.log" 2>/dev/null; then
   sed 's/^/  /' "$state/emulator.log" >&2
   exit 2
 fi
-echo "adapter emulator on COM7 playing $device (store: $OSTAN_REGISTRY, log: $state/emulator.log)"
+echo "adapter emulator on COM7 playing $device (store: $OSTAN_REGISTRY)"
+echo "its log, every command the program sends it: $state/emulator.log (tail -f to follow)"
 
 if [ ! -x "$bin/ostan" ]; then
   echo "the program is not built yet; the emulator runs until Ctrl+C"
@@ -64,10 +69,6 @@ if [ ! -x "$bin/ostan" ]; then
   wait "$emu"
   exit 0
 fi
-
-# What the program sends the adapter, as the emulator hears it.
-tail -n +1 -f "$state/emulator.log" &
-pids+=($!)
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   # Xvfb writes the display's number once it takes connections.
@@ -91,10 +92,12 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     setsid x11vnc -display "$DISPLAY" -localhost -forever -shared -nopw -quiet \
       >"$state/vnc.out" 2>"$state/vnc.log" </dev/null &
     pids=("$!" "${pids[@]}")
+    echo "waiting for x11vnc to serve the screen..."
     for _ in $(seq 100); do grep -q '^PORT=' "$state/vnc.out" 2>/dev/null && break; sleep 0.1; done
     port=$(sed -n 's/^PORT=//p' "$state/vnc.out")
     if [ -n "$port" ]; then
-      echo "no display: the program is on Xvfb $DISPLAY; see it with a VNC viewer at localhost:$port"
+      echo "no display: the program is on Xvfb $DISPLAY; see it with a VNC viewer at localhost::$port" \
+        "(or, as a VNC display number, localhost:$((port - 5900)))"
     else
       echo "no display: the program is on Xvfb $DISPLAY; x11vnc did not start (see $state/vnc.log)"
     fi

@@ -69,6 +69,7 @@ void BM_ScanProgramFolder(benchmark::State& State)
         State.SkipWithError("OSTAN_BENCH_PROGRAM_DIR not set");
         return;
     }
+    test::TTempStore Store; // registration writes the store: never the user's own
     size_t Found = 0;
     for (auto _ : State) {
         TPluginScan Scan(QStringLiteral("Plugins"), Dir);

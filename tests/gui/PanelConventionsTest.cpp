@@ -21,6 +21,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFrame>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -94,23 +95,43 @@ QStringList ClippedTexts(QWidget* Root, int Spare = RoomToSpare)
             Check(E, E->text(), E->width() - Frame);
         }
     }
-    // A widget that covers part of a neighbour's text hides it.
+    // A group box draws nothing above its title, where the frame line of the
+    // group above it may run.
+    auto Drawn = [](const QWidget* W) {
+        QRect R = W->geometry();
+        if (auto* G = qobject_cast<const QGroupBox*>(W)) {
+            QStyleOptionGroupBox O;
+            O.initFrom(G);
+            O.text = G->title();
+            O.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+            R.setTop(R.top() + G->style()->subControlRect(QStyle::CC_GroupBox, &O, QStyle::SC_GroupBoxLabel, G).top());
+        }
+        return R;
+    };
+    // A bare frame line drawn round its neighbours (a bevel) holds them whole.
+    auto Frames = [](const QWidget* Line, const QWidget* In) {
+        return Line->metaObject() == &QFrame::staticMetaObject && Line->children().isEmpty() &&
+               Line->geometry().contains(In->geometry());
+    };
+    // Siblings side by side, none over another: whatever a widget covers of
+    // its neighbour (a text, a frame line, a chart) is hidden.
+    for (QWidget* P : All) {
+        if (!P->isVisibleTo(Root) && P != Root)
+            continue;
+        QList<QWidget*> Shown;
+        for (QObject* O : P->children())
+            if (auto* C = qobject_cast<QWidget*>(O); C && !C->isWindow() && C->isVisibleTo(Root))
+                Shown << C;
+        for (qsizetype I = 0; I < Shown.size(); ++I)
+            for (qsizetype J = I + 1; J < Shown.size(); ++J)
+                if (Drawn(Shown[I]).intersects(Drawn(Shown[J])) && !Frames(Shown[I], Shown[J]) &&
+                    !Frames(Shown[J], Shown[I]))
+                    Clipped << QStringLiteral("%1 and %2 overlap").arg(Shown[I]->objectName(), Shown[J]->objectName());
+    }
     auto Shows = [](const QWidget* W) {
         return qobject_cast<const QLabel*>(W) || qobject_cast<const QAbstractButton*>(W) ||
                qobject_cast<const QLineEdit*>(W);
     };
-    for (QWidget* W : All) {
-        if (W == Root || !Shows(W) || !W->isVisibleTo(Root))
-            continue;
-        for (QObject* O : W->parent()->children()) {
-            auto* N = qobject_cast<QWidget*>(O);
-            if (N && N != W && N < W && Shows(N) && N->isVisibleTo(Root) && N->geometry().intersects(W->geometry()))
-                Clipped << QStringLiteral("%1 and %2 overlap").arg(N->objectName(), W->objectName());
-            // A group box grown over a neighbour.
-            if (qobject_cast<QGroupBox*>(N) && N->isVisibleTo(Root) && N->geometry().intersects(W->geometry()))
-                Clipped << QStringLiteral("%1 lies over %2").arg(N->objectName(), W->objectName());
-        }
-    }
     // What a group box holds stays inside its frame line (below its title),
     // Spare pixels clear of it.
     for (QWidget* W : All) {
@@ -174,9 +195,15 @@ protected:
     QWidget* Panel = nullptr;
 };
 
+// At the form's smallest size, where the widgets anchored to the right or
+// the bottom stand closest to the others, and in a larger placeholder.
 TEST_P(Panels, NoTextIsCutOff)
 {
-    EXPECT_EQ(ClippedTexts(Panel).join(u'\n').toStdString(), "");
+    for (const QSize Size : {Panel->minimumSize(), Placeholder.size() - QSize(2, 2)}) {
+        Plugin->SetBounds(1, 1, Size.width(), Size.height());
+        ASSERT_EQ(Panel->size(), Size);
+        EXPECT_EQ(ClippedTexts(Panel).join(u'\n').toStdString(), "") << Size.width() << "x" << Size.height();
+    }
 }
 
 TEST_P(Panels, ChartLabelsAreWhole)

@@ -47,7 +47,9 @@ wait_end() {
 # group, which is what Ctrl+C signals, and takes SIGINT as a foreground job
 # does (a background job of this shell would ignore it).
 start_run() {
-  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM OSTAN_RUN_DIR="$run" DEVICE="$1" \
+  mkdir -p "$work/home"
+  env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_CONFIG_HOME -u XDG_CACHE_HOME -u XDG_DATA_HOME \
+    -u XDG_STATE_HOME HOME="$work/home" OSTAN_RUN_DIR="$run" DEVICE="$1" \
     python3 -c 'import os, signal, sys
 signal.signal(signal.SIGINT, signal.SIG_DFL)
 os.setsid()
@@ -59,8 +61,9 @@ case $case in
 headless)
   start_run TIRA5
 
-  wait_for "$work/out" 60 'VNC viewer at localhost:[0-9]+' || fail "no VNC address printed"
-  port=$(grep -Eo 'localhost:[0-9]+' "$work/out" | head -1 | cut -d: -f2)
+  # The address as viewers take it: host::port (a single colon is a display).
+  wait_for "$work/out" 60 'VNC viewer at localhost::[0-9]+' || fail "no VNC address printed"
+  port=$(grep -Eo 'localhost::[0-9]+' "$work/out" | head -1 | cut -d: -f3)
   banner=$(timeout 10 bash -c "exec 3<>/dev/tcp/127.0.0.1/$port; head -c 4 <&3") || true
   [ "$banner" = RFB ] || [ "$banner" = "RFB " ] || fail "no VNC server on localhost:$port (got '$banner')"
   if ss -ltnH "sport = :$port" | grep -Eqv '127\.0\.0\.1:|\[::1\]:'; then
@@ -70,8 +73,21 @@ headless)
 
   # The meter's device-ID frame alone chose its library.
   wait_for "$run/emulator.log" 60 '^cmd 04 payload 03 03' || fail "TIRA5 was not selected by itself"
-  DISPLAY=$display timeout 10 xdotool search --sync --onlyvisible --name '^Ostan$' >/dev/null ||
+  window=$(DISPLAY=$display timeout 10 xdotool search --sync --onlyvisible --name '^Ostan$' | head -1) ||
     fail "no Ostan window on $display"
+  grep -q '^cmd 08' "$work/out" && fail "the emulator's log fills the terminal"
+
+  # The file dialog keeps its state (written as the program ends) in the
+  # run's folder, not in the user's.
+  DISPLAY=$display xdotool windowfocus --sync "$window" key ctrl+o
+  dialog=
+  for _ in $(seq 100); do
+    dialog=$(DISPLAY=$display xdotool search --onlyvisible --name . 2>/dev/null | grep -vx "$window" | head -1) || true
+    [ -n "$dialog" ] && break
+    sleep 0.1
+  done
+  [ -n "$dialog" ] || fail "no file dialog after Ctrl+O"
+  DISPLAY=$display xdotool windowfocus --sync "$dialog" key Escape
 
   # Ctrl+C: the program closes as its window does, writing its settings
   # (the live port among them), then Xvfb ends.
@@ -84,6 +100,8 @@ headless)
   grep -qi 'X11 connection\|XIO' "$work/out" && fail "the display ended before the program"
   [ -e "/tmp/.X11-unix/X${display#:}" ] && fail "Xvfb still runs"
   timeout 2 bash -c "exec 3<>/dev/tcp/127.0.0.1/$port" 2>/dev/null && fail "VNC still serves localhost:$port"
+  grep -q FileDialog "$run/config/QtProject.conf" 2>/dev/null || fail "the file dialog's state is not in $run/config"
+  [ -z "$(ls -A "$work/home")" ] || fail "written to the user's home: $(cd "$work/home" && find . -mindepth 1)"
   ;;
 mistyped)
   start_run KARN7
