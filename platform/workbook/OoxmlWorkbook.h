@@ -11,6 +11,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -86,6 +87,12 @@ private:
     explicit TOoxmlWorkbook(const QByteArray& Bytes);
     std::unique_ptr<TData> D;
 };
+
+// What a long read or write of a workbook calls between its pieces, every
+// few hundredths of a second, so that the program's events are served meanwhile
+// (empty: nothing). It must not close or change the workbook being worked
+// on; a turn taken inside a turn is skipped.
+OSTAN_PLATFORM_API void SetWorkbookPacer(std::function<void()> Pacer);
 
 // Test hook: other limits (a default-constructed value restores them).
 OSTAN_PLATFORM_API void SetWorkbookLimitsForTest(const TWorkbookLimits& Limits);

@@ -122,6 +122,21 @@ pugi::xml_node TSheet::RowNode(int Row)
     return r;
 }
 
+pugi::xml_node TSheet::Insert(int Row, const pugi::xml_node& Copy)
+{
+    const auto it = Rows.lower_bound(Row);
+    pugi::xml_node r = it == Rows.end() ? Data.append_copy(Copy) : Data.insert_copy_before(Copy, it->second);
+    if (!r.attribute("r"))
+        r.append_attribute("r");
+    r.attribute("r").set_value(Row);
+    ForEachCell(r, [this](const pugi::xml_node& C, int) {
+        ImplicitRefs = ImplicitRefs || !C.attribute("r");
+        return true;
+    });
+    Rows.emplace_hint(it, Row, r);
+    return r;
+}
+
 pugi::xml_node TSheet::CellNode(pugi::xml_node Row, int RowNumber, int Column)
 {
     // "spans" is a reader's hint that our new cell could make wrong.
