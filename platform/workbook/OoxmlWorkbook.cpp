@@ -183,7 +183,7 @@ std::string StartTag(const pugi::xml_node& N)
 }
 
 constexpr unsigned ParseOptions = pugi::parse_default | pugi::parse_ws_pcdata_single;
-constexpr size_t BatchBytes = 256 * 1024;
+constexpr size_t BatchBytes = 64 * 1024;
 
 // A row's number from its start tag: its "r", or the one after the previous.
 int RowNumber(std::string_view Tag, int Previous)
@@ -278,6 +278,7 @@ struct TOoxmlWorkbook::TData {
     std::vector<uint32_t> FirstColumnAt{0};
     std::map<std::pair<int, int>, int> Widest; // (column, format) -> characters
     std::set<int> Absent; // rows looked for in the stream and not found
+    int LastRow = 0;      // of the stream
 
     void CellUtf8(const pugi::xml_node& C, std::string& Out) const;
     QString CellText(const pugi::xml_node& C) const;
@@ -424,6 +425,7 @@ void TOoxmlWorkbook::TData::ReadSheet()
     }
     if (!scan.Found)
         Gap = scan.Expected;
+    LastRow = scan.Last;
     Parse(Sheet.Doc, QByteArray::fromStdString(scan.SkeletonText), SheetPart);
     if (Local(Sheet.Doc.document_element()) != "worksheet")
         Damaged(QStringLiteral("часть %1 не та, что нужна").arg(QString::fromStdString(SheetPart)));
@@ -461,7 +463,7 @@ bool TOoxmlWorkbook::TData::Ensure(int Row)
 {
     if (Sheet.Rows.count(Row))
         return true;
-    if (Row == Gap || Absent.count(Row))
+    if (Row == Gap || Row > LastRow || Absent.count(Row))
         return false;
     bool found = false;
     PassRows([&](std::string_view Bytes, size_t, int Number) {

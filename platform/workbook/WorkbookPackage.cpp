@@ -253,14 +253,12 @@ bool TPartReader::Next(std::string& Out)
     Pace();
     constexpr size_t Chunk = 65536, NameRoom = 256;
     const size_t before = Out.size();
-    Out.resize(before + Chunk);
-    const zip_int64_t n = zip_fread(File, Out.data() + before, zip_uint64_t(Chunk));
+    char piece[Chunk];
+    const zip_int64_t n = zip_fread(File, piece, zip_uint64_t(Chunk));
     const QString part = QString::fromStdString(Name);
-    if (n < 0) {
-        Out.resize(before);
+    if (n < 0)
         Damaged(QStringLiteral("часть %1 не читается (%2)").arg(part, ZipReason(zip_file_get_error(File))));
-    }
-    Out.resize(before + size_t(n));
+    Out.append(piece, size_t(n));
     Size += n;
     if (Size > Declared)
         Damaged(QStringLiteral("часть %1 длиннее, чем сказано в оглавлении архива").arg(part));
@@ -269,12 +267,17 @@ bool TPartReader::Next(std::string& Out)
     if (!Count)
         return !Done;
     const TWorkbookLimits& limits = Limits();
-    // Tags are counted once a name that starts in them can be read whole.
-    Carry.append(Out, before, size_t(n));
-    const size_t upTo = Done ? Carry.size() : Carry.size() > NameRoom ? Carry.size() - NameRoom : 0;
+    // Tags are counted once a name that starts in them can be read whole:
+    // those of the carried end of the last piece with the start of this one
+    // beside them, then this piece's but its end.
     TTagCount tags;
-    CountTags(Carry.data(), Carry.data() + upTo, Carry.data() + Carry.size(), Counted, tags);
-    Carry.erase(0, upTo);
+    const size_t head = std::min<size_t>(size_t(n), NameRoom);
+    const size_t carried = Carry.size();
+    Carry.append(piece, head);
+    CountTags(Carry.data(), Carry.data() + carried, Carry.data() + Carry.size(), Counted, tags);
+    if (size_t(n) > NameRoom)
+        CountTags(piece, piece + n - NameRoom, piece + n, Counted, tags);
+    Carry.assign(piece + (size_t(n) > NameRoom ? size_t(n) - NameRoom : 0), size_t(n) > NameRoom ? NameRoom : size_t(n));
     Elements += tags.Elements;
     Named += tags.Named;
     if (Package.Elements + Elements > limits.Elements)

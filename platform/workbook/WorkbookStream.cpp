@@ -3,6 +3,7 @@
 #include "ErrorReasons.h"
 #include "WorkbookXml.h"
 
+#include <algorithm>
 #include <pugixml.hpp>
 
 namespace ostan::ooxml {
@@ -105,19 +106,11 @@ void TChildStream::Handle(THandler& H, size_t From, size_t To)
     const bool end = item[1] == '/';
     const bool empty = !other && !end && item[item.size() - 2] == '/';
     const bool start = !other && !end && !empty;
-    if (ChildBegin != npos) {
-        if (start)
-            ++Depth;
-        else if (end && --Depth == Inner) {
-            H.Child(std::string_view(Buffer.data() + ChildBegin, To - ChildBegin), ChildTag);
-            ChildBegin = npos;
-        }
-        return;
-    }
     if (Inner >= 0 && !After) {
         if (start) {
             ChildBegin = From;
             ChildTag = To - From;
+            ChildEnd = "</" + std::string(item.substr(1, item.find_first_of(" \t\r\n/>", 1) - 1));
             ++Depth;
         } else if (empty) {
             H.Child(item, item.size());
@@ -164,6 +157,26 @@ bool TChildStream::Pump(THandler& H)
             H.Skeleton(t);
     };
     for (;;) {
+        if (ChildBegin != npos) {
+            // A child's own markup is left to the parser that reads it: only
+            // its end tag is looked for.
+            const size_t close = Buffer.find(ChildEnd, Pos);
+            const size_t gt = close == npos ? npos : Buffer.find('>', close + ChildEnd.size());
+            if (gt == npos) {
+                Pos = close == npos ? std::max(Pos, Buffer.size() - std::min(Buffer.size(), ChildEnd.size())) : close;
+                break;
+            }
+            const std::string_view rest(Buffer.data() + close + ChildEnd.size(), gt - close - ChildEnd.size());
+            if (!rest.empty() && rest.find_first_not_of(" \t\r\n") != npos) {
+                Pos = close + 1; // a longer name that starts alike
+                continue;
+            }
+            --Depth;
+            H.Child(std::string_view(Buffer.data() + ChildBegin, gt + 1 - ChildBegin), ChildTag);
+            ChildBegin = npos;
+            Pos = gt + 1;
+            continue;
+        }
         const size_t lt = Buffer.find('<', Pos);
         if (lt == npos) {
             text(Pos, Buffer.size());

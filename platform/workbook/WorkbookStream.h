@@ -6,8 +6,9 @@
 // the child being read.
 //
 // Only the markup is followed here (tags, comments, CDATA, processing
-// instructions, quoted attribute values); the children and the skeleton are
-// checked by the XML parser that reads them. A part that ends inside an
+// instructions, quoted attribute values), and inside a child only its end
+// tag; the children and the skeleton are checked by the XML parser that
+// reads them (a child whose text holds its own end tag does not parse). A part that ends inside an
 // element is refused as damaged.
 #include "WorkbookPackage.h"
 
@@ -57,6 +58,7 @@ private:
     std::string Buffer;
     size_t Pos = 0;            // what is handled ends here
     size_t ChildBegin = std::string::npos, ChildTag = 0;
+    std::string ChildEnd; // "</name" of the child being read
     int Depth = 0;             // elements open at Pos
     int Inner = -1;            // the depth of the container's children; -1 before it
     bool After = false;        // the container is closed

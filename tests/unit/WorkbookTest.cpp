@@ -271,6 +271,49 @@ TEST_F(Workbook, FilesItMustNotWriteAreRefusedAndLeftAsTheyWere)
     }
 }
 
+TEST_F(Workbook, SheetsOfEveryShapeKeepTheirRowsWhenARowIsAppended)
+{
+    QByteArray good;
+    {
+        auto w = TOoxmlWorkbook::NewWorkbook();
+        good = w->ToBytes();
+    }
+    const QByteArray ns = R"( xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main")";
+    struct Case {
+        const char* what;
+        QByteArray sheet;
+        std::vector<std::tuple<int, int, const char*>> cells; // after the append
+    };
+    const Case cases[] = {
+        {"prefixed names",
+         R"(<x:worksheet xmlns:x="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><x:sheetData>)"
+         R"(<x:row r="1"><x:c r="A1" t="inlineStr"><x:is><x:t>H</x:t></x:is></x:c></x:row>)"
+         R"(<x:row r="2"><x:c r="A2"><x:v>1</x:v></x:c></x:row></x:sheetData></x:worksheet>)",
+         {{1, 1, "H"}, {2, 1, "1"}, {3, 1, "46366.546712963"}, {3, 3, "1"}}},
+        {"implicit positions",
+         "<worksheet" + ns + R"(><sheetData><row><c t="inlineStr"><is><t>H</t></is></c></row>)"
+         R"(<row><c><v>5</v></c><c><v>6</v></c></row></sheetData></worksheet>)",
+         {{2, 2, "6"}, {3, 1, "46366.546712963"}, {4, 1, ""}}},
+        {"comments, CDATA and space between rows",
+         "<worksheet" + ns + R"(><sheetData> <!-- x --><row r="1"><c r="A1" t="inlineStr"><is><t><![CDATA[a<b]]></t></is></c></row>)"
+         "\n" R"(<row r="2"><c r="A2" t="inlineStr"><is><r><t>x</t></r><r><t>y</t></r></is></c></row></sheetData></worksheet>)",
+         {{1, 1, "a<b"}, {2, 1, "xy"}, {3, 2, "CH4"}}},
+        {"rows after the first hole",
+         "<worksheet" + ns + R"(><dimension ref="A1:B9"/><sheetData><row r="1"><c r="A1"><v>7</v></c></row>)"
+         R"(<row r="3"><c r="B3"><v>8</v></c></row><row r="9"><c r="A9"><v>9</v></c></row></sheetData></worksheet>)",
+         {{2, 1, "46366.546712963"}, {3, 2, "8"}, {9, 1, "9"}}},
+        {"an empty sheet", "<worksheet" + ns + "><sheetData/></worksheet>", {{1, 1, "46366.546712963"}, {2, 1, ""}}},
+    };
+    for (const Case& c : cases) {
+        const QString file = Path(QStringLiteral("shape.xlsx"));
+        WriteAll(file, WithPart(good, "xl/worksheets/sheet1.xml", c.sheet));
+        Save(*Karn7Plugin({"10.12.2026 13:07:16", "CH4", "1"}).Get(), file);
+        const auto w = Load(file);
+        for (const auto& [row, column, text] : c.cells)
+            EXPECT_EQ(w->CellText(row, column), QString::fromUtf8(text)) << c.what << " (" << row << ", " << column << ")";
+    }
+}
+
 TEST_F(Workbook, ANewFileThatCannotBeWrittenLeavesNothing)
 {
     const QString file = Path(QStringLiteral("new.xlsx"));
