@@ -13,6 +13,7 @@
 #include <QTime>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <set>
@@ -182,6 +183,86 @@ std::string StartTag(const pugi::xml_node& N)
     return out += '>';
 }
 
+// Texts kept one after another for many rows, numbers (the usual content)
+// packed two characters a byte: a record is its characters' nibbles ended
+// by 15, or 0xFF, a length and the bytes for any other text.
+class TPackedTexts {
+public:
+    void Add(std::string_view Text)
+    {
+        if (Count % Every == 0)
+            Checkpoints.push_back(uint32_t(Bytes.size()));
+        ++Count;
+        bool packable = true;
+        for (const char c : Text)
+            packable = packable && std::strchr(Symbols, c) && c;
+        if (!packable) {
+            Bytes += char(0xFF);
+            for (size_t n = Text.size();; n >>= 7) {
+                Bytes += char((n & 0x7F) | (n > 0x7F ? 0x80 : 0));
+                if (n <= 0x7F)
+                    break;
+            }
+            Bytes += Text;
+            return;
+        }
+        int high = -1;
+        const auto nibble = [&](int N) {
+            if (high < 0) {
+                high = N;
+            } else {
+                Bytes += char(high << 4 | N);
+                high = -1;
+            }
+        };
+        for (const char c : Text)
+            nibble(int(std::strchr(Symbols, c) - Symbols));
+        nibble(15);
+        if (high >= 0)
+            nibble(15);
+    }
+
+    QString At(size_t Index) const
+    {
+        size_t at = Checkpoints[Index / Every];
+        for (size_t i = Index % Every;; --i) {
+            const auto byte = [&](size_t P) { return static_cast<unsigned char>(Bytes[P]); };
+            std::string text;
+            if (byte(at) == 0xFF) {
+                size_t n = 0, shift = 0;
+                for (++at;; shift += 7) {
+                    const unsigned b = byte(at++);
+                    n |= size_t(b & 0x7F) << shift;
+                    if (!(b & 0x80))
+                        break;
+                }
+                if (i == 0)
+                    return QString::fromUtf8(Bytes.data() + at, qsizetype(n));
+                at += n;
+                continue;
+            }
+            for (bool ended = false; !ended; ++at)
+                for (const int n : {byte(at) >> 4, byte(at) & 15}) {
+                    if (ended || n == 15) {
+                        ended = true;
+                        continue;
+                    }
+                    if (i == 0)
+                        text += Symbols[n];
+                }
+            if (i == 0)
+                return QString::fromLatin1(text.data(), qsizetype(text.size()));
+        }
+    }
+
+private:
+    static constexpr const char* Symbols = "0123456789.-+Ee";
+    static constexpr size_t Every = 64;
+    std::string Bytes;
+    std::vector<uint32_t> Checkpoints;
+    size_t Count = 0;
+};
+
 constexpr unsigned ParseOptions = pugi::parse_default | pugi::parse_ws_pcdata_single;
 constexpr size_t BatchBytes = 64 * 1024;
 
@@ -274,8 +355,7 @@ struct TOoxmlWorkbook::TData {
     // empty; the rows before it hold column 1's text here and their longest
     // texts per column and cell format (the first row, in the tree, apart).
     int Gap = 1;
-    std::string FirstColumn;
-    std::vector<uint32_t> FirstColumnAt{0};
+    TPackedTexts FirstColumn;
     std::map<std::pair<int, int>, int> Widest; // (column, format) -> characters
     std::set<int> Absent; // rows looked for in the stream and not found
     int LastRow = 0;      // of the stream
@@ -380,10 +460,8 @@ void TOoxmlWorkbook::TData::ReadSheet()
                     counted = cc == 1 && !Text.empty() && number == Expected;
                     if (!counted)
                         continue;
-                    if (number >= 2) {
-                        D.FirstColumn += Text;
-                        D.FirstColumnAt.push_back(uint32_t(D.FirstColumn.size()));
-                    }
+                    if (number >= 2)
+                        D.FirstColumn.Add(Text);
                 }
                 if (number >= 2) {
                     int& w = D.Widest[{cc, IntAttr(c, "s", -1)}];
@@ -667,11 +745,8 @@ QString TOoxmlWorkbook::CellText(int Row, int Column) const
 {
     CheckCell(Row, Column);
     TData& d = *D;
-    if (Row >= 2 && Row < d.Gap && Column == 1 && !d.Sheet.Rows.count(Row)) {
-        const size_t i = size_t(Row - 2);
-        return QString::fromUtf8(d.FirstColumn.data() + d.FirstColumnAt[i],
-                                 qsizetype(d.FirstColumnAt[i + 1] - d.FirstColumnAt[i]));
-    }
+    if (Row >= 2 && Row < d.Gap && Column == 1 && !d.Sheet.Rows.count(Row))
+        return d.FirstColumn.At(size_t(Row - 2));
     if (!d.Ensure(Row))
         return {};
     const pugi::xml_node c = TSheet::FindCell(d.Sheet.Rows.at(Row), Column);

@@ -92,6 +92,85 @@ zip_int64_t WriterSource(void* State, void* Data, zip_uint64_t Length, zip_sourc
     }
 }
 
+// The archive being written, straight into the bytes handed back: no copy
+// of the whole package is made at the end.
+struct TBytesSink {
+    QByteArray Bytes, Writing;
+    qint64 WriteAt = 0, ReadAt = 0;
+    zip_error_t Error;
+};
+
+zip_int64_t BytesSink(void* State, void* Data, zip_uint64_t Length, zip_source_cmd_t Command)
+{
+    auto* s = static_cast<TBytesSink*>(State);
+    switch (Command) {
+    case ZIP_SOURCE_OPEN: s->ReadAt = 0; return 0;
+    case ZIP_SOURCE_READ: {
+        const qint64 n = std::min<qint64>(qint64(Length), s->Bytes.size() - s->ReadAt);
+        std::memcpy(Data, s->Bytes.constData() + s->ReadAt, size_t(n));
+        s->ReadAt += n;
+        return n;
+    }
+    case ZIP_SOURCE_CLOSE: return 0;
+    case ZIP_SOURCE_SEEK: {
+        const zip_int64_t at = zip_source_seek_compute_offset(zip_uint64_t(s->ReadAt), zip_uint64_t(s->Bytes.size()),
+                                                              Data, Length, &s->Error);
+        if (at < 0)
+            return -1;
+        s->ReadAt = at;
+        return 0;
+    }
+    case ZIP_SOURCE_TELL: return s->ReadAt;
+    case ZIP_SOURCE_STAT: {
+        auto* st = static_cast<zip_stat_t*>(Data);
+        zip_stat_init(st);
+        st->size = zip_uint64_t(s->Bytes.size());
+        st->valid |= ZIP_STAT_SIZE;
+        return sizeof(zip_stat_t);
+    }
+    case ZIP_SOURCE_BEGIN_WRITE:
+        s->Writing.clear();
+        s->WriteAt = 0;
+        return 0;
+    case ZIP_SOURCE_WRITE: {
+        const qint64 end = s->WriteAt + qint64(Length);
+        if (end > s->Writing.size()) {
+            // Grown by half at a time, as a buffer that fills is.
+            if (end > s->Writing.capacity())
+                s->Writing.reserve(std::max<qint64>(end, s->Writing.capacity() + s->Writing.capacity() / 2));
+            s->Writing.resize(end);
+        }
+        std::memcpy(s->Writing.data() + s->WriteAt, Data, size_t(Length));
+        s->WriteAt = end;
+        return zip_int64_t(Length);
+    }
+    case ZIP_SOURCE_SEEK_WRITE: {
+        const zip_int64_t at = zip_source_seek_compute_offset(zip_uint64_t(s->WriteAt), zip_uint64_t(s->Writing.size()),
+                                                              Data, Length, &s->Error);
+        if (at < 0)
+            return -1;
+        s->WriteAt = at;
+        return 0;
+    }
+    case ZIP_SOURCE_TELL_WRITE: return s->WriteAt;
+    case ZIP_SOURCE_COMMIT_WRITE:
+        s->Bytes = std::move(s->Writing);
+        s->Writing = QByteArray();
+        return 0;
+    case ZIP_SOURCE_ROLLBACK_WRITE: s->Writing = QByteArray(); return 0;
+    case ZIP_SOURCE_REMOVE: s->Bytes = QByteArray(); return 0;
+    case ZIP_SOURCE_ERROR: return zip_error_to_data(&s->Error, Data, Length);
+    case ZIP_SOURCE_FREE: return 0; // the caller owns the state
+    case ZIP_SOURCE_SUPPORTS:
+        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_SEEK,
+                                              ZIP_SOURCE_TELL, ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE,
+                                              ZIP_SOURCE_SUPPORTS, ZIP_SOURCE_BEGIN_WRITE, ZIP_SOURCE_WRITE,
+                                              ZIP_SOURCE_SEEK_WRITE, ZIP_SOURCE_TELL_WRITE, ZIP_SOURCE_COMMIT_WRITE,
+                                              ZIP_SOURCE_ROLLBACK_WRITE, ZIP_SOURCE_REMOVE, -1);
+    default: zip_error_set(&s->Error, ZIP_ER_OPNOTSUPP, 0); return -1;
+    }
+}
+
 } // namespace
 
 TWorkbookLimits& Limits()
@@ -252,7 +331,6 @@ bool TPartReader::Next(std::string& Out)
         return false;
     Pace();
     constexpr size_t Chunk = 65536, NameRoom = 256;
-    const size_t before = Out.size();
     char piece[Chunk];
     const zip_int64_t n = zip_fread(File, piece, zip_uint64_t(Chunk));
     const QString part = QString::fromStdString(Name);
@@ -362,7 +440,13 @@ QByteArray TPackage::ToBytes() const
 {
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t* out = zip_source_buffer_create(nullptr, 0, 0, &error);
+    TBytesSink sink;
+    zip_error_init(&sink.Error);
+    struct TSinkError {
+        zip_error_t& E;
+        ~TSinkError() { zip_error_fini(&E); }
+    } sinkError{sink.Error};
+    zip_source_t* out = zip_source_function_create(BytesSink, &sink, &error);
     if (!out)
         throw std::bad_alloc();
     zip_source_keep(out);
@@ -443,20 +527,8 @@ QByteArray TPackage::ToBytes() const
         }
         fail(ZipReason(zip_get_error(z)));
     }
-    QByteArray bytes;
-    zip_stat_t st;
-    zip_stat_init(&st);
-    if (zip_source_open(out) != 0 || zip_source_stat(out, &st) != 0) {
-        zip_source_free(out);
-        Raise(QStringLiteral("Не удалось собрать книгу."));
-    }
-    bytes.resize(qsizetype(st.size));
-    const zip_int64_t n = zip_source_read(out, bytes.data(), st.size);
-    zip_source_close(out);
     zip_source_free(out);
-    if (n != zip_int64_t(st.size))
-        Raise(QStringLiteral("Не удалось собрать книгу."));
-    return bytes;
+    return std::move(sink.Bytes);
 }
 
 } // namespace ostan::ooxml

@@ -68,10 +68,11 @@ private:
 // Out, false once there is no more.
 using TPartWriter = std::function<bool(std::string& Out)>;
 
-// The deflate level of the parts the engine writes: the lowest costs a
-// quarter of the time of the usual level for a few percent more bytes on
-// a sheet's repetitive markup.
-constexpr int WrittenPartLevel = 1;
+// The deflate level of the parts the engine writes. On a spreadsheet
+// program's 40 MB sheet the usual level 6 takes twice the time of level 4,
+// which writes 8 % more bytes; levels 1 to 3 are barely faster and write
+// 15 to 35 % more.
+constexpr int WrittenPartLevel = 4;
 
 class TPackage {
 public:

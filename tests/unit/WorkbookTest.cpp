@@ -279,6 +279,15 @@ TEST_F(Workbook, SheetsOfEveryShapeKeepTheirRowsWhenARowIsAppended)
         good = w->ToBytes();
     }
     const QByteArray ns = R"( xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main")";
+    // Column 1 of many rows: numbers, and long texts among them.
+    const QByteArray longText = QString(150, u'Ж').toUtf8();
+    QByteArray many = "<worksheet" + ns + "><sheetData>";
+    for (int r = 1; r <= 200; ++r)
+        many += r % 3 ? "<row r=\"" + QByteArray::number(r) + "\"><c><v>-" + QByteArray::number(r) + ".5E-3</v></c></row>"
+                      : "<row r=\"" + QByteArray::number(r) + "\"><c t=\"inlineStr\"><is><t>" + longText
+                            + QByteArray::number(r) + "</t></is></c></row>";
+    many += "</sheetData></worksheet>";
+    const QByteArray long129 = longText + "129";
     struct Case {
         const char* what;
         QByteArray sheet;
@@ -303,6 +312,9 @@ TEST_F(Workbook, SheetsOfEveryShapeKeepTheirRowsWhenARowIsAppended)
          R"(<row r="3"><c r="B3"><v>8</v></c></row><row r="9"><c r="A9"><v>9</v></c></row></sheetData></worksheet>)",
          {{2, 1, "46366.546712963"}, {3, 2, "8"}, {9, 1, "9"}}},
         {"an empty sheet", "<worksheet" + ns + "><sheetData/></worksheet>", {{1, 1, "46366.546712963"}, {2, 1, ""}}},
+        {"many rows", many,
+         {{2, 1, "-2.5E-3"}, {65, 1, "-65.5E-3"}, {129, 1, long129.constData()}, {200, 1, "-200.5E-3"},
+          {201, 1, "46366.546712963"}}},
     };
     for (const Case& c : cases) {
         const QString file = Path(QStringLiteral("shape.xlsx"));
