@@ -224,9 +224,11 @@ public:
 
     QString At(size_t Index) const
     {
-        size_t at = Checkpoints[Index / Every];
-        for (size_t i = Index % Every;; --i) {
-            const auto byte = [&](size_t P) { return static_cast<unsigned char>(Bytes[P]); };
+        // Rows are asked for one after another: on from the last one read.
+        const bool onward = Cursor <= Index && Index - Cursor < Every;
+        size_t at = onward ? CursorAt : Checkpoints[Index / Every];
+        const auto byte = [&](size_t P) { return static_cast<unsigned char>(Bytes[P]); };
+        for (size_t i = onward ? Cursor : Index - Index % Every;; ++i) {
             std::string text;
             if (byte(at) == 0xFF) {
                 size_t n = 0, shift = 0;
@@ -236,9 +238,12 @@ public:
                     if (!(b & 0x80))
                         break;
                 }
-                if (i == 0)
-                    return QString::fromUtf8(Bytes.data() + at, qsizetype(n));
                 at += n;
+                if (i == Index) {
+                    Cursor = i + 1;
+                    CursorAt = at;
+                    return QString::fromUtf8(Bytes.data() + at - n, qsizetype(n));
+                }
                 continue;
             }
             for (bool ended = false; !ended; ++at)
@@ -247,11 +252,14 @@ public:
                         ended = true;
                         continue;
                     }
-                    if (i == 0)
+                    if (i == Index)
                         text += Symbols[n];
                 }
-            if (i == 0)
+            if (i == Index) {
+                Cursor = i + 1;
+                CursorAt = at;
                 return QString::fromLatin1(text.data(), qsizetype(text.size()));
+            }
         }
     }
 
@@ -261,6 +269,7 @@ private:
     std::string Bytes;
     std::vector<uint32_t> Checkpoints;
     size_t Count = 0;
+    mutable size_t Cursor = size_t(-1), CursorAt = 0; // the record after the last one read
 };
 
 constexpr unsigned ParseOptions = pugi::parse_default | pugi::parse_ws_pcdata_single;
@@ -443,13 +452,8 @@ void TOoxmlWorkbook::TData::ReadSheet()
             for (pugi::xml_node c = Row.first_child(); c; c = c.next_sibling()) {
                 if (c.type() != pugi::node_element || Local(c) != "c")
                     continue;
-                int cr = number, cc = column + 1;
-                if (const pugi::xml_attribute a = c.attribute("r")) {
-                    if (!ParseRef(a.value(), cr, cc) || cr != number || cc <= column)
-                        Damaged(QStringLiteral("ячейки строки %1 не по порядку").arg(number));
-                }
-                if (cc > MaxColumns)
-                    Damaged(QStringLiteral("столбцов больше, чем может быть"));
+                bool implicit = false;
+                const int cc = TSheet::CellColumn(c, number, column, implicit);
                 const bool first = column == 0;
                 column = cc;
                 D.Sheet.Extend(number, cc);

@@ -48,6 +48,11 @@ public:
         }
     }
 
+    // The column of a cell of row Row that follows one in column Previous:
+    // its "r", or the next column (Implicit then set); raises for cells out
+    // of order.
+    static int CellColumn(const pugi::xml_node& C, int Row, int Previous, bool& Implicit);
+
     // The cell node, or an empty node.
     static pugi::xml_node FindCell(const pugi::xml_node& Row, int Column);
 

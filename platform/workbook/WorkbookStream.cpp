@@ -4,6 +4,7 @@
 #include "WorkbookXml.h"
 
 #include <algorithm>
+#include <cstring>
 #include <pugixml.hpp>
 
 namespace ostan::ooxml {
@@ -160,7 +161,8 @@ bool TChildStream::Pump(THandler& H)
         if (ChildBegin != npos) {
             // A child's own markup is left to the parser that reads it: only
             // its end tag is looked for.
-            const size_t close = Buffer.find(ChildEnd, Pos);
+            const void* found = ::memmem(Buffer.data() + Pos, Buffer.size() - Pos, ChildEnd.data(), ChildEnd.size());
+            const size_t close = found ? size_t(static_cast<const char*>(found) - Buffer.data()) : npos;
             const size_t gt = close == npos ? npos : Buffer.find('>', close + ChildEnd.size());
             if (gt == npos) {
                 Pos = close == npos ? std::max(Pos, Buffer.size() - std::min(Buffer.size(), ChildEnd.size())) : close;

@@ -8,7 +8,8 @@
 // under 7 s; every save under 64 MB peak resident size, and at least 20
 // times faster than openpyxl appending the same row to the same book
 // (counters openpyxl_s, openpyxl_peak_rss_mb, openpyxl_ratio; the script is
-// workbook_openpyxl.py beside this file). The process's memory must not grow
+// workbook_openpyxl.py beside this file; OSTAN_BENCH_OPENPYXL=0 leaves it
+// out). The process's memory must not grow
 // with repeated saves (counter rss_growth_kb: resident memory after the last
 // save minus after the first).
 //
@@ -82,6 +83,8 @@ const auto Plugin7 = [] {
 void CompareWithOpenpyxl(benchmark::State& State, const QString& File, double OurSeconds, const QStringList& Values)
 {
     const QString python = QStringLiteral("/usr/bin/python3");
+    if (qgetenv("OSTAN_BENCH_OPENPYXL") == "0")
+        return;
     if (QProcess::execute(python, {QStringLiteral("-c"), QStringLiteral("import openpyxl")}) != 0) {
         State.SetLabel("no openpyxl (python3-openpyxl)");
         return;
