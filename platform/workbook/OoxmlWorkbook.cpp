@@ -468,7 +468,7 @@ void TOoxmlWorkbook::TData::ReadSheet()
                         D.FirstColumn.Add(Text);
                 }
                 if (number >= 2) {
-                    int& w = D.Widest[{cc, IntAttr(c, "s", -1)}];
+                    int& w = Widest(cc, IntAttr(c, "s", -1));
                     w = std::max(w, Utf16Length(Text));
                 }
             }
@@ -491,6 +491,20 @@ void TOoxmlWorkbook::TData::ReadSheet()
             Numbers.clear();
             Next = 0;
         }
+        // The longest text of a column and format: the one of the row above
+        // is usually it.
+        int& Widest(int Column, int Format)
+        {
+            if (size_t(Column) >= LastOf.size())
+                LastOf.resize(size_t(Column) + 1, {-2, nullptr});
+            auto& [format, width] = LastOf[size_t(Column)];
+            if (format != Format || !width) {
+                format = Format;
+                width = &D.Widest[{Column, Format}];
+            }
+            return *width;
+        }
+        std::vector<std::pair<int, int*>> LastOf; // per column
         TData& D;
         pugi::xml_document Hold;
         std::vector<int> Numbers;
