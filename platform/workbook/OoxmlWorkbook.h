@@ -1,8 +1,10 @@
 #pragma once
-// An Office Open XML workbook held in memory: its active worksheet's cells
-// read and written, the package written back with every part it did not
-// change copied through byte for byte (other sheets, charts, styles,
-// document properties).
+// An Office Open XML workbook: its active worksheet's cells read and
+// written, the package written back with every part it did not change
+// copied through as stored (other sheets, charts, styles, document
+// properties). The active sheet is read as a stream, in pieces: only its
+// skeleton and the rows worked on are held, so a sheet of a million rows
+// costs about the memory of its packed file.
 //
 // Rows and columns count from 1. Every failure raises EWorkbookError with a
 // readable Russian message; a workbook that could not be read as a whole is
