@@ -6,8 +6,9 @@
 #   bench-save.sh BOOK [BUILD] [DEVICE]     (defaults: build MOLT2old)
 #
 # The book is copied first. Prints the bytes the adapter wrote against the
-# bytes the program read, and the longest the port went unread during the
-# save: the most bytes found waiting (asked every 20 ms) over the line rate.
+# bytes the program read, and the longest the port went unread from the
+# dialog's Enter to the save's end: the most bytes found waiting (asked
+# every 20 ms) over the line rate.
 set -euo pipefail
 . "$(dirname "$0")/session.sh"
 book=$(realpath "$1")
@@ -21,11 +22,11 @@ sleep 2
 cp "$book" "$work/book.xlsx"
 before=$(stat -c %Y.%s "$work/book.xlsx")
 read -r sent0 dropped0 unread0 < <(session_stats)
-t0=$EPOCHREALTIME
 xdotool windowfocus --sync "$main_window"
 xdotool key ctrl+s
 sleep 1.5
 xdotool type --delay 5 "$work/book.xlsx"
+t0=$EPOCHREALTIME # from the Enter that closes the dialog: the save's own gaps
 xdotool key Return
 # Asked without waiting for the answers, which the log keeps with their times.
 for _ in $(seq 3000); do
