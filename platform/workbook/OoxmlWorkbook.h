@@ -13,6 +13,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -90,11 +91,12 @@ private:
     std::unique_ptr<TData> D;
 };
 
-// What a long read or write of a workbook calls between its pieces, every
-// few hundredths of a second, so that the program's events are served meanwhile
-// (empty: nothing). It must not close or change the workbook being worked
-// on; a turn taken inside a turn is skipped.
-OSTAN_PLATFORM_API void SetWorkbookPacer(std::function<void()> Pacer);
+// What a long read or write of a workbook calls between its pieces, once
+// Every has gone by since the last call, so that the program's events are
+// served meanwhile (empty: nothing). It must not close or change the
+// workbook being worked on; a turn taken inside a turn is skipped.
+OSTAN_PLATFORM_API void SetWorkbookPacer(std::function<void()> Pacer,
+                                         std::chrono::milliseconds Every = std::chrono::milliseconds(40));
 
 // Test hook: other limits (a default-constructed value restores them).
 OSTAN_PLATFORM_API void SetWorkbookLimitsForTest(const TWorkbookLimits& Limits);

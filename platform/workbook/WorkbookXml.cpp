@@ -28,19 +28,23 @@ std::function<void()>& Pacer()
     static std::function<void()> pacer;
     return pacer;
 }
+std::chrono::milliseconds& Interval()
+{
+    static std::chrono::milliseconds every(40);
+    return every;
+}
 } // namespace
 
 void Pace()
 {
     // A turn every few hundredths of a second keeps the serial port read
     // at the full line rate; a turn inside a turn is not taken.
-    constexpr auto Interval = std::chrono::milliseconds(40);
     static auto last = std::chrono::steady_clock::now();
     static bool inTurn = false;
     if (!Pacer() || inTurn)
         return;
     const auto now = std::chrono::steady_clock::now();
-    if (now - last < Interval)
+    if (now - last < Interval())
         return;
     inTurn = true;
     try {
@@ -178,5 +182,9 @@ void SetCount(pugi::xml_node List)
 } // namespace ostan::ooxml
 
 namespace ostan {
-void SetWorkbookPacer(std::function<void()> Pacer) { ooxml::Pacer() = std::move(Pacer); }
+void SetWorkbookPacer(std::function<void()> Pacer, std::chrono::milliseconds Every)
+{
+    ooxml::Pacer() = std::move(Pacer);
+    ooxml::Interval() = Every;
+}
 } // namespace ostan

@@ -326,6 +326,36 @@ TEST_F(Workbook, SheetsOfEveryShapeKeepTheirRowsWhenARowIsAppended)
     }
 }
 
+TEST_F(Workbook, ASaveServesEventsBetweenItsPiecesAndATurnInsideATurnIsSkipped)
+{
+    const QString file = Path(QStringLiteral("big.xlsx"));
+    {
+        auto w = TOoxmlWorkbook::NewWorkbook();
+        w->SetCellValue(1, 1, QStringLiteral(" Дата, время "));
+        for (int r = 2; r <= 3000; ++r)
+            w->SetCellValue(r, 1, QStringLiteral("10.12.2026 13:07:16"));
+        WriteAll(file, w->ToBytes());
+    }
+    int turns = 0, depth = 0, deepest = 0;
+    SetWorkbookPacer(
+        [&] {
+            ++turns;
+            deepest = std::max(deepest, ++depth);
+            // What an event may do meanwhile: read a workbook, this one too.
+            TOoxmlApplication other;
+            other.WorkbooksOpen(file);
+            --depth;
+        },
+        std::chrono::milliseconds(0));
+    Save(*Karn7Plugin({"10.12.2026 13:08:16", "CH4", "2"}).Get(), file);
+    SetWorkbookPacer({});
+    EXPECT_GT(turns, 0);
+    EXPECT_EQ(deepest, 1);
+    const auto w = Load(file);
+    EXPECT_THAT(RowTexts(*w, 3001, 3), ElementsAre("46366.5474074074", "CH4", "2"));
+    EXPECT_EQ(w->CellText(3000, 1), QStringLiteral("46366.546712963"));
+}
+
 TEST_F(Workbook, ANewFileThatCannotBeWrittenLeavesNothing)
 {
     const QString file = Path(QStringLiteral("new.xlsx"));
