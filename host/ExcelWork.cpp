@@ -1,11 +1,14 @@
 #include "ExcelWork.h"
 
 #include "MessageBox.h"
+#include "OoxmlWorkbook.h"
 #include "OstanMain.h"
 #include "Registry.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <utility>
 
 namespace ostan {
 
@@ -146,6 +149,8 @@ QString Execute(QFileDialog* Dialog)
 
 void TMainForm::FileOpen1Execute()
 {
+    if (Saving)
+        return;
     const QString FileName = Execute(OpenDialog1);
     if (FileName.isEmpty())
         return;
@@ -161,7 +166,7 @@ void TMainForm::FileOpen1Execute()
 
 void TMainForm::FileSave1Execute()
 {
-    if (!CurrentPlugin)
+    if (!CurrentPlugin || Saving)
         return;
     const QString FileName = Execute(SaveDialog1);
     // The dialog pumps events: the plug-in may have been unloaded meanwhile.
@@ -171,7 +176,23 @@ void TMainForm::FileSave1Execute()
     auto Work = std::make_unique<TExcelWork>(1);
     bool Saved = false;
     QString Reason; // what went wrong, for the technician to act on
+    // A long save gives the serial port its turn between its pieces; input
+    // waits. The plug-in may be unloaded meanwhile: its object stays held.
+    struct TSaving {
+        bool& Flag;
+        explicit TSaving(bool& F) : Flag(F)
+        {
+            Flag = true;
+            SetWorkbookPacer([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+        }
+        ~TSaving()
+        {
+            SetWorkbookPacer({});
+            Flag = false;
+        }
+    };
     try {
+        const TSaving Guard(Saving);
         SaveDeviceRow(*Work, *Plugin.Get(), FileName);
         Saved = true;
     } catch (const std::exception& E) {
@@ -185,6 +206,8 @@ void TMainForm::FileSave1Execute()
         ShowMessageBox(MsgType::Information, QStringLiteral("Файл сохранен успешно."));
     else
         ShowMessageBox(MsgType::Error, SaveErrorText(Reason));
+    if (std::exchange(CloseAfterSave, false))
+        close();
 }
 
 } // namespace ostan

@@ -511,6 +511,12 @@ void TMainForm::SelectPluginExecute()
 
 void TMainForm::closeEvent(QCloseEvent* E)
 {
+    // A save under way finishes first; the window closes after it.
+    if (Saving) {
+        CloseAfterSave = true;
+        E->ignore();
+        return;
+    }
     // Closing is impossible while the window is disabled (the start-up, an
     // adapter operation); the system's request to end is honoured.
     if (!isEnabled() && !EndRequested()) {

@@ -126,6 +126,10 @@ private:
     bool ExcelAvailable = false;
     // The workbook kept by the last "&Открыть" (ExcelWork.cpp).
     std::unique_ptr<TExcelWork> ExcelWork;
+    // A "&Сохранить" under way: it serves the program's events between its
+    // pieces, so a second save, an open and a close wait for it.
+    bool Saving = false;
+    bool CloseAfterSave = false;
     QFileDialog* OpenDialog1 = nullptr;
     QFileDialog* SaveDialog1 = nullptr;
 

@@ -27,6 +27,22 @@ namespace {
 // as malloc's are.
 constexpr std::size_t Header = alignof(std::max_align_t);
 
+// A few freed mappings of a tree's page size, kept for the next tree: a
+// part read in pieces makes and frees a tree per piece, and each unmapping
+// costs every processor a flush. At most a couple of MiB stay mapped.
+constexpr std::size_t KeptLength = 64 * 1024;
+constexpr int KeptCount = 64;
+struct TKept {
+    void* Mappings[KeptCount];
+    std::size_t Lengths[KeptCount];
+    int Count = 0;
+};
+TKept& Kept()
+{
+    static TKept kept;
+    return kept;
+}
+
 } // namespace
 
 void* AllocateMapped(std::size_t Size)
@@ -34,6 +50,15 @@ void* AllocateMapped(std::size_t Size)
     if (Size > SIZE_MAX - Header)
         return nullptr;
     const std::size_t Length = Size + Header;
+    TKept& kept = Kept();
+    for (int i = kept.Count - 1; i >= 0; --i)
+        if (kept.Lengths[i] == Length) {
+            void* const Mapping = kept.Mappings[i];
+            kept.Mappings[i] = kept.Mappings[kept.Count - 1];
+            kept.Lengths[i] = kept.Lengths[kept.Count - 1];
+            --kept.Count;
+            return static_cast<char*>(Mapping) + Header;
+        }
     void* const Mapping = ::mmap(nullptr, Length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (Mapping == MAP_FAILED)
         return nullptr;
@@ -46,7 +71,14 @@ void FreeMapped(void* Block)
     if (!Block)
         return;
     char* const Mapping = static_cast<char*>(Block) - Header;
-    ::munmap(Mapping, *reinterpret_cast<std::size_t*>(Mapping));
+    const std::size_t Length = *reinterpret_cast<std::size_t*>(Mapping);
+    TKept& kept = Kept();
+    if (Length <= KeptLength && kept.Count < KeptCount) {
+        kept.Mappings[kept.Count] = Mapping;
+        kept.Lengths[kept.Count++] = Length;
+        return;
+    }
+    ::munmap(Mapping, Length);
 }
 
 void MapXmlTrees() { pugi::set_memory_management_functions(AllocateMapped, FreeMapped); }

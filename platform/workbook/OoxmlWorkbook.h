@@ -1,8 +1,10 @@
 #pragma once
-// An Office Open XML workbook held in memory: its active worksheet's cells
-// read and written, the package written back with every part it did not
-// change copied through byte for byte (other sheets, charts, styles,
-// document properties).
+// An Office Open XML workbook: its active worksheet's cells read and
+// written, the package written back with every part it did not change
+// copied through as stored (other sheets, charts, styles, document
+// properties). The active sheet is read as a stream, in pieces: only its
+// skeleton and the rows worked on are held, so a sheet of a million rows
+// costs about the memory of its packed file.
 //
 // Rows and columns count from 1. Every failure raises EWorkbookError with a
 // readable Russian message; a workbook that could not be read as a whole is
@@ -11,6 +13,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -86,6 +90,13 @@ private:
     explicit TOoxmlWorkbook(const QByteArray& Bytes);
     std::unique_ptr<TData> D;
 };
+
+// What a long read or write of a workbook calls between its pieces, once
+// Every has gone by since the last call, so that the program's events are
+// served meanwhile (empty: nothing). It must not close or change the
+// workbook being worked on; a turn taken inside a turn is skipped.
+OSTAN_PLATFORM_API void SetWorkbookPacer(std::function<void()> Pacer,
+                                         std::chrono::milliseconds Every = std::chrono::milliseconds(40));
 
 // Test hook: other limits (a default-constructed value restores them).
 OSTAN_PLATFORM_API void SetWorkbookLimitsForTest(const TWorkbookLimits& Limits);

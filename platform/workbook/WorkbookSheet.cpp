@@ -59,19 +59,24 @@ void TSheet::Open()
         for (pugi::xml_node c = r.first_child(); c; c = c.next_sibling()) {
             if (c.type() != pugi::node_element || Local(c) != "c")
                 continue;
-            int cr = row, cc = column + 1;
-            if (const pugi::xml_attribute a = c.attribute("r")) {
-                if (!ParseRef(a.value(), cr, cc) || cr != row || cc <= column)
-                    Damaged(QStringLiteral("ячейки строки %1 не по порядку").arg(row));
-            } else {
-                ImplicitRefs = true;
-            }
-            if (cc > MaxColumns)
-                Damaged(QStringLiteral("столбцов больше, чем может быть"));
-            column = cc;
+            column = CellColumn(c, row, column, ImplicitRefs);
             Extend(row, column);
         }
     }
+}
+
+int TSheet::CellColumn(const pugi::xml_node& C, int Row, int Previous, bool& Implicit)
+{
+    int cr = Row, cc = Previous + 1;
+    if (const pugi::xml_attribute a = C.attribute("r")) {
+        if (!ParseRef(a.value(), cr, cc) || cr != Row || cc <= Previous)
+            Damaged(QStringLiteral("ячейки строки %1 не по порядку").arg(Row));
+    } else {
+        Implicit = true;
+    }
+    if (cc > MaxColumns)
+        Damaged(QStringLiteral("столбцов больше, чем может быть"));
+    return cc;
 }
 
 void TSheet::Extend(int Row, int Column)
@@ -118,6 +123,21 @@ pugi::xml_node TSheet::RowNode(int Row)
     pugi::xml_node r = it == Rows.end() ? Data.append_child(name.c_str())
                                         : Data.insert_child_before(name.c_str(), it->second);
     r.append_attribute("r").set_value(Row);
+    Rows.emplace_hint(it, Row, r);
+    return r;
+}
+
+pugi::xml_node TSheet::Insert(int Row, const pugi::xml_node& Copy)
+{
+    const auto it = Rows.lower_bound(Row);
+    pugi::xml_node r = it == Rows.end() ? Data.append_copy(Copy) : Data.insert_copy_before(Copy, it->second);
+    if (!r.attribute("r"))
+        r.append_attribute("r");
+    r.attribute("r").set_value(Row);
+    ForEachCell(r, [this](const pugi::xml_node& C, int) {
+        ImplicitRefs = ImplicitRefs || !C.attribute("r");
+        return true;
+    });
     Rows.emplace_hint(it, Row, r);
     return r;
 }

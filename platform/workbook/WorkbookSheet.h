@@ -1,6 +1,8 @@
 #pragma once
 // A worksheet's tree: its rows indexed by number, cells found and placed in
-// order, the column widths and the dimension kept with the cells.
+// order, the column widths and the dimension kept with the cells. The tree
+// may hold only some of the sheet's rows (the others read as a stream):
+// the ones worked on.
 #include "WorkbookXml.h"
 
 #include <map>
@@ -46,12 +48,20 @@ public:
         }
     }
 
+    // The column of a cell of row Row that follows one in column Previous:
+    // its "r", or the next column (Implicit then set); raises for cells out
+    // of order.
+    static int CellColumn(const pugi::xml_node& C, int Row, int Previous, bool& Implicit);
+
     // The cell node, or an empty node.
     static pugi::xml_node FindCell(const pugi::xml_node& Row, int Column);
 
     // Before the first change, every row and cell gets its "r": inserting
     // into a sheet with implicit positions would move the cells after it.
     void MakeRefsExplicit();
+    // A copy of a row read elsewhere, numbered Row, put where it belongs
+    // and given its "r"; the used range is left to the caller.
+    pugi::xml_node Insert(int Row, const pugi::xml_node& Copy);
     // The row's node and the cell's, made where they belong when missing.
     pugi::xml_node RowNode(int Row);
     pugi::xml_node CellNode(pugi::xml_node Row, int RowNumber, int Column);

@@ -4,6 +4,8 @@
 #include "OoxmlWorkbook.h"
 
 #include <cerrno>
+#include <chrono>
+#include <functional>
 #include <cstdlib>
 
 namespace ostan::ooxml {
@@ -19,6 +21,41 @@ public:
 } // namespace
 
 [[noreturn]] void Raise(const QString& Message) { throw EWorkbookError(Message); }
+
+namespace {
+std::function<void()>& Pacer()
+{
+    static std::function<void()> pacer;
+    return pacer;
+}
+std::chrono::milliseconds& Interval()
+{
+    static std::chrono::milliseconds every(40);
+    return every;
+}
+} // namespace
+
+void Pace()
+{
+    // A turn every few hundredths of a second keeps the serial port read
+    // at the full line rate; a turn inside a turn is not taken.
+    static auto last = std::chrono::steady_clock::now();
+    static bool inTurn = false;
+    if (!Pacer() || inTurn)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - last < Interval())
+        return;
+    inTurn = true;
+    try {
+        Pacer()();
+    } catch (...) {
+        inTurn = false;
+        throw;
+    }
+    inTurn = false;
+    last = std::chrono::steady_clock::now();
+}
 
 [[noreturn]] void Damaged(const QString& Detail)
 {
@@ -143,3 +180,11 @@ void SetCount(pugi::xml_node List)
 }
 
 } // namespace ostan::ooxml
+
+namespace ostan {
+void SetWorkbookPacer(std::function<void()> Pacer, std::chrono::milliseconds Every)
+{
+    ooxml::Pacer() = std::move(Pacer);
+    ooxml::Interval() = Every;
+}
+} // namespace ostan

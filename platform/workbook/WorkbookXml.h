@@ -16,6 +16,10 @@ namespace ostan::ooxml {
 // memory and the time it would.
 [[noreturn]] void TooLarge(const QString& Detail);
 
+// Between the pieces of a long read or write: gives the program's events
+// their turn (see SetWorkbookPacer) once some time has gone by.
+void Pace();
+
 QString Megabytes(qint64 Bytes);
 QString Thousands(long long N);
 

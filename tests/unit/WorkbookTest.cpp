@@ -271,6 +271,91 @@ TEST_F(Workbook, FilesItMustNotWriteAreRefusedAndLeftAsTheyWere)
     }
 }
 
+TEST_F(Workbook, SheetsOfEveryShapeKeepTheirRowsWhenARowIsAppended)
+{
+    QByteArray good;
+    {
+        auto w = TOoxmlWorkbook::NewWorkbook();
+        good = w->ToBytes();
+    }
+    const QByteArray ns = R"( xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main")";
+    // Column 1 of many rows: numbers, and long texts among them.
+    const QByteArray longText = QString(150, u'Ж').toUtf8();
+    QByteArray many = "<worksheet" + ns + "><sheetData>";
+    for (int r = 1; r <= 200; ++r)
+        many += r % 3 ? "<row r=\"" + QByteArray::number(r) + "\"><c><v>-" + QByteArray::number(r) + ".5E-3</v></c></row>"
+                      : "<row r=\"" + QByteArray::number(r) + "\"><c t=\"inlineStr\"><is><t>" + longText
+                            + QByteArray::number(r) + "</t></is></c></row>";
+    many += "</sheetData></worksheet>";
+    const QByteArray long129 = longText + "129";
+    struct Case {
+        const char* what;
+        QByteArray sheet;
+        std::vector<std::tuple<int, int, const char*>> cells; // after the append
+    };
+    const Case cases[] = {
+        {"prefixed names",
+         R"(<x:worksheet xmlns:x="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><x:sheetData>)"
+         R"(<x:row r="1"><x:c r="A1" t="inlineStr"><x:is><x:t>H</x:t></x:is></x:c></x:row>)"
+         R"(<x:row r="2"><x:c r="A2"><x:v>1</x:v></x:c></x:row></x:sheetData></x:worksheet>)",
+         {{1, 1, "H"}, {2, 1, "1"}, {3, 1, "46366.546712963"}, {3, 3, "1"}}},
+        {"implicit positions",
+         "<worksheet" + ns + R"(><sheetData><row><c t="inlineStr"><is><t>H</t></is></c></row>)"
+         R"(<row><c><v>5</v></c><c><v>6</v></c></row></sheetData></worksheet>)",
+         {{2, 2, "6"}, {3, 1, "46366.546712963"}, {4, 1, ""}}},
+        {"comments, CDATA and space between rows",
+         "<worksheet" + ns + R"(><sheetData> <!-- x --><row r="1"><c r="A1" t="inlineStr"><is><t><![CDATA[a<b]]></t></is></c></row>)"
+         "\n" R"(<row r="2"><c r="A2" t="inlineStr"><is><r><t>x</t></r><r><t>y</t></r></is></c></row></sheetData></worksheet>)",
+         {{1, 1, "a<b"}, {2, 1, "xy"}, {3, 2, "CH4"}}},
+        {"rows after the first hole",
+         "<worksheet" + ns + R"(><dimension ref="A1:B9"/><sheetData><row r="1"><c r="A1"><v>7</v></c></row>)"
+         R"(<row r="3"><c r="B3"><v>8</v></c></row><row r="9"><c r="A9"><v>9</v></c></row></sheetData></worksheet>)",
+         {{2, 1, "46366.546712963"}, {3, 2, "8"}, {9, 1, "9"}}},
+        {"an empty sheet", "<worksheet" + ns + "><sheetData/></worksheet>", {{1, 1, "46366.546712963"}, {2, 1, ""}}},
+        {"many rows", many,
+         {{2, 1, "-2.5E-3"}, {65, 1, "-65.5E-3"}, {129, 1, long129.constData()}, {200, 1, "-200.5E-3"},
+          {201, 1, "46366.546712963"}}},
+    };
+    for (const Case& c : cases) {
+        const QString file = Path(QStringLiteral("shape.xlsx"));
+        WriteAll(file, WithPart(good, "xl/worksheets/sheet1.xml", c.sheet));
+        Save(*Karn7Plugin({"10.12.2026 13:07:16", "CH4", "1"}).Get(), file);
+        const auto w = Load(file);
+        for (const auto& [row, column, text] : c.cells)
+            EXPECT_EQ(w->CellText(row, column), QString::fromUtf8(text)) << c.what << " (" << row << ", " << column << ")";
+    }
+}
+
+TEST_F(Workbook, ASaveServesEventsBetweenItsPiecesAndATurnInsideATurnIsSkipped)
+{
+    const QString file = Path(QStringLiteral("big.xlsx"));
+    {
+        auto w = TOoxmlWorkbook::NewWorkbook();
+        w->SetCellValue(1, 1, QStringLiteral(" Дата, время "));
+        for (int r = 2; r <= 3000; ++r)
+            w->SetCellValue(r, 1, QStringLiteral("10.12.2026 13:07:16"));
+        WriteAll(file, w->ToBytes());
+    }
+    int turns = 0, depth = 0, deepest = 0;
+    SetWorkbookPacer(
+        [&] {
+            ++turns;
+            deepest = std::max(deepest, ++depth);
+            // What an event may do meanwhile: read a workbook, this one too.
+            TOoxmlApplication other;
+            other.WorkbooksOpen(file);
+            --depth;
+        },
+        std::chrono::milliseconds(0));
+    Save(*Karn7Plugin({"10.12.2026 13:08:16", "CH4", "2"}).Get(), file);
+    SetWorkbookPacer({});
+    EXPECT_GT(turns, 0);
+    EXPECT_EQ(deepest, 1);
+    const auto w = Load(file);
+    EXPECT_THAT(RowTexts(*w, 3001, 3), ElementsAre("46366.5474074074", "CH4", "2"));
+    EXPECT_EQ(w->CellText(3000, 1), QStringLiteral("46366.546712963"));
+}
+
 TEST_F(Workbook, ANewFileThatCannotBeWrittenLeavesNothing)
 {
     const QString file = Path(QStringLiteral("new.xlsx"));
