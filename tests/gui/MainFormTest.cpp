@@ -182,8 +182,7 @@ TEST_F(MainFormTest, FramesReachTheScreenAtAHumanPace)
     f.setEnabled(true);
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-    Parts(f).Link.LinkUp = true;
-    Parts(f).Link.UpdateLinkState();
+    Parts(f).Link.MarkLinkActive();
     QTest::qWait(100);
     QLabel* dataError = Parts(f).IndicatorLabels[Label2];
     TEventCounter screen({Parts(f).ProgressBar2, dataError, Parts(f).StatusPanels[2]},
@@ -198,7 +197,7 @@ TEST_F(MainFormTest, FramesReachTheScreenAtAHumanPace)
     // The screen catches up with the last state within a glance.
     QTest::qWait(150);
     EXPECT_LE(screen.Count, 6);
-    EXPECT_EQ(Parts(f).ProgressBar2->value(), Parts(f).Link.ProgressPosition);
+    EXPECT_EQ(Parts(f).ProgressBar2->value(), Parts(f).Link.Supervisor().ProgressPosition());
     EXPECT_TRUE(dataError->isEnabled());
     EXPECT_EQ(dataError->palette().color(QPalette::Window), QColor(255, 255, 0));
     EXPECT_EQ(Parts(f).StatusPanels[2]->text(), "COM0");
