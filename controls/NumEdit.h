@@ -39,17 +39,13 @@ public:
     void SetAlignment(TAlignment A);
     bool AutoSelect() const { return FAutoSelect; }
     void SetAutoSelect(bool B) { FAutoSelect = B; }
-    QColor Color() const { return FColor; }
     void SetColor(const QColor& C);
-    QColor DisabledColor() const { return FDisabledColor; }
     void SetDisabledColor(const QColor& C);
-    bool ParentColor() const { return FParentColor; }
     void SetParentColor(bool B);
     bool Enabled() const { return isEnabled(); }
     void SetEnabled(bool B);
     int Decimals() const { return FFormat.Decimals; }
     void SetDecimals(int D);
-    int MaxLength() const { return FMaxLength; }
     void SetMaxLength(int N) { FMaxLength = N > 0 ? N : 0; }
     TNumValue MaxValue() const { return FRange.MaxValue(); }
     void SetMaxValue(TNumValue X) { FRange.SetMaxValue(X); }
@@ -57,7 +53,6 @@ public:
     void SetMinValue(TNumValue X) { FRange.SetMinValue(X); }
     TNumberFormat NumberFormat() const { return FFormat.NumberFormat; }
     void SetNumberFormat(TNumberFormat F);
-    bool ReadOnly() const { return isReadOnly(); }
     void SetReadOnly(bool B);
     TNumValue Value() const { return GetValue(); }
     void SetValue(TNumValue X);
@@ -69,7 +64,6 @@ public:
     void SetValueProperty(double X) { SetValue(X); }
     QString Version() const { return QStringLiteral("8.00.00.00"); }
     void SetVersion(const QString&) {}
-    bool SelectOnClick() const { return FSelectOnClick; }
 
     QString FormatValue(TNumValue X) const { return FFormat.FormatValue(X); }
     static QString StripThousands(const QString& S) { return TNumFormatter::StripThousands(S); }

@@ -16,7 +16,6 @@ public:
 
     explicit TSpinButton(QWidget* Parent = nullptr);
 
-    QWidget* FocusControl() const { return FFocusControl; }
     void SetFocusControl(QWidget* W) { FFocusControl = W; }
 
     std::function<void(TSpinButton* Sender)> OnUpClick;

@@ -1,30 +1,21 @@
 #pragma once
-// The program's end of the serial protocol with the adapter: command frames
-// out, the receive state machine in, link supervision and the adapter's
-// status indicators. No window: the main window supplies the port, the
-// supervision timer and an ILinkHost, and renders the state kept here.
+// The program's end of the serial protocol with the adapter: it feeds the
+// port's bytes through the receiver, acts on the frames, sends through the
+// writer, keeps the supervisor informed and holds the model of the
+// adapter's status indicators. No window: the main window supplies the
+// port, the supervision timer and an ILinkHost, and renders View().
+#include "AdapterReceiver.h"
+#include "AdapterWriter.h"
 #include "CommonInterfaces.h"
+#include "LinkSupervisor.h"
 #include "SerialPort.h"
 
 #include <QByteArray>
 #include <QString>
 #include <array>
 #include <cstdint>
-#include <functional>
 
 namespace ostan {
-
-// The supervision timer (interval 1600 ms in the program). Restart means
-// disable, then enable: a full interval runs from now.
-class ILinkTimer {
-public:
-    virtual ~ILinkTimer() = default;
-    virtual void SetEnabled(bool On) = 0;
-    virtual bool Enabled() const = 0;
-    virtual int Interval() const = 0;
-    void Restart() { SetEnabled(false); SetEnabled(true); }
-    std::function<void()> OnTimer; // set by TAdapterLink
-};
 
 // What the link needs of the main window and the plug-in host.
 class ILinkHost {
@@ -62,34 +53,36 @@ enum Indicator : int {
     IndicatorCount
 };
 
+// What the window shows of the link (the heartbeat is the supervisor's).
+struct TLinkView {
+    std::array<IndicatorState, IndicatorCount> Indicators{};
+    QString StatusPanelText = QStringLiteral("Нет связи");
+    bool AdpResetEnabled = false;
+    bool KZResetEnabled = false;
+    bool FirmwareVersionEnabled = false;
+};
+
 class TAdapterLink {
 public:
-    static constexpr int FrameBufferSize = 500; // indices 1..500
-    static constexpr int RxFrameSize = 250;     // RxFrame: indices 1..250
-    static constexpr int TxCodeIndex = 253;     // command code
-    static constexpr int TxPayloadIndex = 255;  // payload byte 1
-    static constexpr int MaxPayload = 246;      // indices 255..500
+    static constexpr int FrameBufferSize = TAdapterReceiver::RxFrameSize + TAdapterWriter::TxFrameSize;
 
     TAdapterLink(ISerialPort& Port, ILinkTimer& Timer, ILinkHost& Host);
     ~TAdapterLink();
     TAdapterLink(const TAdapterLink&) = delete;
     TAdapterLink& operator=(const TAdapterLink&) = delete;
 
-    // FrameBuffer, indices 1..500 (RxFrame 1..250, TxFrame 251..500). An index
-    // outside reads 0 and writes nowhere.
+    const TAdapterReceiver& Receiver() const { return Rx; }
+    const TLinkSupervisor& Supervisor() const { return Supervision; }
+    TAdapterWriter& Writer() { return Tx; }
+    const TAdapterWriter& Writer() const { return Tx; }
+    const TLinkView& View() const { return FView; }
+    // Both halves as one: RxFrame at 1..250, TxFrame at 251..500; an index
+    // outside reads 0.
     uint8_t FrameBuffer(int Index) const;
-    void SetFrameBuffer(int Index, uint8_t Value);
-    uint8_t RxFrame(int Index) const { return Index >= 1 && Index <= RxFrameSize ? FrameBuffer(Index) : 0; }
-
-    // Sends the frame whose code (index 253) and payload bytes 1..n-1 (from
-    // index 255) the caller wrote. True when all that was due went out in full.
-    // n above 246 would run past index 500: nothing is sent, false.
-    bool SendAdapterCommand(uint8_t PayloadLength, bool CheckAlive);
-    // Writes Code to index 253, then SendAdapterCommand(0, CheckAlive).
-    bool SendCommand(uint8_t Code, bool CheckAlive);
-    // Relay of a plug-in command (code 0x01). More than 246 bytes: nothing is
-    // sent and the result is false.
-    bool SendPluginPacket(const TDynamicByteArray& Data);
+    // The copy of the last data frame handed to the plug-in.
+    const TDynamicByteArray& RxPacket() const { return FRxPacket; }
+    // Frees the copy before the plug-in whose packet it was goes.
+    void ReleaseRxPacket() { FRxPacket = TDynamicByteArray(); }
 
     // The adapter commands with the state they change.
     // Two probes; the link counts as down until the echo comes.
@@ -98,9 +91,11 @@ public:
     // init frame comes.
     void SendReset();
     void SendShortCircuitReset();
-    // The device restart and the automatic switching off, where the
-    // firmware knows them and the link is up; false when nothing went out.
+    // The device restart (with its second step where the firmware knows it),
+    // sent only where the firmware knows it and the link is up.
     void SendRestart();
+    // The automatic switching off, where the firmware knows it and the link
+    // is up; false when nothing went out.
     bool SendAutoSwitchOff();
     // Selects the device whose packets are Length bytes long.
     void SelectDevice(int Length, uint8_t Code);
@@ -123,41 +118,23 @@ public:
     void SetIndicator(uint8_t Value, uint8_t Mask, Indicator Lbl, IndicatorColor Color);
     void ResetIndicators();
 
-    // Receive state (written by other operations too).
-    int RxCount = 0;
-    bool Synced = false;
-    int PacketLength = 3;
-    int AdapterFirmwareVersion = 0;
-    TDynamicByteArray RxPacket;
-
-    // Supervision state.
-    bool LinkUp = false;
-    bool NoActivity = false;
-    bool PowerOn = false;
-    uint32_t PluginSelectTime = 0;
-
-    // What the window shows.
-    std::array<IndicatorState, IndicatorCount> Indicators{};
-    QString StatusPanelText = QStringLiteral("Нет связи");
-    bool AdpResetEnabled = false;
-    bool KZResetEnabled = false;
-    bool FirmwareVersionEnabled = false;
-    int ProgressPosition = 0; // heartbeat, 0..10
-
 private:
+    void RxByte(uint8_t B);
+    void Log(const QString& Label);
+    void DataFrameComplete();
+    void Light(uint8_t Value, uint8_t Mask, Indicator Lbl, IndicatorColor Color);
+
     ISerialPort& Port;
     ILinkTimer& Timer;
     ILinkHost& Host;
-    void RxByte(uint8_t B);
-    void DataFrameComplete();
-    void Light(uint8_t Value, uint8_t Mask, Indicator Lbl, IndicatorColor Color);
-    bool ShowSendError(const QString& Text);
-
-    std::array<uint8_t, FrameBufferSize + 1> Buffer{}; // [0] unused
+    TLinkSupervisor Supervision;
+    TAdapterReceiver Rx;
+    TAdapterWriter Tx;
+    TLinkView FView;
+    TDynamicByteArray FRxPacket;
     QByteArray RxQueue;   // received bytes not yet fed through the machine
     int RxQueueHead = 0;  // consumed from the head by whichever call runs
-    bool WriteErrorBoxOpen = false;
-    bool RxPacketLent = false; // RxPacket is inside ReceivePacket
+    bool RxPacketLent = false; // FRxPacket is inside ReceivePacket
 };
 
 } // namespace ostan

@@ -113,7 +113,7 @@ TAdapterOperations::~TAdapterOperations()
         SetOstanBackSink(nullptr);
 }
 
-void TAdapterOperations::SendPluginPacket(const TDynamicByteArray& Data) { Link().SendPluginPacket(Data); }
+void TAdapterOperations::SendPluginPacket(const TDynamicByteArray& Data) { Link().Writer().SendPluginPacket(Data); }
 
 bool TAdapterOperations::LivePortIsAResult(int StoredPort) const
 {
@@ -140,8 +140,8 @@ bool TAdapterOperations::ProbeAdapter(int BaudCode)
     PortsHeld.insert(Comm().PortNum());
     Link().SendProbe();
     const uint32_t wait = BaudCode == br115200 ? uint32_t(Host.SupervisionTimer().Interval()) : Waits.ProbeMs;
-    PumpUntil([this] { return Link().LinkUp || EndRequested(); }, wait);
-    return Link().LinkUp;
+    PumpUntil([this] { return Link().Supervisor().LinkUp() || EndRequested(); }, wait);
+    return Link().Supervisor().LinkUp();
 }
 
 void TAdapterOperations::ScanPorts()
@@ -170,11 +170,11 @@ void TAdapterOperations::ScanPorts()
             Comm().Close();
             Comm().SetPortNum(0);
         }
-        if (Link().LinkUp)
+        if (Link().Supervisor().LinkUp())
             break;
     }
     // A request that came during the last port's probes.
-    if (!Link().LinkUp && EndRequested())
+    if (!Link().Supervisor().LinkUp() && EndRequested())
         SearchCutShort = true;
 }
 
@@ -190,7 +190,7 @@ void TAdapterOperations::Search()
         // Cut short, the program is ending: no result to show.
         if (!SearchCutShort) {
             TPortScanningForm& Result = Busy.Result();
-            if (Link().LinkUp) {
+            if (Link().Supervisor().LinkUp()) {
                 Result.SetTextColor(QColor(0, 128, 0));
                 Result.SetText(QStringLiteral("Найден на COM%1 (%2)").arg(Comm().PortNum()).arg(SpeedText(Comm().Baudrate())));
             } else {
@@ -200,7 +200,7 @@ void TAdapterOperations::Search()
         }
         Link().UpdateLinkState();
     }
-    if (Link().LinkUp)
+    if (Link().Supervisor().LinkUp())
         ClickToolButton(&Host.ResetAction());
 }
 
@@ -213,8 +213,8 @@ void TAdapterOperations::Reset()
     Progress.raise();
     Host.UnloadPlugin();
     Link().SendReset();
-    PumpUntil([this] { return Link().AdapterFirmwareVersion != 0; }, Waits.ResetMs);
-    if (Link().AdapterFirmwareVersion != 0)
+    PumpUntil([this] { return Link().Receiver().AdapterFirmwareVersion() != 0; }, Waits.ResetMs);
+    if (Link().Receiver().AdapterFirmwareVersion() != 0)
         Host.SupervisionTimer().Restart();
     else
         ShowMessageBox(MsgType::Error, QStringLiteral("Ошибка инициализации адаптера."));
@@ -240,10 +240,10 @@ void TAdapterOperations::ShowFirmwareVersion()
 {
     const TWindowBusy Busy(Host.MainWindow(), Host.MainWindow().isEnabled());
     ProbeAdapter(Comm().Baudrate());
-    if (Link().AdapterFirmwareVersion == 0)
+    if (Link().Receiver().AdapterFirmwareVersion() == 0)
         ShowMessageBox(MsgType::Plain, QStringLiteral("Версия прошивки адаптера: %1").arg(QStringLiteral("не определена")));
     else
-        ShowMessageBox(MsgType::Plain, QStringLiteral("Версия прошивки адаптера: %1").arg(Link().AdapterFirmwareVersion));
+        ShowMessageBox(MsgType::Plain, QStringLiteral("Версия прошивки адаптера: %1").arg(Link().Receiver().AdapterFirmwareVersion()));
 }
 
 void TAdapterOperations::RestartDevice()

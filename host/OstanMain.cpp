@@ -181,7 +181,6 @@ TMainForm::TMainForm(const TAdapterWaits& Waits, QWidget* Parent)
     // FormCreate
     SetAppExceptionHandler([this](std::exception_ptr e) { AppException(e); });
     SetApplicationHelpFile(QCoreApplication::applicationDirPath() + QStringLiteral("/Ostan.hlp"));
-    Link.PacketLength = 3;
     OpenDialog1 = CreateWorkbookDialog(this, false);
     SaveDialog1 = CreateWorkbookDialog(this, true);
     ExcelAvailable = IsExcelInstalled();
@@ -194,7 +193,7 @@ TMainForm::TMainForm(const TAdapterWaits& Waits, QWidget* Parent)
 TMainForm::~TMainForm()
 {
     // The plug-in's panel lives inside PlugInPlaceholder: the plug-in goes first.
-    Link.RxPacket = TDynamicByteArray();
+    Link.ReleaseRxPacket();
     CurrentPlugin = nullptr;
     qApp->removeEventFilter(this);
     SetAppExceptionHandler({});
@@ -367,18 +366,18 @@ void TMainForm::LinkViewChanged()
 {
     // The link state text and the actions change with the link's state, not
     // with its frames: they follow at once when they change.
-    if (StatusPanels[2]->text() != Link.StatusPanelText)
-        StatusPanels[2]->setText(Link.StatusPanelText);
-    AdpReset->setEnabled(Link.AdpResetEnabled);
-    KZReset->setEnabled(Link.KZResetEnabled);
-    FirmwareVersion->setEnabled(Link.FirmwareVersionEnabled);
+    if (StatusPanels[2]->text() != Link.View().StatusPanelText)
+        StatusPanels[2]->setText(Link.View().StatusPanelText);
+    AdpReset->setEnabled(Link.View().AdpResetEnabled);
+    KZReset->setEnabled(Link.View().KZResetEnabled);
+    FirmwareVersion->setEnabled(Link.View().FirmwareVersionEnabled);
     LinkView.AskToPaint();
 }
 
 void TMainForm::ShowLinkView()
 {
     for (int i = 0; i < IndicatorCount; ++i) {
-        const IndicatorState& s = Link.Indicators[size_t(i)];
+        const IndicatorState& s = Link.View().Indicators[size_t(i)];
         if (LinkViewShown && ShownIndicators[size_t(i)] == s)
             continue;
         ShownIndicators[size_t(i)] = s;
@@ -389,11 +388,11 @@ void TMainForm::ShowLinkView()
         l->setPalette(p);
     }
     LinkViewShown = true;
-    if (ProgressBar2->value() != Link.ProgressPosition) {
+    if (ProgressBar2->value() != Link.Supervisor().ProgressPosition()) {
         // A progress bar repaints itself at once on a new value; this one
         // is painted with the rest of the window.
         ProgressBar2->setUpdatesEnabled(false);
-        ProgressBar2->setValue(Link.ProgressPosition);
+        ProgressBar2->setValue(Link.Supervisor().ProgressPosition());
         ProgressBar2->setUpdatesEnabled(true);
     }
 }
@@ -403,7 +402,7 @@ void TMainForm::VaComm1RxChar(int) { Guarded([this] { Link.VaComm1RxChar(); }); 
 bool TMainForm::PluginActive() const { return bool(CurrentPlugin); }
 bool TMainForm::ReceivePacket(const TDynamicByteArray& Packet) { return PluginHost.ReceivePacket(Packet); }
 void TMainForm::UnloadPlugin() { PluginHost.Unload(); }
-void TMainForm::AutoSelectByDeviceId() { PluginHost.AutoSelectByDeviceId(Link.RxFrame(2)); }
+void TMainForm::AutoSelectByDeviceId() { PluginHost.AutoSelectByDeviceId(Link.Receiver().RxFrame(2)); }
 bool TMainForm::SoundOn() const { return SoundOnOff->isChecked(); }
 bool TMainForm::AutoSelectOn() const { return AutoSelectPlugin->isChecked(); }
 bool TMainForm::LogExists() const { return DebugForm != nullptr; }

@@ -15,7 +15,7 @@ namespace {
 // Frame lengths the receive machine can collect: the header and at least one
 // byte, at most the receive frame.
 constexpr int MinPacketLength = 2;
-constexpr int MaxPacketLength = TAdapterLink::RxFrameSize;
+constexpr int MaxPacketLength = TAdapterReceiver::RxFrameSize;
 
 // Counts a call in progress for its lifetime, also when an exception leaves.
 class TDepthScope {

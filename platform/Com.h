@@ -108,7 +108,6 @@ consteval TGUID MakeGUID(std::string_view Text)
 
 // Raises EOleSysError(CO_E_CLASSSTRING) for a malformed text.
 OSTAN_PLATFORM_API TGUID StringToGUID(const QString& Text);
-inline QString GUIDToString(const TGUID& G) { return G.ToString(); }
 
 // ---------------------------------------------------------------- result codes
 

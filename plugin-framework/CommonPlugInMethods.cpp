@@ -106,13 +106,11 @@ void TOstanPlugin::Init(QWidget* Parent, int32_t& PacketLength, int32_t& DeviceC
     PluginPacket = std::make_unique<TPluginPacket>(Profile.PacketLength, Profile.CommandLength,
                                                    HostCallbackFactory(&ConnectOstanBack));
 
-    if (!Profile.Trend)
-        return;
     // findChildren walks depth first in creation order: the first chart of
     // the panel is the trend's.
     const QList<TChartView*> Charts = FPanel->findChildren<TChartView*>();
     if (!Charts.isEmpty())
-        PluginChart = std::make_unique<TPluginChart>(&Charts.front()->Chart(), Profile.Span0, Profile.Span1, *Profile.Trend);
+        PluginChart = std::make_unique<TPluginChart>(&Charts.front()->Chart(), Profile.Span0, Profile.Span1, Profile.Trend);
 }
 
 bool TOstanPlugin::ReceivePacket(const TDynamicByteArray& Packet)

@@ -4,8 +4,12 @@
 //
 //     // Profile.h of the library
 //     inline constexpr ostan::PluginProfile Profile{
-//         "TIRA5.1, TIRA5.2", "Портативные измерители ...", 26, 3, 100.0, 0.4, "TIRA5",
-//         ostan::MakeGUID("{A13B5E2A-2546-4FD9-84AF-8EF2210FDECB}")};
+//         .Caption = "...", .Description = "...",
+//         .PacketLength = PacketLength, .CommandLength = CommandLength, // of its Tables.h
+//         .Span0 = ..., .Span1 = ...,
+//         .Trend = ostan::TPluginChartVariant{.Divisor = ..., ...},
+//         .ClassID = ostan::MakeGUID("{...}"),
+//     };
 //
 //     // FormUnit of the library
 //     class TForm1 : public ostan::TPluginForm { ... CheckPacket, ProcessPacket, columns ... };

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <string_view>
 
 namespace ostan {
 
@@ -121,15 +120,6 @@ inline const TCommandDef* FindCommand(std::span<const TCommandDef> Table, uint8_
             FromSpin = &C;
     }
     return FromSpin;
-}
-
-// A spin's settings by name.
-inline const TSpinDef* FindSpin(std::span<const TSpinDef> Spins, std::string_view Name)
-{
-    for (const TSpinDef& S : Spins)
-        if (Name == S.Spin)
-            return &S;
-    return nullptr;
 }
 
 } // namespace ostan

@@ -5,7 +5,6 @@
 #include "Com.h"
 
 #include <cstdint>
-#include <optional>
 
 namespace ostan {
 
@@ -31,8 +30,8 @@ struct PluginProfile {
     // Spans of the trend's left (series 0) and right (series 1) axes.
     double Span0 = 0;
     double Span1 = 0;
-    // Unset for a library without a trend.
-    std::optional<TPluginChartVariant> Trend = std::nullopt;
+    // Every library has a trend; one left unwritten (Divisor 0) is refused.
+    TPluginChartVariant Trend{};
     // The class identifier of the library's TOstanPlugin.
     TGUID ClassID{};
 };
@@ -41,7 +40,7 @@ struct PluginProfile {
 constexpr bool ValidProfile(const PluginProfile& P)
 {
     return P.Caption && P.Description && P.PacketLength > 0 && P.CommandLength > 0 && P.ClassID != TGUID{} &&
-           (!P.Trend || P.Trend->Divisor > 0);
+           P.Trend.Divisor > 0;
 }
 
 } // namespace ostan

@@ -65,7 +65,7 @@ inline void StartMainForm(TMainForm& F, const QString& ProgramDir)
     F.show();
     F.ConnectOnStart();
     F.setEnabled(true);
-    ASSERT_TRUE(Parts(F).Link.LinkUp);
+    ASSERT_TRUE(Parts(F).Link.Supervisor().LinkUp());
 }
 
 } // namespace ostan::test

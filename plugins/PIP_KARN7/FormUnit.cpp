@@ -16,10 +16,6 @@ namespace karn7 {
 
 namespace {
 
-// Gas codes of byte 2, bits 7-5.
-constexpr int GasCarbonMonoxide = 1;
-constexpr int GasMethane = 4;
-
 uint8_t Bit(uint8_t Byte, uint8_t Mask) { return (Byte & Mask) ? 1 : 0; }
 
 } // namespace
@@ -47,9 +43,9 @@ TForm1::TForm1()
 
 void TForm1::ProcessPacket()
 {
-    const uint8_t B2 = PluginPacket->GetIn(2);
-    const uint8_t B3 = PluginPacket->GetIn(3);
-    const int Gas = B2 >> 5;
+    const uint8_t B2 = PluginPacket->GetIn(FlagsByte);
+    const uint8_t B3 = PluginPacket->GetIn(ValueByte);
+    const int Gas = B2 >> GasShift;
     TChartAxis& Axis = Chart1->Chart().LeftAxis();
     if (Gas == GasCarbonMonoxide) {
         ShowText(LType, QStringLiteral("СО угарный газ"));

@@ -2,13 +2,14 @@
 // The profile of the sensor block KARN-7: a 4-byte data packet, no device
 // commands, a trend whose left axis the panel sets per gas.
 #include "CommonPlugInMethods.h"
+#include "Tables.h"
 
 namespace karn7 {
 
 inline constexpr ostan::PluginProfile Profile{
     .Caption = "Блок датчкика KARN-7",
     .Description = "Блок датчкика KARN-7",
-    .PacketLength = 4,
+    .PacketLength = PacketLength,
     .CommandLength = 3,
     .Span0 = 200.0,
     .Span1 = 0.4,

@@ -78,14 +78,15 @@ void BM_VaComm1RxChar(benchmark::State& State)
     NullTimer timer;
     AcceptingHost host;
     TAdapterLink link(port, timer, host);
-    link.PacketLength = 18;
+    link.MarkLinkActive();
+    link.SelectDevice(18, 0);
     for (auto _ : State) {
         port.Pos = 0;
         while (port.Pos < port.Stream.size())
             link.VaComm1RxChar();
         benchmark::DoNotOptimize(host.Sum);
     }
-    if (!link.Synced || link.AdapterFirmwareVersion != 27)
+    if (!link.Receiver().Synced() || link.Receiver().AdapterFirmwareVersion() != 27)
         State.SkipWithError("stream was not taken as valid frames");
     State.SetBytesProcessed(static_cast<int64_t>(State.iterations()) * static_cast<int64_t>(port.Stream.size()));
 }

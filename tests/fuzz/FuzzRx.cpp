@@ -81,8 +81,9 @@ Outcome Run(const Options& O, const uint8_t* Stream, size_t Size)
     host.Sound = O.Flags & 0x04;
     host.AutoSelect = O.Flags & 0x08;
     host.Log = O.Flags & 0x10;
-    link.PacketLength = O.PacketLength;
-    link.PluginSelectTime = clock.Now - 1000;
+    link.SelectDevice(O.PacketLength, 0); // the link is down: only its box
+    boxes.Clear();
+    clock.Now += 1000;
 
     Outcome out;
     size_t pos = 0, split = 0;
@@ -96,7 +97,7 @@ Outcome Run(const Options& O, const uint8_t* Stream, size_t Size)
                 if (s == 0 && O.Ticks) {
                     link.DeviceActiveTimerTimer();
                     out.TickSeen = true;
-                    FUZZ_CHECK(link.RxCount >= 0 && link.RxCount <= TAdapterLink::RxFrameSize);
+                    FUZZ_CHECK(link.Receiver().RxCount() >= 0 && link.Receiver().RxCount() <= TAdapterReceiver::RxFrameSize);
                 }
                 n = std::min<size_t>(n, s == 0 ? 1 : s);
             }
@@ -112,12 +113,12 @@ Outcome Run(const Options& O, const uint8_t* Stream, size_t Size)
         ++depth;
         link.VaComm1RxChar();
         --depth;
-        FUZZ_CHECK(link.RxCount >= 0 && link.RxCount <= TAdapterLink::RxFrameSize);
+        FUZZ_CHECK(link.Receiver().RxCount() >= 0 && link.Receiver().RxCount() <= TAdapterReceiver::RxFrameSize);
     };
 
     host.OnReceive = [&](const TDynamicByteArray& P) {
-        FUZZ_CHECK(P.Length() == std::max(link.PacketLength, 0));
-        FUZZ_CHECK(P.Length() <= TAdapterLink::RxFrameSize);
+        FUZZ_CHECK(P.Length() == std::max(link.Receiver().PacketLength(), 0));
+        FUZZ_CHECK(P.Length() <= TAdapterReceiver::RxFrameSize);
         FUZZ_CHECK(P.Length() == 0 || P[0] == '_');
         if (O.Throws && P.Length() > 1 && P[1] == 0xEE)
             throw std::runtime_error("plug-in failed");
@@ -133,7 +134,7 @@ Outcome Run(const Options& O, const uint8_t* Stream, size_t Size)
     try {
         while (queueNext()) {
             link.VaComm1RxChar();
-            FUZZ_CHECK(link.RxCount >= 0 && link.RxCount <= TAdapterLink::RxFrameSize);
+            FUZZ_CHECK(link.Receiver().RxCount() >= 0 && link.Receiver().RxCount() <= TAdapterReceiver::RxFrameSize);
         }
     } catch (const std::runtime_error&) {
         // The program ends here; what it did until then is the outcome.
@@ -147,22 +148,22 @@ Outcome Run(const Options& O, const uint8_t* Stream, size_t Size)
     out.Log = host.LogLines;
     out.LogLine = host.LogLine;
     out.DataBeeps = beeps.DataBeeps.size();
-    out.Indicators = link.Indicators;
-    out.Version = link.AdapterFirmwareVersion;
-    out.RxCount = link.RxCount;
-    out.Progress = link.ProgressPosition;
-    out.Synced = link.Synced;
-    out.LinkUp = link.LinkUp;
+    out.Indicators = link.View().Indicators;
+    out.Version = link.Receiver().AdapterFirmwareVersion();
+    out.RxCount = link.Receiver().RxCount();
+    out.Progress = link.Supervisor().ProgressPosition();
+    out.Synced = link.Receiver().Synced();
+    out.LinkUp = link.Supervisor().LinkUp();
 
     if (out.Threw) {
         // The queue was left consistent: a fresh init frame is taken.
-        FUZZ_CHECK(link.RxCount == 0);
+        FUZZ_CHECK(link.Receiver().RxCount() == 0);
         host.OnReceive = nullptr;
         host.OnAutoSelect = nullptr;
         boxes.OnShow = nullptr;
         port.Incoming = QByteArray("\x73\x1B\x68", 3);
         link.VaComm1RxChar();
-        FUZZ_CHECK(link.AdapterFirmwareVersion == 27 && link.Synced && link.RxCount == 0);
+        FUZZ_CHECK(link.Receiver().AdapterFirmwareVersion() == 27 && link.Receiver().Synced() && link.Receiver().RxCount() == 0);
     }
     return out;
 }

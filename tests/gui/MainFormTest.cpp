@@ -184,8 +184,7 @@ TEST_F(MainFormTest, FramesReachTheScreenAtAHumanPace)
     f.setEnabled(true);
     f.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-    Parts(f).Link.LinkUp = true;
-    Parts(f).Link.UpdateLinkState();
+    Parts(f).Link.MarkLinkActive();
     Pacing.Advance(2 * PaintIntervalMs);
     QLabel* dataError = Parts(f).IndicatorLabels[Label2];
     TEventCounter screen({Parts(f).ProgressBar2, dataError, Parts(f).StatusPanels[2]},
@@ -205,7 +204,7 @@ TEST_F(MainFormTest, FramesReachTheScreenAtAHumanPace)
     Pacing.Advance(1);
     EXPECT_GT(screen.Count, 0);
     EXPECT_LE(screen.Count, 6);
-    EXPECT_EQ(Parts(f).ProgressBar2->value(), Parts(f).Link.ProgressPosition);
+    EXPECT_EQ(Parts(f).ProgressBar2->value(), Parts(f).Link.Supervisor().ProgressPosition());
     EXPECT_TRUE(dataError->isEnabled());
     EXPECT_EQ(dataError->palette().color(QPalette::Window), QColor(255, 255, 0));
     EXPECT_EQ(Parts(f).StatusPanels[2]->text(), "COM0");
@@ -215,7 +214,7 @@ TEST_F(MainFormTest, FramesReachTheScreenAtAHumanPace)
     EXPECT_TRUE(dataError->isEnabled());
     Pacing.Advance(1);
     EXPECT_FALSE(dataError->isEnabled());
-    EXPECT_EQ(Parts(f).ProgressBar2->value(), Parts(f).Link.ProgressPosition);
+    EXPECT_EQ(Parts(f).ProgressBar2->value(), Parts(f).Link.Supervisor().ProgressPosition());
 }
 
 // The clipboard actions work on the focused edit by its own rules and follow

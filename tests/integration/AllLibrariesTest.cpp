@@ -133,7 +133,7 @@ TEST_F(AllLibrariesAutoSelect, DeviceIdFramesActivateTheRealMeterLibraries)
         }
         EXPECT_EQ(Emu->RawReceived().left(6), Hex(S.Select));
         EXPECT_EQ(Main->DeviceChooseDialog->SelectedModule, QLatin1String(S.Module));
-        EXPECT_EQ(Parts(*Main).Link.PacketLength, S.PacketLength);
+        EXPECT_EQ(Parts(*Main).Link.Receiver().PacketLength(), S.PacketLength);
         ASSERT_TRUE(Parts(*Main).CurrentPlugin);
         EXPECT_EQ(Parts(*Main).CurrentPlugin->GetCaption(), std::string(S.Caption));
     }

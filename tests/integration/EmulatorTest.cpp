@@ -8,6 +8,7 @@
 #include "TempStore.h"
 #include "Ticks.h"
 
+#include <algorithm>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -284,6 +285,14 @@ TEST_F(EmulatorTest, ConsoleLinesPutTheirFramesOnTheLine)
     ASSERT_EQ(out.size(), 6);
     for (const QString& l : out)
         EXPECT_TRUE(l.startsWith(QLatin1String("error "))) << l.toStdString();
+    // A usage error quotes the verb's own help line.
+    const QStringList help = EmulatorConsole::HelpText().split('\n');
+    for (const QString& l : {out[0], out[1], out[5]}) {
+        ASSERT_TRUE(l.startsWith(QLatin1String("error usage: "))) << l.toStdString();
+        const QString usage = l.mid(13);
+        EXPECT_TRUE(std::any_of(help.begin(), help.end(), [&](const QString& h) { return h.startsWith(usage); }))
+            << usage.toStdString();
+    }
 }
 
 TEST_F(EmulatorTest, ConsoleStatsCountWhatTheProgramHasNotRead)

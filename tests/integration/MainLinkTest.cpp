@@ -114,8 +114,8 @@ TEST_F(MainLinkTest, StoredPortAnsweringConnectsAndResets)
     StoreSettings(7, 13);
     TMainForm& f = StartUp();
     EXPECT_EQ(emu.RawReceived(), Hex("0D0A0700 0D0A0700 0D0AFFF8"));
-    EXPECT_TRUE(Parts(f).Link.LinkUp);
-    EXPECT_EQ(Parts(f).Link.AdapterFirmwareVersion, 27);
+    EXPECT_TRUE(Parts(f).Link.Supervisor().LinkUp());
+    EXPECT_EQ(Parts(f).Link.Receiver().AdapterFirmwareVersion(), 27);
     EXPECT_EQ(Parts(f).StatusPanels[2]->text(), "COM7");
     EXPECT_TRUE(Parts(f).AdpReset->isEnabled());
     EXPECT_FALSE(Parts(f).AdpReset->isChecked());
@@ -140,10 +140,10 @@ TEST_F(MainLinkTest, SilentStoredPortFallsBackToTheSearch)
     // The silent port: the stored probe, then both speeds of the search.
     EXPECT_EQ(silent.RawReceived(), Hex("0D0A0700 0D0A0700").repeated(3));
     EXPECT_EQ(slow.RawReceived(), Hex("0D0A0700 0D0A0700 0D0AFFF8"));
-    EXPECT_TRUE(Parts(f).Link.LinkUp);
+    EXPECT_TRUE(Parts(f).Link.Supervisor().LinkUp());
     EXPECT_EQ(Parts(f).VaComm1->PortNum(), 6);
     EXPECT_EQ(Parts(f).VaComm1->Baudrate(), 12);
-    EXPECT_EQ(Parts(f).Link.AdapterFirmwareVersion, 30);
+    EXPECT_EQ(Parts(f).Link.Receiver().AdapterFirmwareVersion(), 30);
     std::vector<QString> shown;
     for (const auto& t : Texts)
         shown.push_back(t.first);
@@ -163,7 +163,7 @@ TEST_F(MainLinkTest, NoAdapterAnywhereIsReportedInRed)
     silent.SetSilent(true);
     StoreSettings(0, 13);
     TMainForm& f = StartUp();
-    EXPECT_FALSE(Parts(f).Link.LinkUp);
+    EXPECT_FALSE(Parts(f).Link.Supervisor().LinkUp());
     EXPECT_EQ(Parts(f).VaComm1->PortNum(), 0);
     EXPECT_FALSE(Parts(f).VaComm1->Active());
     ASSERT_FALSE(Texts.empty());
@@ -179,7 +179,7 @@ TEST_F(MainLinkTest, ResetWithoutAnswerAndFirmwareTexts)
     AdapterEmulator& emu = AddEmulator(7, 115200, 27);
     StoreSettings(7, 13);
     TMainForm& f = StartUp();
-    ASSERT_TRUE(Parts(f).Link.LinkUp);
+    ASSERT_TRUE(Parts(f).Link.Supervisor().LinkUp());
 
     Parts(f).FirmwareVersion->trigger();
     EXPECT_EQ(Boxes.Texts(), QStringList{"Версия прошивки адаптера: 27"});
@@ -189,12 +189,15 @@ TEST_F(MainLinkTest, ResetWithoutAnswerAndFirmwareTexts)
     Parts(f).AdpReset->trigger();
     EXPECT_EQ(Boxes.Texts(), QStringList{"Ошибка инициализации адаптера."});
     EXPECT_FALSE(Parts(f).AdpReset->isChecked());
-    EXPECT_EQ(Parts(f).Link.AdapterFirmwareVersion, 0);
+    EXPECT_EQ(Parts(f).Link.Receiver().AdapterFirmwareVersion(), 0);
 
     // The link is still shown up until supervision notices; the query finds no version.
+    // A status frame (it carries no version) shows it up in any case.
     Boxes.Clear();
-    Parts(f).Link.LinkUp = true;
-    Parts(f).Link.UpdateLinkState();
+    emu.SetSilent(false);
+    emu.SendStatusFrame();
+    ASSERT_TRUE(PumpUntil([&] { return Parts(f).FirmwareVersion->isEnabled(); }, 5000));
+    emu.SetSilent(true);
     Parts(f).FirmwareVersion->trigger();
     EXPECT_EQ(Boxes.Texts(), QStringList{"Версия прошивки адаптера: не определена"});
 }
@@ -204,7 +207,7 @@ TEST_F(MainLinkTest, RestartAndAutoSwitchFollowTheFirmwareThresholds)
     AdapterEmulator& emu = AddEmulator(7, 115200, 27);
     StoreSettings(7, 13);
     TMainForm& f = StartUp();
-    ASSERT_TRUE(Parts(f).Link.LinkUp);
+    ASSERT_TRUE(Parts(f).Link.Supervisor().LinkUp());
 
     struct Case { int version; QByteArray restart; QByteArray autoSwitch; };
     const Case cases[] = {
@@ -215,7 +218,9 @@ TEST_F(MainLinkTest, RestartAndAutoSwitchFollowTheFirmwareThresholds)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.version);
-        Parts(f).Link.AdapterFirmwareVersion = c.version;
+        emu.SetFirmware(static_cast<uint8_t>(c.version));
+        emu.SendEchoFrame();
+        ASSERT_TRUE(PumpUntil([&] { return Parts(f).Link.Receiver().AdapterFirmwareVersion() == c.version; }, 5000));
         emu.ClearRecords();
         f.RestartDevice();
         PumpUntil([&] { return emu.RawReceived().size() >= c.restart.size(); }, 1000);
@@ -226,7 +231,7 @@ TEST_F(MainLinkTest, RestartAndAutoSwitchFollowTheFirmwareThresholds)
         EXPECT_EQ(emu.RawReceived(), c.autoSwitch);
     }
     // Nothing goes out while the link is down.
-    Parts(f).Link.LinkUp = false;
+    Parts(f).Link.ForgetAdapter();
     emu.ClearRecords();
     f.RestartDevice();
     EXPECT_FALSE(f.DisableAutoSwitch());
@@ -241,14 +246,14 @@ TEST_F(MainLinkTest, HangUpTakesTheLinkDownAtOnceAndTheSearchFindsTheAdapterAgai
     StoreSettings(7, 13);
     Waits.SupervisionMs = 10000; // only the hang-up can take the link down here
     TMainForm& f = StartUp();
-    ASSERT_TRUE(Parts(f).Link.LinkUp);
+    ASSERT_TRUE(Parts(f).Link.Supervisor().LinkUp());
     // A panel's timer asks the adapter to keep its automatic switching off.
     QTimer panelTimer;
     QObject::connect(&panelTimer, &QTimer::timeout, [] { OstanBackSink()->DisableAutoSwitch(); });
     panelTimer.start(20);
 
     emu.Hangup(); // the USB adapter pulled out
-    EXPECT_TRUE(PumpUntil([&] { return !Parts(f).Link.LinkUp; }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return !Parts(f).Link.Supervisor().LinkUp(); }, 5000));
     PumpUntil([] { return false; }, 200); // the panel's timer goes on meanwhile
     EXPECT_EQ(Parts(f).StatusPanels[2]->text(), "Нет связи");
     EXPECT_FALSE(Parts(f).AdpReset->isEnabled());
@@ -258,7 +263,7 @@ TEST_F(MainLinkTest, HangUpTakesTheLinkDownAtOnceAndTheSearchFindsTheAdapterAgai
     QString why;
     ASSERT_TRUE(emu.Resume(&why)) << why.toStdString(); // plugged in again
     Parts(f).AutoDetectDevice->trigger();
-    EXPECT_TRUE(Parts(f).Link.LinkUp);
+    EXPECT_TRUE(Parts(f).Link.Supervisor().LinkUp());
     EXPECT_EQ(Parts(f).VaComm1->PortNum(), 7);
 }
 
@@ -342,7 +347,7 @@ TEST_F(MainLinkTest, AFinishedSearchStoresItsPortUnlessThePortWasNeverHeld)
         }
         Texts.clear();
         TMainForm& f = StartUp();
-        EXPECT_FALSE(Parts(f).Link.LinkUp);
+        EXPECT_FALSE(Parts(f).Link.Supervisor().LinkUp());
         ASSERT_FALSE(Texts.empty());
         EXPECT_EQ(Texts.back().first, "Адаптер не найден"); // the search went through its list
         f.close();
@@ -367,7 +372,7 @@ TEST_F(MainLinkTest, FirstStartShowsTheReadErrorThenSearchesThenOpensTheSettings
         if (auto* d = qobject_cast<TOptionsDlg*>(QApplication::activeModalWidget())) {
             dialogSeen = true;
             // The search and the reset have run by now.
-            EXPECT_TRUE(Parts(*static_cast<TMainForm*>(d->parentWidget())).Link.LinkUp);
+            EXPECT_TRUE(Parts(*static_cast<TMainForm*>(d->parentWidget())).Link.Supervisor().LinkUp());
             EXPECT_TRUE(d->ImageBLS4->isHidden() && d->ImageBLS5->isHidden());
             d->reject();
             return;

@@ -107,7 +107,7 @@ protected:
         Form->show();
         Form->ConnectOnStart();
         Form->setEnabled(true);
-        EXPECT_TRUE(Parts(*Form).Link.LinkUp);
+        EXPECT_TRUE(Parts(*Form).Link.Supervisor().LinkUp());
         Emulator->ClearRecords();
         // The scan made and released object #1 of each library.
         QCoreApplication::instance()->setProperty(FakeJournalProperty, QVariant());
@@ -215,7 +215,7 @@ TEST_F(PluginHostTest, DeviceIdFramesSelectTheirLibrariesWhileAutoSelectionIsOn)
             EXPECT_EQ(F.DeviceChooseDialog->SelectedModule, S.Activated->Module);
             EXPECT_EQ(TDeviceChooseDialog::EntryOf(F.DeviceChooseDialog->SelectedItem())->ModuleName,
                       S.Activated->Module);
-            EXPECT_EQ(Parts(F).Link.PacketLength, S.Activated->Length);
+            EXPECT_EQ(Parts(F).Link.Receiver().PacketLength(), S.Activated->Length);
         } else {
             EXPECT_TRUE(Sent(0).isEmpty());
             EXPECT_EQ(F.DeviceChooseDialog->SelectedModule, ModuleBefore);
@@ -261,11 +261,11 @@ TEST_F(PluginHostTest, ChoosingInTheDialogActivatesAndChoosingAgainRecreates)
     SetTickSourceForTest([] { return 123456u; });
     ChooseInDialog("TIRA5", true);
     SetTickSourceForTest({});
-    EXPECT_EQ(Parts(F).Link.PluginSelectTime, 123456u);
+    EXPECT_EQ(Parts(F).Link.Supervisor().PluginSelectTime(), 123456u);
     // The restart from the panel's show leaves before the device selection.
     const QByteArray First = Hex("0D0A0601 0D0A0304") + SelectCommand(TIRA5.Code);
     EXPECT_EQ(Sent(First.size()), First);
-    EXPECT_EQ(Parts(F).Link.PacketLength, TIRA5.Length);
+    EXPECT_EQ(Parts(F).Link.Receiver().PacketLength(), TIRA5.Length);
     EXPECT_FALSE(Parts(F).FileSave1->isEnabled()); // no workbook export here
     auto* Panel = Parts(F).PlugInPlaceholder->findChild<QWidget*>("FakePanel");
     ASSERT_NE(Panel, nullptr);
@@ -367,21 +367,21 @@ TEST_F(PluginHostTest, DataFramesReachThePluginAtItsLengthUntilUnloaded)
     TMainForm& F = StartUp(false);
     Parts(F).ExcelAvailable = true;
     F.ActivatePlugin("TIRA4");
-    ASSERT_EQ(Parts(F).Link.PacketLength, 9);
+    ASSERT_EQ(Parts(F).Link.Receiver().PacketLength(), 9);
     EXPECT_TRUE(Parts(F).FileSave1->isEnabled());
 
     int From = int(FakeJournal().size());
     Emulator->SendRaw(Hex("5F 01 02 03 04 05 06 07 08"));
     PumpUntil([&] { return !JournalFrom(From).isEmpty(); }, 3000);
     EXPECT_EQ(JournalFrom(From), QStringList{"TIRA4#2 Receive 5f0102030405060708"});
-    EXPECT_TRUE(Parts(F).Link.Synced); // accepted
+    EXPECT_TRUE(Parts(F).Link.Receiver().Synced()); // accepted
 
     // The adapter reset unloads the plug-in; frames of the old length are
     // still collected and refused without a call.
     Parts(F).AdpReset->trigger();
     EXPECT_FALSE(bool(Parts(F).CurrentPlugin));
     EXPECT_FALSE(Parts(F).FileSave1->isEnabled());
-    EXPECT_EQ(Parts(F).Link.PacketLength, 9);
+    EXPECT_EQ(Parts(F).Link.Receiver().PacketLength(), 9);
     EXPECT_EQ(FakeJournal().back(), "TIRA4#2 Destroy");
     From = int(FakeJournal().size());
     const int IdsBefore = DeviceIdsSeen();
@@ -393,7 +393,7 @@ TEST_F(PluginHostTest, DataFramesReachThePluginAtItsLengthUntilUnloaded)
 
     // The port search collects at length 3 again.
     Parts(F).AutoDetectDevice->trigger();
-    EXPECT_EQ(Parts(F).Link.PacketLength, 3);
+    EXPECT_EQ(Parts(F).Link.Receiver().PacketLength(), 3);
     EXPECT_FALSE(bool(Parts(F).CurrentPlugin));
 }
 
@@ -431,7 +431,7 @@ TEST_F(PluginHostTest, ActivationFailuresEndInTheExceptionHandler)
         EXPECT_TRUE(ApplicationTerminated());
         EXPECT_FALSE(bool(Parts(F).CurrentPlugin)); // unloaded by the handler
         EXPECT_EQ(FakeJournal().filter(" Destroy").size(), C.Created ? 1 : 0);
-        EXPECT_EQ(Parts(F).Link.PacketLength, 3);
+        EXPECT_EQ(Parts(F).Link.Receiver().PacketLength(), 3);
         EXPECT_TRUE(Sent(0).isEmpty());
     }
     // The bounds themselves are accepted.
@@ -442,7 +442,7 @@ TEST_F(PluginHostTest, ActivationFailuresEndInTheExceptionHandler)
         SetApplicationTerminated(false);
         Guarded([&] { F.ActivatePlugin("TIRA5"); });
         EXPECT_TRUE(Boxes.Boxes.empty()) << Boxes.Texts().join("|").toStdString();
-        EXPECT_EQ(Parts(F).Link.PacketLength, Length);
+        EXPECT_EQ(Parts(F).Link.Receiver().PacketLength(), Length);
     }
 }
 
@@ -451,15 +451,14 @@ TEST_F(PluginHostTest, LinkDownShowsTheBoxOnceAndTheActivationGoesOn)
     Install({TIRA5});
     TMainForm& F = StartUp(false);
     Parts(F).ExcelAvailable = true;
-    Parts(F).Link.LinkUp = false;
-    Parts(F).Link.UpdateLinkState();
+    Parts(F).Link.ForgetAdapter();
     F.ActivatePlugin("TIRA5");
     EXPECT_EQ(Boxes.Texts(), QStringList{"Адаптер не активен.\rДля отображеня данных необходимо подключить и\r"
                                          "инициализировать адаптер, а затем выбрать прибор."});
     EXPECT_TRUE(bool(Parts(F).CurrentPlugin));
     EXPECT_TRUE(Parts(F).PlugInPlaceholder->findChild<QWidget*>("FakePanel")->isVisible());
     EXPECT_TRUE(Parts(F).FileSave1->isEnabled());
-    EXPECT_EQ(Parts(F).Link.PacketLength, TIRA5.Length);
+    EXPECT_EQ(Parts(F).Link.Receiver().PacketLength(), TIRA5.Length);
     EXPECT_TRUE(Sent(0).isEmpty());
 }
 
@@ -476,7 +475,7 @@ TEST_F(PluginHostTest, UnloadInsideInitStopsTheActivation)
     F.ActivatePlugin("TIRA6");
     EXPECT_EQ(FakeJournal(), (QStringList{"TIRA6#2 Create", "TIRA6#2 Init", "TIRA6#2 Destroy"}));
     EXPECT_FALSE(bool(Parts(F).CurrentPlugin));
-    EXPECT_EQ(Parts(F).Link.PacketLength, 3);
+    EXPECT_EQ(Parts(F).Link.Receiver().PacketLength(), 3);
     EXPECT_TRUE(Sent(0).isEmpty());
 }
 
@@ -507,5 +506,5 @@ TEST_F(PluginHostTest, DeviceIdDuringAnActivationWaitsForItsEnd)
     const QByteArray Both = SelectCommand(TIRA6.Code) + SelectCommand(TIRA4.Code);
     EXPECT_EQ(Sent(Both.size()), Both);
     EXPECT_EQ(F.DeviceChooseDialog->SelectedModule, "TIRA4");
-    EXPECT_EQ(Parts(F).Link.PacketLength, TIRA4.Length);
+    EXPECT_EQ(Parts(F).Link.Receiver().PacketLength(), TIRA4.Length);
 }

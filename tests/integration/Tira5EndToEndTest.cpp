@@ -42,10 +42,14 @@ TEST_F(Tira5EndToEnd, DeviceIdentifierOneActivatesTheLibraryWhileAutomaticSelect
     EXPECT_EQ(OnPanel<QLineEdit>("LUpgs")->text(), "250.0");
     EXPECT_EQ(OnPanel<QLineEdit>("LCpgs")->text(), "2.50");
 
-    // The same identifier again keeps the same object.
+    // The same identifier again keeps the same object. The echo frame sent
+    // after it carries a new version: once that is seen, the identifier was
+    // handled too.
     IOstanPlugin* Active = Parts(*Main).CurrentPlugin.Get();
+    Emu->SetFirmware(27);
     ASSERT_GT(Emu->SendDeviceId(1), 0);
-    PumpUntil([] { return false; }, 200);
+    ASSERT_GT(Emu->SendEchoFrame(), 0);
+    ASSERT_TRUE(PumpUntil([&] { return Parts(*Main).Link.Receiver().AdapterFirmwareVersion() == 27; }, 20000));
     EXPECT_EQ(Parts(*Main).CurrentPlugin.Get(), Active);
 
     Emu->ClearRecords();

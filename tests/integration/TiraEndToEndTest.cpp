@@ -62,7 +62,7 @@ TEST_F(TiraEndToEnd, DeviceIdFramesActivateTheRealLibrariesWhoseButtonsReachTheW
         ASSERT_TRUE(PumpUntil([&] { return Emu->RawReceived().size() >= 6; }, 20000));
         EXPECT_EQ(Emu->RawReceived().left(6), Hex(S.Select));
         EXPECT_EQ(Main->DeviceChooseDialog->SelectedModule, S.Module);
-        EXPECT_EQ(Parts(*Main).Link.PacketLength, S.PacketLength);
+        EXPECT_EQ(Parts(*Main).Link.Receiver().PacketLength(), S.PacketLength);
 
         // The emulated device's packets reach the new panel.
         auto* field = OnPanel<QLineEdit>(S.Field);

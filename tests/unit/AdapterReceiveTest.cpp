@@ -17,15 +17,15 @@ const IndicatorState Yellow{true, IndicatorColor::Yellow};
 TEST_F(LinkTest, DroppedHeaderCandidatesThenInitFrame)
 {
     Feed({0x5F, 0x01, 0x02});
-    EXPECT_EQ(Link.RxCount, 0);
-    EXPECT_FALSE(Link.LinkUp);
+    EXPECT_EQ(Link.Receiver().RxCount(), 0);
+    EXPECT_FALSE(Link.Supervisor().LinkUp());
     EXPECT_EQ(Host.ViewChanges, 0); // nothing visible changed, byte by byte
     Feed({0x73, 0x1B, 0x68});
-    EXPECT_EQ(Link.AdapterFirmwareVersion, 27);
-    EXPECT_TRUE(Link.Synced);
-    EXPECT_TRUE(Link.LinkUp);
+    EXPECT_EQ(Link.Receiver().AdapterFirmwareVersion(), 27);
+    EXPECT_TRUE(Link.Receiver().Synced());
+    EXPECT_TRUE(Link.Supervisor().LinkUp());
     EXPECT_TRUE(Timer.Enabled());
-    EXPECT_EQ(Link.StatusPanelText, "COM3");
+    EXPECT_EQ(Link.View().StatusPanelText, "COM3");
     // Dropped bytes stay in the log and run on into the next frame's line.
     EXPECT_EQ(Host.LogLines, QStringList{"5F.01.02.73.1B.68.(Init)"});
     EXPECT_GE(Host.ViewChanges, 1);
@@ -61,14 +61,14 @@ TEST_F(LinkTest, EachFrameKindFromEitherSyncState)
         Host.Plugin = true;
         Sync(27);
         if (!c.synced)
-            Link.Synced = false;
-        const int beat = Link.ProgressPosition;
+            Unsync();
+        const int beat = Link.Supervisor().ProgressPosition();
         Feed(c.bytes);
-        EXPECT_EQ(Link.RxCount, 0);
-        EXPECT_EQ(Link.ProgressPosition != beat, c.activity);
-        EXPECT_EQ(Link.Synced, c.syncedAfter);
+        EXPECT_EQ(Link.Receiver().RxCount(), 0);
+        EXPECT_EQ(Link.Supervisor().ProgressPosition() != beat, c.activity);
+        EXPECT_EQ(Link.Receiver().Synced(), c.syncedAfter);
         EXPECT_EQ(Host.LogLines, c.line.isEmpty() ? QStringList{} : QStringList{c.line});
-        EXPECT_EQ(Link.AdapterFirmwareVersion, c.version);
+        EXPECT_EQ(Link.Receiver().AdapterFirmwareVersion(), c.version);
         EXPECT_EQ(Host.AutoSelectIds, c.autoSelect);
         EXPECT_TRUE(Host.Packets.empty());
         Host.LogLine.clear();
@@ -78,13 +78,13 @@ TEST_F(LinkTest, EachFrameKindFromEitherSyncState)
 TEST_F(LinkTest, StatusFrameLightsIndicatorsOnlyWithAGoodCheck)
 {
     Feed({0x62, 0x21, 0x44});
-    for (const auto& s : Link.Indicators)
+    for (const auto& s : Link.View().Indicators)
         EXPECT_EQ(s, Dim);
-    EXPECT_TRUE(Link.LinkUp);
+    EXPECT_TRUE(Link.Supervisor().LinkUp());
 
     Feed(Status(0x21) /* check 0x43 */);
-    EXPECT_EQ(Link.Indicators[Label5], (IndicatorState{true, IndicatorColor::Lime}));
-    EXPECT_EQ(Link.Indicators[Label9], Dim);
+    EXPECT_EQ(Link.View().Indicators[Label5], (IndicatorState{true, IndicatorColor::Lime}));
+    EXPECT_EQ(Link.View().Indicators[Label9], Dim);
 }
 
 TEST_F(LinkTest, AutoSelectOnlyWhileItsActionIsChecked)
@@ -120,27 +120,26 @@ TEST_F(LinkTest, DataFramesGoToThePluginWhichJudgesThem)
         Host.Plugin = c.plugin;
         Host.Accept = c.accept;
         Host.Sound = c.sound;
-        Link.PacketLength = 5;
-        Sync();
-        Link.Indicators[Label2] = c.label2 == Dim ? Yellow : Dim; // shows the change
-        const int beat = Link.ProgressPosition;
+        Select(5);
+        Link.SetIndicator(0, c.label2 == Dim ? 0 : 1, Label2, IndicatorColor::Yellow); // shows the change
+        const int beat = Link.Supervisor().ProgressPosition();
         // One byte more than the frame: it is the next header candidate.
         Feed({0x5F, 1, 2, 3, 4, 0x62});
         EXPECT_EQ(Host.Packets.size(), c.handedOver ? 1u : 0u);
         if (c.handedOver) {
             EXPECT_EQ(Host.Packets[0], (Bytes{0x5F, 1, 2, 3, 4}));
         }
-        EXPECT_EQ(Link.Synced, c.accept && c.plugin);
-        EXPECT_EQ(Link.Indicators[Label2], c.label2);
-        EXPECT_EQ(Link.ProgressPosition != beat, c.activity);
+        EXPECT_EQ(Link.Receiver().Synced(), c.accept && c.plugin);
+        EXPECT_EQ(Link.View().Indicators[Label2], c.label2);
+        EXPECT_EQ(Link.Supervisor().ProgressPosition() != beat, c.activity);
         EXPECT_EQ(Host.LogLines, c.activity ? QStringList{"5F.01.02.03.04.(Data)"} : QStringList{});
         EXPECT_EQ(Beeps.DataBeeps.size(), c.beeps);
         if (c.beeps) {
             EXPECT_EQ(Beeps.DataBeeps[0].Frequency, 400);
             EXPECT_EQ(Beeps.DataBeeps[0].Duration, 20u);
         }
-        EXPECT_EQ(Link.RxCount, 1);
-        Link.RxCount = 0;
+        EXPECT_EQ(Link.Receiver().RxCount(), 1);
+        Feed({0x21, 0x43}); // completes the status frame it opened
         Host.LogLine.clear();
     }
 }
@@ -148,7 +147,7 @@ TEST_F(LinkTest, DataFramesGoToThePluginWhichJudgesThem)
 TEST_F(LinkTest, FramesSpreadOverReadsAndSeveralInOneRead)
 {
     Host.Plugin = true;
-    Link.PacketLength = 18;
+    Link.SelectDevice(18, 0x12);
     Feed({0x73, 0x1B});
     Feed({0x68, 0x62});
     Feed({0x09, 0x6B, 0x5F, 1, 2, 3});
@@ -161,7 +160,7 @@ TEST_F(LinkTest, FramesSpreadOverReadsAndSeveralInOneRead)
     ASSERT_EQ(Host.Packets.size(), 1u);
     EXPECT_EQ(Host.Packets[0].size(), 18u);
     EXPECT_EQ(Host.Packets[0][0], 0x5F);
-    EXPECT_EQ(Link.AdapterFirmwareVersion, 0x1C);
+    EXPECT_EQ(Link.Receiver().AdapterFirmwareVersion(), 0x1C);
 }
 
 TEST_F(LinkTest, NoLogTextWithoutTheLogWindow)
@@ -170,7 +169,7 @@ TEST_F(LinkTest, NoLogTextWithoutTheLogWindow)
     Feed({0x73, 0x1B, 0x68, 0x62, 0x21, 0x43});
     EXPECT_TRUE(Host.LogLines.isEmpty());
     EXPECT_TRUE(Host.LogLine.isEmpty());
-    EXPECT_EQ(Link.AdapterFirmwareVersion, 27);
+    EXPECT_EQ(Link.Receiver().AdapterFirmwareVersion(), 27);
 }
 
 TEST_F(LinkTest, PacketLengthOutsideTheFrameBufferBreaksNothing)
@@ -180,20 +179,18 @@ TEST_F(LinkTest, PacketLengthOutsideTheFrameBufferBreaksNothing)
     // next byte is a header candidate again.
     for (int length : {251, 300, 100000}) {
         SCOPED_TRACE(length);
-        Sync();
-        Link.PacketLength = length;
+        Select(length);
         Bytes frame(250, 0x5F);
         Feed(frame);
-        EXPECT_EQ(Link.RxCount, 250);
+        EXPECT_EQ(Link.Receiver().RxCount(), 250);
         Feed({0x73, 0x1B, 0x68});
-        EXPECT_EQ(Link.RxCount, 0);
+        EXPECT_EQ(Link.Receiver().RxCount(), 0);
         EXPECT_TRUE(Host.Packets.empty());
         EXPECT_EQ(Host.LogLines.size(), 1);
         EXPECT_TRUE(Host.LogLines[0].endsWith("5F.73.1B.68.(Init)"));
     }
     // Exactly 250 still fits.
-    Sync();
-    Link.PacketLength = 250;
+    Select(250);
     Feed(Bytes(250, 0x5F));
     ASSERT_EQ(Host.Packets.size(), 1u);
     EXPECT_EQ(Host.Packets[0].size(), 250u);
@@ -201,10 +198,9 @@ TEST_F(LinkTest, PacketLengthOutsideTheFrameBufferBreaksNothing)
     // Below 1: the header alone completes the frame, an empty packet.
     for (int length : {0, -7}) {
         Host.Packets.clear();
-        Sync();
-        Link.PacketLength = length;
+        Select(length);
         Feed({0x5F});
-        EXPECT_EQ(Link.RxCount, 0);
+        EXPECT_EQ(Link.Receiver().RxCount(), 0);
         ASSERT_EQ(Host.Packets.size(), 1u);
         EXPECT_TRUE(Host.Packets[0].empty());
     }
@@ -216,8 +212,7 @@ TEST_F(LinkTest, NestedReceiveKeepsTheOrderOfArrival)
     // shows a box, the next read brings the rest of D and then C.
     Host.Plugin = true;
     Host.AutoSelect = true;
-    Link.PacketLength = 3;
-    Sync();
+    Select(3);
     const Bytes B{0x5F, 0xB1, 0xB2}, C{0x5F, 0xC1, 0xC2}, D{0x5F, 0xD1, 0xD2};
     Host.OnAutoSelect = [&] {
         Port.Queue({0xD2, 0x5F, 0xC1, 0xC2});
@@ -225,7 +220,7 @@ TEST_F(LinkTest, NestedReceiveKeepsTheOrderOfArrival)
     };
     Feed({0x37, 0x01, 0, 0, 0, 0, 0x01, 0x5F, 0xB1, 0xB2, 0x5F, 0xD1});
     EXPECT_EQ(Host.Packets, (std::vector<Bytes>{B, D, C}));
-    EXPECT_EQ(Link.RxCount, 0);
+    EXPECT_EQ(Link.Receiver().RxCount(), 0);
 
     // The queue is empty again: a later read starts afresh.
     Host.Packets.clear();
@@ -246,14 +241,13 @@ TEST_F(LinkTest, NestedReceiveKeepsTheOrderOfArrival)
     Bytes read = B;
     read.insert(read.end(), s21.begin(), s21.end());
     Feed(read);
-    EXPECT_EQ(Link.Indicators[labKZ], (IndicatorState{true, IndicatorColor::Red}));
+    EXPECT_EQ(Link.View().Indicators[labKZ], (IndicatorState{true, IndicatorColor::Red}));
 }
 
 TEST_F(LinkTest, NestedDataFrameDoesNotOverwriteThePacketBeingHandled)
 {
     Host.Plugin = true;
-    Link.PacketLength = 3;
-    Sync();
+    Select(3);
     Bytes seenAfterBox;
     bool nested = false;
     Host.OnReceive = [&](const TDynamicByteArray& P) {
@@ -273,8 +267,7 @@ TEST_F(LinkTest, NestedDataFrameDoesNotOverwriteThePacketBeingHandled)
 TEST_F(LinkTest, ExceptionFromThePluginDropsTheRestOfTheRead)
 {
     Host.Plugin = true;
-    Link.PacketLength = 3;
-    Sync();
+    Select(3);
     Host.OnReceive = [](const TDynamicByteArray& P) -> bool {
         if (P[1] == 0xEE)
             throw std::runtime_error("plug-in failed");
@@ -282,7 +275,7 @@ TEST_F(LinkTest, ExceptionFromThePluginDropsTheRestOfTheRead)
     };
     Port.Queue({0x5F, 0xEE, 0x00, 0x62, 0x21, 0x43});
     EXPECT_THROW(Link.VaComm1RxChar(), std::runtime_error);
-    EXPECT_EQ(Link.RxCount, 0);
+    EXPECT_EQ(Link.Receiver().RxCount(), 0);
     EXPECT_TRUE(Host.LogLines.isEmpty()); // the status frame was not handled
 
     Host.LogLine.clear();

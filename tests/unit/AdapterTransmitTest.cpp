@@ -13,7 +13,7 @@ const QString WriteError = QStringLiteral("Ошибка записи в порт
 
 class TransmitTest : public LinkTest {
 protected:
-    TransmitTest() { Link.LinkUp = true; }
+    TransmitTest() { Link.MarkLinkActive(); }
 };
 
 } // namespace
@@ -37,10 +37,10 @@ TEST_F(TransmitTest, FramesGoOutAsHeaderWriteThenPayloadWrite)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Port.Writes.clear();
-        Link.SetFrameBuffer(TAdapterLink::TxCodeIndex, c.code);
+        Link.Writer().SetCommandCode(c.code);
         for (size_t i = 0; i < c.payload.size(); ++i)
-            Link.SetFrameBuffer(TAdapterLink::TxPayloadIndex + static_cast<int>(i), c.payload[i]);
-        EXPECT_TRUE(Link.SendAdapterCommand(c.n, true));
+            Link.Writer().SetPayloadByte(static_cast<int>(i) + 1, c.payload[i]);
+        EXPECT_TRUE(Link.Writer().SendAdapterCommand(c.n, true));
         EXPECT_EQ(Port.Writes, c.writes);
     }
     EXPECT_TRUE(Boxes.Boxes.empty());
@@ -51,7 +51,7 @@ TEST_F(TransmitTest, PluginPacketTrailerIsAlwaysTheXorOfTheBytesBefore)
     const Bytes header{0x0D, 0x0A, 0x01, 0x06};
     for (uint8_t trailer : {uint8_t(0xA4), uint8_t(0x00), uint8_t(0xFF)}) {
         Port.Writes.clear();
-        EXPECT_TRUE(Link.SendPluginPacket(TDynamicByteArray{0xA5, 0x01, trailer}));
+        EXPECT_TRUE(Link.Writer().SendPluginPacket(TDynamicByteArray{0xA5, 0x01, trailer}));
         EXPECT_EQ(Port.Writes, (std::vector<Bytes>{header, {0xA5, 0x01, 0xA4}})) << int(trailer);
     }
 }
@@ -59,19 +59,19 @@ TEST_F(TransmitTest, PluginPacketTrailerIsAlwaysTheXorOfTheBytesBefore)
 TEST_F(TransmitTest, PluginPacketsBeyondTheTransmitHalfAreRefused)
 {
     Bytes longest(246, 0x11);
-    EXPECT_TRUE(Link.SendPluginPacket(TDynamicByteArray(longest)));
+    EXPECT_TRUE(Link.Writer().SendPluginPacket(TDynamicByteArray(longest)));
     ASSERT_EQ(Port.Writes.size(), 2u);
     EXPECT_EQ(Port.Writes[1].size(), 246u);
     EXPECT_EQ(Port.Writes[1].back(), 0x11); // XOR of 245 bytes of 0x11
     EXPECT_EQ(Link.FrameBuffer(500), 0x11);
 
     Port.Writes.clear();
-    Link.SetFrameBuffer(TAdapterLink::TxCodeIndex, 0x07);
-    EXPECT_FALSE(Link.SendPluginPacket(TDynamicByteArray(Bytes(247, 0x22))));
-    EXPECT_FALSE(Link.SendAdapterCommand(247, false));
+    Link.Writer().SetCommandCode(0x07);
+    EXPECT_FALSE(Link.Writer().SendPluginPacket(TDynamicByteArray(Bytes(247, 0x22))));
+    EXPECT_FALSE(Link.Writer().SendAdapterCommand(247, false));
     EXPECT_TRUE(Port.Writes.empty());
     EXPECT_TRUE(Boxes.Boxes.empty());
-    EXPECT_EQ(Link.FrameBuffer(TAdapterLink::TxCodeIndex), 0x07);
+    EXPECT_EQ(Link.FrameBuffer(253), 0x07);
     EXPECT_EQ(Link.FrameBuffer(255), 0x11);
 }
 
@@ -79,9 +79,9 @@ TEST_F(TransmitTest, FailuresShowTheirBoxAndReturnFalse)
 {
     // Link down with the alive check: nothing is written, even with the port
     // closed; the plug-in's bytes still land in the buffer.
-    Link.LinkUp = false;
+    Link.ForgetAdapter();
     Port.Open = false;
-    EXPECT_FALSE(Link.SendPluginPacket(TDynamicByteArray{0xA5, 0x01, 0xA4}));
+    EXPECT_FALSE(Link.Writer().SendPluginPacket(TDynamicByteArray{0xA5, 0x01, 0xA4}));
     EXPECT_EQ(Link.FrameBuffer(253), 0x01);
     EXPECT_EQ(Link.FrameBuffer(257), 0xA4);
     ASSERT_EQ(Boxes.Boxes.size(), 1u);
@@ -90,14 +90,14 @@ TEST_F(TransmitTest, FailuresShowTheirBoxAndReturnFalse)
 
     // The probe skips the alive check.
     Port.Open = true;
-    EXPECT_TRUE(Link.SendCommand(0x07, false));
+    EXPECT_TRUE(Link.Writer().SendCommand(0x07, false));
     EXPECT_EQ(Port.Wire(), (Bytes{0x0D, 0x0A, 0x07, 0x00}));
 
     Boxes.Clear();
     Port.Writes.clear();
-    Link.LinkUp = true;
+    Link.MarkLinkActive();
     Port.Open = false;
-    EXPECT_FALSE(Link.SendCommand(0xFF, true));
+    EXPECT_FALSE(Link.Writer().SendCommand(0xFF, true));
     EXPECT_TRUE(Port.Writes.empty());
     ASSERT_EQ(Boxes.Boxes.size(), 1u);
     EXPECT_EQ(Boxes.Boxes[0].Type, MsgType::Error);
@@ -113,9 +113,9 @@ TEST_F(TransmitTest, ShortWritesShowOneBoxAndStopTheFrame)
         Boxes.Clear();
         Port.Writes.clear();
         Port.Limits = c.limits;
-        Link.SetFrameBuffer(TAdapterLink::TxCodeIndex, 0x04);
-        Link.SetFrameBuffer(255, 0x12);
-        EXPECT_FALSE(Link.SendAdapterCommand(2, true));
+        Link.Writer().SetCommandCode(0x04);
+        Link.Writer().SetPayloadByte(1, 0x12);
+        EXPECT_FALSE(Link.Writer().SendAdapterCommand(2, true));
         EXPECT_EQ(Port.Writes.size(), c.writes);
         EXPECT_EQ(Boxes.Texts(), QStringList{WriteError});
         EXPECT_EQ(Boxes.Boxes[0].Type, MsgType::Error);
@@ -129,16 +129,16 @@ TEST_F(TransmitTest, FailureWhileItsBoxIsOpenDoesNotStackASecondBox)
     std::vector<bool> nested;
     Boxes.OnShow = [&](const MessageBoxRequest&) {
         // A plug-in timer sends while the box pumps events.
-        nested.push_back(Link.SendPluginPacket(TDynamicByteArray{0xA5, 0x01, 0xA4}));
-        nested.push_back(Link.SendCommand(0x05, true));
+        nested.push_back(Link.Writer().SendPluginPacket(TDynamicByteArray{0xA5, 0x01, 0xA4}));
+        nested.push_back(Link.Writer().SendCommand(0x05, true));
     };
-    EXPECT_FALSE(Link.SendCommand(0xFF, true));
+    EXPECT_FALSE(Link.Writer().SendCommand(0xFF, true));
     EXPECT_EQ(nested, (std::vector<bool>{false, false}));
     EXPECT_EQ(Boxes.Texts(), QStringList{WriteError});
 
     // Once closed, the next failure is reported again.
     Boxes.OnShow = nullptr;
     Port.Open = false;
-    EXPECT_FALSE(Link.SendCommand(0xFF, true));
+    EXPECT_FALSE(Link.Writer().SendCommand(0xFF, true));
     EXPECT_EQ(Boxes.Texts(), (QStringList{WriteError, PortNotOpen}));
 }

@@ -147,7 +147,7 @@ public:
     }
     void AutoSelectByDeviceId() override
     {
-        AutoSelectIds.push_back(Link ? Link->RxFrame(2) : -1);
+        AutoSelectIds.push_back(Link ? Link->Receiver().RxFrame(2) : -1);
         if (OnAutoSelect)
             OnAutoSelect();
     }

@@ -26,6 +26,19 @@ protected:
         Host.LogLines.clear();
         Host.ViewChanges = 0;
     }
+    // A rejected frame: no longer Synced; records cleared.
+    void Unsync()
+    {
+        Feed({'s', 0x1B, 0x00});
+        Host.LogLine.clear();
+    }
+    // The link up and a device with Length-byte packets selected.
+    void Select(int Length)
+    {
+        Sync();
+        Link.SelectDevice(Length, 0x12);
+        Port.Writes.clear();
+    }
     static Bytes Status(uint8_t S) { return {'b', S, static_cast<uint8_t>('b' ^ S)}; }
 
     FakeClock Clock;

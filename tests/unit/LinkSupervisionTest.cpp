@@ -23,35 +23,35 @@ TEST_F(LinkTest, SilenceTakesTheLinkDownAfterTwoPeriods)
     Port.Num = 3;
     Feed({0x73, 0x1B, 0x68});
     Feed(Status(0x2C));
-    EXPECT_EQ(Link.StatusPanelText, "COM3");
-    EXPECT_TRUE(Link.AdpResetEnabled && Link.KZResetEnabled && Link.FirmwareVersionEnabled);
+    EXPECT_EQ(Link.View().StatusPanelText, "COM3");
+    EXPECT_TRUE(Link.View().AdpResetEnabled && Link.View().KZResetEnabled && Link.View().FirmwareVersionEnabled);
 
     // Activity restarts the period.
     Timer.Advance(1000);
     Feed(Status(0x2C));
     Feed({0x62, 0x2C}); // a partial frame
     Timer.Advance(1599);
-    EXPECT_FALSE(Link.NoActivity);
-    EXPECT_EQ(Link.RxCount, 2);
+    EXPECT_FALSE(Link.Supervisor().NoActivity());
+    EXPECT_EQ(Link.Receiver().RxCount(), 2);
 
     // First silent tick: still shown up, the partial frame dropped.
     Timer.Advance(1);
-    EXPECT_TRUE(Link.LinkUp);
-    EXPECT_TRUE(Link.NoActivity);
-    EXPECT_EQ(Link.StatusPanelText, "COM3");
-    EXPECT_EQ(Link.RxCount, 0);
+    EXPECT_TRUE(Link.Supervisor().LinkUp());
+    EXPECT_TRUE(Link.Supervisor().NoActivity());
+    EXPECT_EQ(Link.View().StatusPanelText, "COM3");
+    EXPECT_EQ(Link.Receiver().RxCount(), 0);
     Feed({0x4E}); // would have completed it; now a refused header candidate
-    EXPECT_EQ(Link.RxCount, 0);
-    EXPECT_EQ(Link.Indicators[labKZ], R);
+    EXPECT_EQ(Link.Receiver().RxCount(), 0);
+    EXPECT_EQ(Link.View().Indicators[labKZ], R);
 
     // Second silent tick: down.
     const int views = Host.ViewChanges;
     Timer.Advance(1600);
-    EXPECT_FALSE(Link.LinkUp);
-    EXPECT_EQ(Link.StatusPanelText, "Нет связи");
-    for (const auto& s : Link.Indicators)
+    EXPECT_FALSE(Link.Supervisor().LinkUp());
+    EXPECT_EQ(Link.View().StatusPanelText, "Нет связи");
+    for (const auto& s : Link.View().Indicators)
         EXPECT_EQ(s, D);
-    EXPECT_FALSE(Link.AdpResetEnabled || Link.KZResetEnabled || Link.FirmwareVersionEnabled);
+    EXPECT_FALSE(Link.View().AdpResetEnabled || Link.View().KZResetEnabled || Link.View().FirmwareVersionEnabled);
     EXPECT_FALSE(Timer.Enabled());
     EXPECT_GT(Host.ViewChanges, views);
 
@@ -59,12 +59,12 @@ TEST_F(LinkTest, SilenceTakesTheLinkDownAfterTwoPeriods)
     // and it brings the link back up.
     Feed({0x62, 0x21});
     Timer.Advance(60000);
-    EXPECT_EQ(Link.RxCount, 2);
+    EXPECT_EQ(Link.Receiver().RxCount(), 2);
     Feed({0x43});
-    EXPECT_TRUE(Link.LinkUp);
-    EXPECT_EQ(Link.StatusPanelText, "COM3");
+    EXPECT_TRUE(Link.Supervisor().LinkUp());
+    EXPECT_EQ(Link.View().StatusPanelText, "COM3");
     EXPECT_TRUE(Timer.Enabled());
-    EXPECT_TRUE(Link.AdpResetEnabled);
+    EXPECT_TRUE(Link.View().AdpResetEnabled);
 }
 
 TEST_F(LinkTest, HeartbeatMovesOnEachActivityAndStartsOver)
@@ -72,7 +72,7 @@ TEST_F(LinkTest, HeartbeatMovesOnEachActivityAndStartsOver)
     std::vector<int> seen;
     for (int i = 0; i < 12; ++i) {
         Link.MarkLinkActive();
-        seen.push_back(Link.ProgressPosition);
+        seen.push_back(Link.Supervisor().ProgressPosition());
     }
     EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 0, 1}));
 }
@@ -92,16 +92,15 @@ TEST_F(LinkTest, StatusByteLightsTheIndicators)
         {0x48, {L, D, L, Y, D, R}, false},
         {0x09, {L, D, D, D, D, D}, false},
     };
-    Link.PacketLength = 3;
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.status));
         Sync();
         Feed({0x5F, 0x00, 0x00}); // refused, no plug-in: lights the data error
-        ASSERT_EQ(Link.Indicators[Label2], Y);
+        ASSERT_EQ(Link.View().Indicators[Label2], Y);
         Feed(Status(c.status));
-        EXPECT_EQ(Link.Indicators, c.lit);
-        EXPECT_EQ(Link.KZResetEnabled, c.kzReset);
-        EXPECT_EQ(Link.PowerOn, (c.status & 0x08) != 0);
+        EXPECT_EQ(Link.View().Indicators, c.lit);
+        EXPECT_EQ(Link.View().KZResetEnabled, c.kzReset);
+        EXPECT_EQ(Link.Supervisor().PowerOn(), (c.status & 0x08) != 0);
     }
     EXPECT_TRUE(Boxes.Boxes.empty());
 }
@@ -136,7 +135,8 @@ TEST_F(LinkTest, PowerLossUnloadsThePluginOnce)
         Host.Unloads = 0;
         Sync(c.firmware);
         Host.Plugin = c.plugin;
-        Link.PluginSelectTime = c.selected;
+        Clock.Now = c.selected;
+        Link.SelectDevice(3, 0x12);
         Clock.Now = c.now;
         Port.Unread = c.unread;
         int unloadsAtBox = -1;
@@ -149,7 +149,7 @@ TEST_F(LinkTest, PowerLossUnloadsThePluginOnce)
             EXPECT_EQ(unloadsAtBox, 1);
         }
         EXPECT_EQ(Beeps.MessageBeeps, c.beep ? std::vector<unsigned>{0} : std::vector<unsigned>{});
-        EXPECT_TRUE(Link.LinkUp); // a status frame is activity either way
+        EXPECT_TRUE(Link.Supervisor().LinkUp()); // a status frame is activity either way
     }
 }
 
@@ -157,7 +157,8 @@ TEST_F(LinkTest, StatusFramesDuringThePowerLossBoxKeepTheirOrder)
 {
     Sync(27);
     Host.Plugin = true;
-    Link.PluginSelectTime = Clock.Now - 1000;
+    Link.SelectDevice(3, 0x12);
+    Clock.Now += 1000;
     Boxes.OnShow = [&](const MessageBoxRequest&) {
         Port.Queue(Status(0x00));
         Link.VaComm1RxChar();
@@ -169,8 +170,8 @@ TEST_F(LinkTest, StatusFramesDuringThePowerLossBoxKeepTheirOrder)
     EXPECT_EQ(Boxes.Texts(), QStringList{PowerLost});
     EXPECT_EQ(Host.Unloads, 1);
     // The frame read inside the box came last, so its state stands.
-    EXPECT_FALSE(Link.PowerOn);
-    EXPECT_EQ(Link.Indicators[labKZ], D);
+    EXPECT_FALSE(Link.Supervisor().PowerOn());
+    EXPECT_EQ(Link.View().Indicators[labKZ], D);
     EXPECT_EQ(Host.LogLines, (QStringList{"62.00.62.(Status)", "62.2C.4E.(Status)", "62.00.62.(Status)"}));
 }
 
@@ -185,7 +186,7 @@ TEST(QtLinkTimer, DrivesTheSupervisionOnTheEventLoop)
     TAdapterLink link(port, timer, host);
     link.MarkLinkActive();
     EXPECT_TRUE(timer.Enabled());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !link.LinkUp; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !link.Supervisor().LinkUp(); }, 5000));
     EXPECT_FALSE(timer.Enabled());
-    EXPECT_EQ(link.StatusPanelText, "Нет связи");
+    EXPECT_EQ(link.View().StatusPanelText, "Нет связи");
 }

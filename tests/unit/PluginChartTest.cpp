@@ -20,12 +20,6 @@ using namespace ostan;
 
 namespace {
 
-const TPluginChartVariant& Variant(const PluginProfile& Profile)
-{
-    EXPECT_TRUE(Profile.Trend) << Profile.Caption;
-    return *Profile.Trend;
-}
-
 std::vector<double> Xs(const TFastLineSeries& S)
 {
     std::vector<double> R;
@@ -67,7 +61,7 @@ TEST(PluginChart, CreationPadsShortSeriesWithNullPoints)
         Three.AddXY(10 + i, 1);
     for (int i = 0; i < 7; ++i)
         Seven.AddXY(i, 1);
-    TPluginChart P(&C, 100, 10, Variant(tira5::Profile));
+    TPluginChart P(&C, 100, 10, tira5::Profile.Trend);
 
     ASSERT_EQ(Empty.Count(), 5);
     EXPECT_EQ(Xs(Empty), (std::vector<double>{0, 1, 2, 3, 4}));
@@ -79,7 +73,7 @@ TEST(PluginChart, CreationPadsShortSeriesWithNullPoints)
     EXPECT_TRUE(Three.IsNull(4));
     EXPECT_EQ(Seven.Count(), 7);
 
-    TPluginChart NoChart(nullptr, 1, 1, Variant(tira5::Profile));
+    TPluginChart NoChart(nullptr, 1, 1, tira5::Profile.Trend);
     NoChart.AddValues(1, 2);
     NoChart.Resize();
     NoChart.Clear();
@@ -97,7 +91,7 @@ TEST(PluginChart, PointCountIsWidthOverTheLibraryDivisor)
     };
     for (const auto& c : cases) {
         TwoSeries T(c.Width);
-        TPluginChart P(&T.Chart, 100, 10, Variant(c.Profile));
+        TPluginChart P(&T.Chart, 100, 10, c.Profile.Trend);
         P.Resize();
         EXPECT_EQ(T.Chart.Series(0).Count(), c.N) << c.Library << " " << c.Width;
         EXPECT_EQ(T.Chart.Series(1).Count(), c.N) << c.Library << " " << c.Width;
@@ -108,7 +102,7 @@ TEST(PluginChart, ResizeGrowsOnTheLeftWithZerosAndShrinksFromTheOldest)
 {
     TwoSeries T(8 * 25);
     TFastLineSeries& S = T.Chart.Series(0);
-    TPluginChart P(&T.Chart, 100, 10, Variant(tira5::Profile)); // 5 nulls at X 0..4
+    TPluginChart P(&T.Chart, 100, 10, tira5::Profile.Trend); // 5 nulls at X 0..4
     P.Resize();
     EXPECT_EQ(Xs(S), (std::vector<double>{-3, -2, -1, 0, 1, 2, 3, 4}));
     for (int i = 0; i < 3; ++i) {
@@ -147,7 +141,7 @@ TEST(PluginChart, AxisMovesOnlyWithinFivePercentOfItsEdges)
     };
     for (const auto& c : cases) {
         TwoSeries T;
-        TPluginChart P(&T.Chart, 100, 10, Variant(tira5::Profile));
+        TPluginChart P(&T.Chart, 100, 10, tira5::Profile.Trend);
         T.Chart.LeftAxis().SetMinMax(c.Min, c.Max);
         P.AddValues(c.Value, 5);
         EXPECT_DOUBLE_EQ(T.Chart.LeftAxis().Minimum(), c.NewMin) << c.Value;
@@ -164,7 +158,7 @@ TEST(PluginChart, AxisMovesOnlyWithinFivePercentOfItsEdges)
 TEST(PluginChart, AddValuesScrollsKeepingTheCount)
 {
     TwoSeries T(5 * 25);
-    TPluginChart P(&T.Chart, 100, 10, Variant(tira5::Profile));
+    TPluginChart P(&T.Chart, 100, 10, tira5::Profile.Trend);
     P.Resize();
     P.AddValues(10, 1);
     P.AddValues(20, 2);
@@ -182,7 +176,7 @@ TEST(PluginChart, OneSeriesGetsOnlyTheFirstValue)
     TChart C;
     C.AddSeries(TVertAxis::Left);
     C.LeftAxis().SetMinMax(0, 100);
-    TPluginChart P(&C, 100, 10, Variant(tira5::Profile));
+    TPluginChart P(&C, 100, 10, tira5::Profile.Trend);
     P.AddValues(50, 1e9);
     EXPECT_EQ(C.Series(0).YValue(4), 50);
     EXPECT_EQ(C.RightAxis().Minimum(), 0);
@@ -193,7 +187,7 @@ TEST(PluginChart, TinySeriesNeverFault)
 {
     TwoSeries T(10); // narrower than the divisor: no points at all
     TFastLineSeries& S = T.Chart.Series(0);
-    TPluginChart P(&T.Chart, 100, 10, Variant(tira5::Profile));
+    TPluginChart P(&T.Chart, 100, 10, tira5::Profile.Trend);
     P.Resize();
     ASSERT_EQ(S.Count(), 0);
     P.AddValues(50, 5); // an empty series starts at X = 0
@@ -207,7 +201,7 @@ TEST(PluginChart, SeriesOnACustomAxisIsNotRecentred)
 {
     TwoSeries T;
     T.Chart.Series(0).SetVertAxis(TVertAxis::Custom);
-    TPluginChart P(&T.Chart, 100, 10, Variant(tira5::Profile));
+    TPluginChart P(&T.Chart, 100, 10, tira5::Profile.Trend);
     P.AddValues(1000, 5);
     EXPECT_EQ(T.Chart.LeftAxis().Maximum(), 100);
     EXPECT_EQ(T.Chart.Series(0).YValue(4), 1000);
@@ -225,7 +219,7 @@ TEST(PluginChart, EveryLibraryVariant)
         {"PIP_KARN7E_8", karn7e8::Profile, 10, false},
     };
     for (const auto& c : cases) {
-        const TPluginChartVariant& V = Variant(c.Profile);
+        const TPluginChartVariant& V = c.Profile.Trend;
         EXPECT_EQ(V.Divisor, c.Divisor) << c.Library;
 
         TwoSeries T(c.Divisor * 6);
@@ -252,7 +246,7 @@ TEST(PluginChart, ShiftKeepsTheValuesAndMovesTheNumbering)
 {
     TChart C;
     TFastLineSeries& S = C.AddSeries();
-    TPluginChart P(&C, 100, 10, Variant(karn7e8::Profile));
+    TPluginChart P(&C, 100, 10, karn7e8::Profile.Trend);
     S.Clear();
     S.AddXY(3, 30);
     S.AddXY(4, 40);
@@ -268,7 +262,7 @@ TEST(PluginChart, ShiftKeepsTheValuesAndMovesTheNumbering)
 TEST(PluginChart, SingleValueTrendKeepsBothSeriesInStep)
 {
     TwoSeries T(4 * 10);
-    TPluginChart P(&T.Chart, 100, 10, Variant(karn7e8::Profile));
+    TPluginChart P(&T.Chart, 100, 10, karn7e8::Profile.Trend);
     P.Clear(); // refilled with zeros at X 0, -1, ...
     EXPECT_EQ(Xs(T.Chart.Series(0)), (std::vector<double>{-3, -2, -1, 0}));
     EXPECT_FALSE(T.Chart.Series(0).IsNull(0));

@@ -101,14 +101,14 @@ constexpr PluginProfile TestProfile{.Caption = "Тест-1", .Description = "П�
 constexpr PluginProfile BareProfile{.Caption = "Голый", .Description = "Без графика", .PacketLength = 4,
                                     .CommandLength = 3, .Span0 = 1.0, .Span1 = 1.0, .Trend = TestTrend,
                                     .ClassID = CLSID_Test};
-// The test panel's chart, but a library without a trend.
-constexpr PluginProfile UntrendedProfile{.Caption = "Без тренда", .Description = "Без тренда", .PacketLength = 6,
-                                         .CommandLength = 3, .Span0 = 10.0, .Span1 = 20.0, .ClassID = CLSID_Test};
 static_assert(ValidProfile(TestProfile));
 static_assert(!ValidProfile({.Caption = "a", .Description = "b", .PacketLength = 0, .CommandLength = 3,
                              .ClassID = CLSID_Test}));
-static_assert(!ValidProfile({.Caption = "a", .Description = "b", .PacketLength = 4, .CommandLength = 3}));
-// A trend that could hold no point is refused where the profile is written.
+static_assert(!ValidProfile({.Caption = "a", .Description = "b", .PacketLength = 4, .CommandLength = 3,
+                             .Trend = TestTrend}));
+// A trend left unwritten, or one that could hold no point, is refused where the profile is written.
+static_assert(!ValidProfile({.Caption = "a", .Description = "b", .PacketLength = 4, .CommandLength = 3,
+                             .ClassID = CLSID_Test}));
 static_assert(!ValidProfile({.Caption = "a", .Description = "b", .PacketLength = 4, .CommandLength = 3,
                              .Trend = TPluginChartVariant{.Divisor = 0}, .ClassID = CLSID_Test}));
 
@@ -116,7 +116,6 @@ TPluginForm* NewTestPanel() { return new TTestPanel(); }
 TPluginForm* NewBarePanel() { return new TBarePanel(); }
 const TPluginLibrary TestLibrary{TestProfile, &NewTestPanel};
 const TPluginLibrary BareLibrary{BareProfile, &NewBarePanel};
-const TPluginLibrary UntrendedLibrary{UntrendedProfile, &NewTestPanel};
 
 struct TObject {
     TOstanPlugin* Impl;
@@ -390,7 +389,7 @@ TEST_F(PluginObject, LoadPicturesAfterInitFreesTheEmbeddedPanel)
     O.Ref.Reset();
 }
 
-TEST_F(PluginObject, TrendDependsOnTheChartAndTheProfile)
+TEST_F(PluginObject, NoTrendWithoutAChart)
 {
     // No chart: no trend; the bounds only place the panel.
     TObject Bare = Make(BareLibrary);
@@ -401,12 +400,6 @@ TEST_F(PluginObject, TrendDependsOnTheChartAndTheProfile)
     EXPECT_EQ(Bare.Impl->Panel()->geometry(), QRect(2, 3, 40, 50));
     Bare.Ref.Reset();
     TakeEvents();
-
-    // A chart, but a profile without a trend: the chart stays the form's.
-    TObject Untrended = Make(UntrendedLibrary);
-    Init(Untrended);
-    EXPECT_TRUE(PluginPacket);
-    EXPECT_FALSE(PluginChart);
 }
 
 TEST_F(PluginObject, InitFailsWithoutTheCallbackClass)

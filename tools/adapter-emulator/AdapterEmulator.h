@@ -39,7 +39,7 @@ struct EmulatorConfig {
     // A meter with an identifier sends its "7" frame shortly after each reset
     // and after every periodic status frame.
     bool AnnounceDevice = true;
-    int DefaultRelayLength = 3; // payload of 0x01 before any select
+    int DefaultRelayLength = ostan::adapter::DefaultRelayLength; // payload of 0x01 before any select
     bool RelayLengthFromSelect = true;
     int StreamOnSelectMs = 0;   // > 0: a select starts the device's data stream; StreamLineRate: as fast as the line goes
     QByteArray StreamFrame;     // the stream's packet; empty: the device's readings
@@ -74,7 +74,6 @@ public:
     // Removes the mapping and closes the terminal. Safe to call twice.
     void Stop();
 
-    bool IsOpen() const { return Pty.IsOpen(); }
     QString SlavePath() const { return Slave; }
     QString ComPortName() const;
     const EmulatorConfig& Config() const { return Cfg; }
@@ -94,7 +93,6 @@ public:
     void SetStatusPeriod(int Ms);
     void SetDefaultRelayLength(int Length);
     void SetRelayLengthFromSelect(bool On);
-    int RelayLength() const { return Parser.RelayLength(); }
     void SetStreamOnSelect(int PeriodMs, QByteArray Frame = {});
     // The device whose packets the stream sends, whose commands the log
     // decodes, whose kind the status byte reports and whose identifier the
@@ -104,15 +102,12 @@ public:
 
     // Faults.
     void SetSilent(bool On) { Silent = On; }
-    bool IsSilent() const { return Silent; }
     // Without power the device behind the adapter goes quiet too: its stream
     // ends, and only a select with the power back starts it again.
     void SetPower(bool On);
-    bool HasPower() const { return PowerOn; }
     // Closes the master: the program's reads see the hang-up. The mapping goes
     // too, as a pulled-out adapter leaves the system's device list.
     void Hangup();
-    bool IsHungUp() const { return HungUp; }
     // Ends silence and power loss; after a hang-up, a new pseudo-terminal
     // (another slave path) mapped to the same COM number.
     bool Resume(QString* Error = nullptr);

@@ -33,10 +33,10 @@ QByteArray MakeStatusFrame(uint8_t Status) { return ThreeByteFrame(StatusHeader,
 
 QByteArray MakeDeviceIdFrame(uint8_t Id)
 {
-    QByteArray f(7, '\0');
+    QByteArray f(DeviceIdFrameLength, '\0');
     f[0] = static_cast<char>(DeviceIdHeader);
     f[1] = static_cast<char>(Id);
-    f[6] = static_cast<char>(XorOf(f, 1, 6));
+    f[DeviceIdFrameLength - 1] = static_cast<char>(XorOf(f, DeviceIdCheckFrom - 1, DeviceIdFrameLength - 1));
     return f;
 }
 

@@ -10,14 +10,14 @@ int CommandParser::RelayLength() const
 {
     const int n = Learned >= 0 ? Learned : DefaultRelay;
     // The program writes no payload for a one-byte command.
-    return n < 2 ? 0 : std::min(n, MaxPayload);
+    return n < MinWrittenPayload ? 0 : std::min(n, MaxCommandPayload);
 }
 
 int CommandParser::PayloadLength(uint8_t Code) const
 {
     switch (Code) {
     case CmdSelect:
-        return 2;
+        return SelectPayloadLength;
     case CmdRelay:
         return RelayLength();
     default:
@@ -44,33 +44,33 @@ std::vector<ParserEvent> CommandParser::Feed(const QByteArray& Bytes)
     };
     while (!Buffer.isEmpty()) {
         const auto at = [this](int i) { return static_cast<uint8_t>(Buffer[i]); };
-        if (at(0) != 0x0D) {
+        if (at(0) != CommandPrefix0) {
             skipOne();
             continue;
         }
         if (Buffer.size() < 2)
             break;
-        if (at(1) != 0x0A) {
+        if (at(1) != CommandPrefix1) {
             skipOne();
             continue;
         }
-        if (Buffer.size() < 4)
+        if (Buffer.size() < CommandHeaderLength)
             break;
-        const uint8_t code = at(2);
-        if (at(3) != (0x0D ^ 0x0A ^ code)) {
+        const uint8_t code = at(CommandCodeOffset);
+        if (at(CommandCheckOffset) != CommandHeaderCheck(code)) {
             skipOne();
             continue;
         }
         const int n = PayloadLength(code);
-        if (Buffer.size() < 4 + n)
+        if (Buffer.size() < CommandHeaderLength + n)
             break;
         flushJunk();
         ParserEvent e;
         e.Cmd.Code = code;
-        e.Cmd.Payload = Buffer.mid(4, n);
-        if (n >= 2)
+        e.Cmd.Payload = Buffer.mid(CommandPayloadOffset, n);
+        if (n >= MinWrittenPayload)
             e.Cmd.TrailerOk = XorOf(e.Cmd.Payload, 0, n - 1) == static_cast<uint8_t>(e.Cmd.Payload.back());
-        Buffer.remove(0, 4 + n);
+        Buffer.remove(0, CommandHeaderLength + n);
         if (code == CmdSelect && LearnFromSelect)
             Learned = static_cast<uint8_t>(e.Cmd.Payload[0]);
         events.push_back(std::move(e));

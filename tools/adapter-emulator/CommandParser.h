@@ -7,7 +7,7 @@
 //        the wire. The program's select names the device by that very length
 //        (a plug-in reports its command length as its device code), so the
 //        length is learned from the last select; before any select, or with
-//        learning off, the default length (3) holds. The last payload byte is
+//        learning off, the default length holds. The last payload byte is
 //        the XOR of the others; a wrong one is kept and flagged, not dropped,
 //        so a test sees exactly what was written.
 // A byte that cannot start a valid header is set aside as junk and reported
@@ -36,8 +36,6 @@ struct ParserEvent {
 
 class CommandParser {
 public:
-    static constexpr int MaxPayload = 246;
-
     void SetDefaultRelayLength(int Length) { DefaultRelay = Length; }
     void SetRelayLengthFromSelect(bool On) { LearnFromSelect = On; }
     // Payload length expected after a 0x01 header now (0 = header only).
@@ -52,7 +50,7 @@ private:
 
     QByteArray Buffer;
     QByteArray JunkBytes;
-    int DefaultRelay = 3;
+    int DefaultRelay = DefaultRelayLength;
     bool LearnFromSelect = true;
     int Learned = -1; // device code of the last select; -1: none yet
 };

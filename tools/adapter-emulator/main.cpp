@@ -87,7 +87,7 @@ int main(int argc, char** argv)
     const QCommandLineOption baud(QStringLiteral("baud"), QStringLiteral("Line speed: 115200 (default) or 57600."), QStringLiteral("BAUD"), QStringLiteral("115200"));
     const QCommandLineOption firmware(QStringLiteral("firmware"), QStringLiteral("Firmware version (default 27)."), QStringLiteral("V"), QStringLiteral("27"));
     const QCommandLineOption statusPeriod(QStringLiteral("status-period"), QStringLiteral("Status frame period, 0 = none (default 0)."), QStringLiteral("MS"), QStringLiteral("0"));
-    const QCommandLineOption status(QStringLiteral("status"), QStringLiteral("Status byte in hex (default 08); its sensor-block bit 20 follows the device."), QStringLiteral("HEX"), QStringLiteral("08"));
+    const QCommandLineOption status(QStringLiteral("status"), QStringLiteral("Status byte in hex (default 08); its sensor-block bit, mask 0x20, follows the device."), QStringLiteral("HEX"), QStringLiteral("08"));
     const QCommandLineOption registry(QStringLiteral("registry"), QStringLiteral("Settings store file (sets OSTAN_REGISTRY)."), QStringLiteral("PATH"));
     const QCommandLineOption relay(QStringLiteral("relay-length"), QStringLiteral("Payload length of a relayed device command, or \"auto\" (default): learned from the last select, 3 before it."), QStringLiteral("N|auto"), QStringLiteral("auto"));
     const QCommandLineOption streamOnSelect(QStringLiteral("stream-on-select"), QStringLiteral("A device select starts the device's data packets every MS, or as fast as the line carries them with \"line\" (default: off)."), QStringLiteral("MS|line"));
@@ -112,8 +112,8 @@ int main(int argc, char** argv)
         return Fail(QStringLiteral("--status wants a hex byte"));
     cfg.Status = static_cast<uint8_t>(v);
     if (cl.value(relay) != QLatin1String("auto")) {
-        if (!ParseNumber(cl.value(relay), 10, 0, CommandParser::MaxPayload, cfg.DefaultRelayLength))
-            return Fail(QStringLiteral("--relay-length wants 0..246 or auto"));
+        if (!ParseNumber(cl.value(relay), 10, 0, MaxCommandPayload, cfg.DefaultRelayLength))
+            return Fail(QStringLiteral("--relay-length wants 0..%1 or auto").arg(MaxCommandPayload));
         cfg.RelayLengthFromSelect = false;
     }
     if (cl.value(streamOnSelect) == QLatin1String("line"))

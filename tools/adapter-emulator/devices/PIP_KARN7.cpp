@@ -1,11 +1,14 @@
 #include "devices/PIP_KARN7.h"
 
 #include "Devices.h"
+#include "PIP_KARN7/Tables.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace adapteremu {
+
+static_assert(Karn7Reading::CarbonMonoxide == karn7::GasCarbonMonoxide && Karn7Reading::Methane == karn7::GasMethane);
 
 int Karn7Value(uint8_t GasCode, double Concentration)
 {
@@ -15,25 +18,27 @@ int Karn7Value(uint8_t GasCode, double Concentration)
 
 QByteArray MakeKarn7Packet(const Karn7Reading& R)
 {
-    uint8_t flags = static_cast<uint8_t>((R.GasCode & 0x07) << 5);
+    using namespace karn7;
+    uint8_t flags = static_cast<uint8_t>((R.GasCode & GasMask) << GasShift);
     if (R.Threshold2)
-        flags |= 0x10;
+        flags |= Threshold2Bit;
     if (R.Threshold1)
-        flags |= 0x08;
+        flags |= Threshold1Bit;
     uint8_t low = 0;
     if (R.Faults) {
-        flags |= 0x04;
+        flags |= ErrorPacketBit;
         low = *R.Faults;
     } else {
         if (R.RangeExceeded)
-            flags |= 0x02;
+            flags |= RangeExceededBit;
         const int v = Karn7Value(R.GasCode, R.Concentration);
-        flags |= static_cast<uint8_t>(v >> 8);
+        if (v > 0xFF)
+            flags |= ValueBit8;
         low = static_cast<uint8_t>(v & 0xFF);
     }
-    DataPacket p(4);
-    p.Put8(2, flags);
-    p.Put8(3, low);
+    DataPacket p(karn7::PacketLength);
+    p.Put8(FlagsByte, flags);
+    p.Put8(ValueByte, low);
     return p.Finish();
 }
 

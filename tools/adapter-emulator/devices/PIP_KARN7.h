@@ -9,7 +9,7 @@ namespace adapteremu {
 // One packet of the KARN-7 sensor block: 5F, flags and value, value, check
 // (bytes 2..4 XOR to 0).
 struct Karn7Reading {
-    enum Gas : uint8_t { CarbonMonoxide = 1, Methane = 4 };
+    enum Gas : uint8_t { CarbonMonoxide = 1, Methane = 4 }; // the library's gas codes
     uint8_t GasCode = Methane; // 0..7; other codes are "undetermined gas"
     // mg/m3 for carbon monoxide, % vol. for methane (sent in hundredths);
     // other gases send it as a raw count. Clamped to the 9-bit range.
