@@ -43,6 +43,13 @@ QString UnopenedPortsText(const std::vector<TUnopenedPort>& Ports)
             continue;
         }
         const QString group = DeviceGroup(p.Device);
+        // Adding a user to root's group is no remedy: the device is the administrator's alone.
+        if (group == QLatin1String("root")) {
+            lines << QStringLiteral("COM%1 (%2): нет прав на открытие порта, он доступен только администратору (root).")
+                         .arg(p.Port)
+                         .arg(p.Device);
+            continue;
+        }
         if (group.isEmpty()) {
             lines << QStringLiteral("COM%1 (%2): нет прав на открытие порта").arg(p.Port).arg(p.Device);
             continue;

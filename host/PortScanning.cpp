@@ -3,6 +3,7 @@
 #include "Ticks.h"
 
 #include <QLabel>
+#include <QLayout>
 #include <QPointer>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -45,7 +46,9 @@ TPortScanningForm::TPortScanningForm(QWidget* Owner)
     Details->setWordWrap(true);
     Details->setTextFormat(Qt::PlainText);
     Details->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    Details->setContentsMargins(8, 4, 8, 8);
+    Details->setContentsMargins(6, 4, 6, 6);
+    Details->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Details->setAutoFillBackground(true);
     Details->setAccessibleName(QStringLiteral("Не удалось открыть"));
     Details->hide();
     l->addWidget(Details);
@@ -85,7 +88,9 @@ void TPortScanningForm::SetDetails(const QString& Text)
     Details->setText(Text);
     Details->setVisible(!Text.isEmpty());
     const int w = Text.isEmpty() ? 281 : 440;
-    const int h = Text.isEmpty() ? 66 : 66 + Details->heightForWidth(w);
+    setFixedWidth(w);
+    layout()->activate();
+    const int h = Text.isEmpty() ? 66 : layout()->heightForWidth(w);
     const QPoint centre = geometry().center();
     setFixedSize(w, h);
     move(centre - QPoint(w / 2, h / 2));

@@ -230,8 +230,9 @@ TEST_F(MainLinkTest, PortsThatRefuseToOpenAreNamedUnderTheResultAndTheSearchGoes
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
     ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0), 0);
-    if (const group* g = ::getgrnam("dialout"))
+    if (const group* g = ::getgrnam("dialout")) {
         EXPECT_EQ(::chown(QFile::encodeName(locked).constData(), uid_t(-1), g->gr_gid), 0);
+    }
     struct stat st {};
     ASSERT_EQ(::stat(QFile::encodeName(locked).constData(), &st), 0);
     const group* owner = ::getgrgid(st.st_gid);
@@ -272,7 +273,8 @@ TEST_F(MainLinkTest, PortsThatRefuseToOpenAreNamedUnderTheResultAndTheSearchGoes
     EXPECT_TRUE(lines[2].startsWith("Порт COM5 (")) << lines[2].toStdString();
     EXPECT_TRUE(lines[2].endsWith("занят другой программой")) << lines[2].toStdString();
     // Shown whole: the text fits the window.
-    EXPECT_GE(result->height(), 66 + result->Details->heightForWidth(result->width()));
+    EXPECT_GE(result->Details->height(), result->Details->heightForWidth(result->Details->width()));
+    EXPECT_EQ(result->Details->geometry().bottom(), result->rect().bottom());
 
     // The next search closes it; finding the adapter adds nothing.
     const QPointer<TPortScanningForm> shown = result;
