@@ -45,7 +45,6 @@ TPortScanningForm::TPortScanningForm(QWidget* Owner)
     Details->setObjectName(QStringLiteral("Details"));
     Details->setWordWrap(true);
     Details->setTextFormat(Qt::PlainText);
-    Details->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Details->setContentsMargins(6, 4, 6, 6);
     Details->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Details->setAutoFillBackground(true);
@@ -102,7 +101,7 @@ void TPortScanningForm::CloseTimerTimer() { CloseTimer.stop(); }
 void TPortScanningForm::CloseWhenDone()
 {
     PumpUntil([this] { return !CloseTimer.isActive(); }, 0xFFFFFFFFu);
-    if (Details->isVisible()) {
+    if (!Details->isHidden()) {
         Lingering = true;
         setAttribute(Qt::WA_DeleteOnClose);
         LingeringWindow() = this;

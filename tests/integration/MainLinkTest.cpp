@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QPointer>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 #include <QLabel>
@@ -276,16 +277,26 @@ TEST_F(MainLinkTest, PortsThatRefuseToOpenAreNamedUnderTheResultAndTheSearchGoes
     EXPECT_GE(result->Details->height(), result->Details->heightForWidth(result->Details->width()));
     EXPECT_EQ(result->Details->geometry().bottom(), result->rect().bottom());
 
-    // The next search closes it; finding the adapter adds nothing.
-    const QPointer<TPortScanningForm> shown = result;
+    // The next search closes it; a click on the text closes its own.
+    const QPointer<TPortScanningForm> first = result;
+    Parts(f).AutoDetectDevice->trigger();
+    ProcessMessages();
+    EXPECT_TRUE(first.isNull());
+    QPointer<TPortScanningForm> second;
+    for (auto* w : f.findChildren<TPortScanningForm*>())
+        second = w;
+    ASSERT_FALSE(second.isNull());
+    EXPECT_FALSE(second->Details->isHidden());
+    QTest::mouseClick(second->Details, Qt::LeftButton);
+    ProcessMessages();
+    EXPECT_TRUE(second.isNull());
+
+    // Finding the adapter adds nothing.
     other.Close();
-    Texts.clear();
     Parts(f).AutoDetectDevice->trigger();
     EXPECT_TRUE(Parts(f).Link.LinkUp);
-    ProcessMessages();
-    EXPECT_TRUE(shown.isNull());
     for (auto* w : f.findChildren<TPortScanningForm*>())
-        EXPECT_FALSE(w->Details->isVisible());
+        EXPECT_TRUE(w->Details->isHidden());
 }
 
 TEST_F(MainLinkTest, ResetWithoutAnswerAndFirmwareTexts)
