@@ -4,7 +4,7 @@ BUILD ?= build
 DEVICE ?= PIP_KARN7
 JOBS  ?= $(shell nproc)
 
-.PHONY: all bootstrap configure build test test-asan run bench soak screenshots fuzz clean
+.PHONY: all bootstrap configure build test test-asan run bench soak screenshots fuzz package clean
 
 all: build
 
@@ -53,6 +53,11 @@ screenshots: build
 # the DEVICE given) at the line rate, with a save every minute.
 soak: build
 	@bash scripts/soak.sh $(BUILD) $(if $(filter command line environment,$(origin DEVICE)),$(DEVICE),MOLT2old)
+
+# `make package`: the Debian package of the built tree, build/ostan_<version>_<arch>.deb.
+package: build
+	@cd $(BUILD) && cpack -G DEB >cpack.log || { cat cpack.log; exit 1; }
+	@ls $(BUILD)/ostan_*.deb
 
 fuzz:
 	@bash scripts/bootstrap.sh fuzz

@@ -1,11 +1,11 @@
 #include "About.h"
 
 #include "CentreOnScreen.h"
+#include "ProgramMark.h"
 #include "Version.h"
 
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -28,19 +28,9 @@ protected:
     {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
-        const QColor teal(0x00, 0x80, 0x80);
+        const QColor teal = ProgramMarkColour;
         const QRectF box(4, 6, 72, 38);
-        p.setPen(QPen(teal.darker(130), 2));
-        p.setBrush(teal);
-        p.drawRoundedRect(box, 6, 6);
-        QPainterPath trace;
-        trace.moveTo(box.left() + 8, box.center().y());
-        const double step = (box.width() - 16) / 8;
-        for (int i = 1; i <= 8; ++i)
-            trace.lineTo(box.left() + 8 + i * step, box.center().y() + (i % 2 ? -11 : 11) * (i % 4 == 2 ? 0.4 : 1.0));
-        p.setPen(QPen(QColor(0xC0, 0xFF, 0xC0), 2));
-        p.setBrush(Qt::NoBrush);
-        p.drawPath(trace);
+        DrawProgramMark(p, box.adjusted(-1, -1, 1, 1)); // with its border
         p.setPen(QPen(teal.darker(130), 3));
         p.drawLine(QPointF(box.right(), box.center().y()), QPointF(box.right() + 16, box.center().y()));
         QFont f(QStringLiteral("Arial"));

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QScopedValueRollback>
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -132,7 +133,13 @@ bool TAdapterOperations::ProbeAdapter(int BaudCode)
     if (!Comm().Active()) {
         try {
             Comm().Open();
-        } catch (const std::exception&) {
+        } catch (const std::exception& e) {
+            // Noted for the search's result; both speeds of a port fail alike.
+            const auto* refused = dynamic_cast<const EVaCommError*>(&e);
+            const int port = Comm().PortNum();
+            if (refused && !refused->Device.isEmpty()
+                && std::none_of(Unopened.begin(), Unopened.end(), [&](const TUnopenedPort& p) { return p.Port == port; }))
+                Unopened.push_back({port, refused->Device, refused->Errno, QString::fromStdString(refused->what())});
             Comm().SetPortNum(0);
             return false;
         }
@@ -150,6 +157,7 @@ void TAdapterOperations::ScanPorts()
     TPortScanningForm& Progress = Busy.Progress();
     const QStringList ports = Host.SearchPorts();
     const QScopedValueRollback<bool> InSearch(Searching, true);
+    Unopened.clear();
     for (const QString& name : ports) {
         if (EndRequested()) {
             SearchCutShort = true;
@@ -196,6 +204,7 @@ void TAdapterOperations::Search()
             } else {
                 Result.SetTextColor(QColor(255, 0, 0));
                 Result.SetText(QStringLiteral("Адаптер не найден"));
+                Result.SetDetails(UnopenedPortsText(Unopened));
             }
         }
         Link().UpdateLinkState();

@@ -4,6 +4,7 @@
 // what the plug-ins' callback object reaches: it installs itself as the
 // callback's sink for its lifetime.
 #include "BackInterface.h"
+#include "PortAccess.h"
 
 #include <QString>
 #include <QStringList>
@@ -72,6 +73,9 @@ public:
     // speed as they were.
     bool LivePortIsAResult(int StoredPort) const;
 
+    // The ports of the last search whose device refused to open, in order.
+    const std::vector<TUnopenedPort>& UnopenedPorts() const { return Unopened; }
+
 private:
     TVaComm& Comm() const { return Host.Port(); }
     TAdapterLink& Link() const { return Host.AdapterLink(); }
@@ -81,6 +85,7 @@ private:
     std::set<int> PortsHeld;     // the ports opened in this run
     bool Searching = false;      // a close may come while the search waits
     bool SearchCutShort = false; // the last search ended at the system's request
+    std::vector<TUnopenedPort> Unopened;
 };
 
 // Port number of a name from the port list ("COM7", "com12"); 0 when none.

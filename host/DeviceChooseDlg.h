@@ -23,8 +23,9 @@ class TDeviceChooseDialog : public QDialog {
     Q_OBJECT
 public:
     // Scans ProgramFolder/Plugins; an empty ProgramFolder is the program's
-    // own folder. An exception of the scan goes to the application's
-    // exception handler; the dialog stays, with the list box empty.
+    // library folder (ProgramLibraryFolder). An exception of the scan goes to
+    // the application's exception handler; the dialog stays, with the list
+    // box empty.
     explicit TDeviceChooseDialog(QWidget* Parent = nullptr, const QString& ProgramFolder = QString());
     ~TDeviceChooseDialog() override;
 

@@ -13,6 +13,7 @@
 #include "MainImages.h"
 #include "MessageBox.h"
 #include "Options.h"
+#include "ProgramFiles.h"
 #include "Startup.h"
 #include "VaComm.h"
 
@@ -180,7 +181,7 @@ TMainForm::TMainForm(const TAdapterWaits& Waits, QWidget* Parent)
 
     // FormCreate
     SetAppExceptionHandler([this](std::exception_ptr e) { AppException(e); });
-    SetApplicationHelpFile(QCoreApplication::applicationDirPath() + QStringLiteral("/Ostan.hlp"));
+    SetApplicationHelpFile(ProgramHelpFile());
     OpenDialog1 = CreateWorkbookDialog(this, false);
     SaveDialog1 = CreateWorkbookDialog(this, true);
     ExcelAvailable = IsExcelInstalled();

@@ -1,9 +1,9 @@
 #include "PluginScan.h"
 
 #include "CommonInterfaces.h"
+#include "ProgramFiles.h"
 #include "Registry.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 
@@ -46,7 +46,7 @@ void CannotStart(TDLLInfo& Info, const QString& Reason)
 } // namespace
 
 TPluginScan::TPluginScan(const QString& FolderName, const QString& ProgramFolder)
-    : Folder((ProgramFolder.isEmpty() ? QCoreApplication::applicationDirPath() : ProgramFolder) + QLatin1Char('/')
+    : Folder((ProgramFolder.isEmpty() ? ProgramLibraryFolder() : ProgramFolder) + QLatin1Char('/')
              + FolderName)
 {}
 

@@ -26,7 +26,7 @@ public:
 class TPluginScan {
 public:
     // Folder := ProgramFolder + "/" + FolderName. An empty ProgramFolder is
-    // the folder of the running program.
+    // the running program's library folder (ProgramLibraryFolder).
     explicit TPluginScan(const QString& FolderName, const QString& ProgramFolder = QString());
 
     // Every regular file "*.so" in Folder and in its direct subfolders that

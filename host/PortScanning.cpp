@@ -3,10 +3,21 @@
 #include "Ticks.h"
 
 #include <QLabel>
+#include <QLayout>
+#include <QPointer>
 #include <QScreen>
 #include <QVBoxLayout>
 
 namespace ostan {
+
+namespace {
+// The window left showing its details, closed when the next window opens.
+QPointer<TPortScanningForm>& LingeringWindow()
+{
+    static QPointer<TPortScanningForm> w;
+    return w;
+}
+} // namespace
 
 int TPortScanningForm::CloseIntervalMs = 2000;
 std::function<void(const QString&, const QColor&)> TPortScanningForm::OnTextForTest;
@@ -14,6 +25,8 @@ std::function<void(const QString&, const QColor&)> TPortScanningForm::OnTextForT
 TPortScanningForm::TPortScanningForm(QWidget* Owner)
     : QWidget(Owner, Qt::Tool | Qt::FramelessWindowHint)
 {
+    if (LingeringWindow())
+        LingeringWindow()->close();
     setObjectName(QStringLiteral("PortScanningForm"));
     setFixedSize(281, 66);
     auto* l = new QVBoxLayout(this);
@@ -26,7 +39,18 @@ TPortScanningForm::TPortScanningForm(QWidget* Owner)
     QFont f(QStringLiteral("Times New Roman"));
     f.setPixelSize(13);
     Panel1->setFont(f);
+    Panel1->setFixedHeight(66);
     l->addWidget(Panel1);
+    Details = new QLabel(this);
+    Details->setObjectName(QStringLiteral("Details"));
+    Details->setWordWrap(true);
+    Details->setTextFormat(Qt::PlainText);
+    Details->setContentsMargins(6, 4, 6, 6);
+    Details->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Details->setAutoFillBackground(true);
+    Details->setAccessibleName(QStringLiteral("Не удалось открыть"));
+    Details->hide();
+    l->addWidget(Details);
     SetTextColor(palette().color(QPalette::WindowText));
 
     const QRect area = Owner ? Owner->frameGeometry() : screen()->availableGeometry();
@@ -58,13 +82,49 @@ void TPortScanningForm::SetTextColor(const QColor& Color)
 QString TPortScanningForm::Text() const { return Panel1->text(); }
 QColor TPortScanningForm::TextColor() const { return Panel1->palette().color(QPalette::WindowText); }
 
+void TPortScanningForm::SetDetails(const QString& Text)
+{
+    Details->setText(Text);
+    Details->setVisible(!Text.isEmpty());
+    const int w = Text.isEmpty() ? 281 : 440;
+    setFixedWidth(w);
+    layout()->activate();
+    const int h = Text.isEmpty() ? 66 : layout()->heightForWidth(w);
+    const QPoint centre = geometry().center();
+    setFixedSize(w, h);
+    move(centre - QPoint(w / 2, h / 2));
+    Details->repaint();
+}
+
 void TPortScanningForm::CloseTimerTimer() { CloseTimer.stop(); }
 
 void TPortScanningForm::CloseWhenDone()
 {
     PumpUntil([this] { return !CloseTimer.isActive(); }, 0xFFFFFFFFu);
+    if (!Details->isHidden()) {
+        Lingering = true;
+        setAttribute(Qt::WA_DeleteOnClose);
+        LingeringWindow() = this;
+        return;
+    }
     hide();
     deleteLater();
+}
+
+void TPortScanningForm::mousePressEvent(QMouseEvent* E)
+{
+    if (Lingering)
+        close();
+    else
+        QWidget::mousePressEvent(E);
+}
+
+void TPortScanningForm::keyPressEvent(QKeyEvent* E)
+{
+    if (Lingering)
+        close();
+    else
+        QWidget::keyPressEvent(E);
 }
 
 } // namespace ostan

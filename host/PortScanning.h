@@ -19,10 +19,16 @@ public:
     void SetTextColor(const QColor& Color);
     QString Text() const;
     QColor TextColor() const;
+    // Lines under the panel's text (the ports a search could not open); the
+    // window grows to show them whole. A window with details outlives
+    // CloseWhenDone until it is clicked, a key is pressed on it or another
+    // such window opens, so that they can be read.
+    void SetDetails(const QString& Text);
     // Pumps messages while CloseTimer has not fired, then releases the window.
     void CloseWhenDone();
 
     QLabel* Panel1 = nullptr;
+    QLabel* Details = nullptr;
     QTimer CloseTimer;
 
     // Test hook: the result window's minimum time (2000 ms in the program).
@@ -32,6 +38,13 @@ public:
 
 public slots:
     void CloseTimerTimer();
+
+protected:
+    void mousePressEvent(QMouseEvent* E) override;
+    void keyPressEvent(QKeyEvent* E) override;
+
+private:
+    bool Lingering = false;
 };
 
 } // namespace ostan

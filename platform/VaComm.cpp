@@ -93,15 +93,19 @@ void TVaComm::Open()
         Fail(QStringLiteral("Порт %1 не найден в системе").arg(DeviceName()));
 
     const QString inUse = QStringLiteral("Порт %1 (%2) занят другой программой").arg(DeviceName(), path);
+    auto busy = [&] { throw EVaCommError(inUse, path, EBUSY); };
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0 && errno == EBUSY)
-        Fail(inUse); // held exclusively elsewhere
-    if (fd < 0)
-        Fail(QStringLiteral("Не удалось открыть порт %1 (%2): %3").arg(DeviceName(), path, ErrorText(errno)));
+        busy(); // held exclusively elsewhere
+    if (fd < 0) {
+        const int e = errno;
+        throw EVaCommError(QStringLiteral("Не удалось открыть порт %1 (%2): %3").arg(DeviceName(), path, ErrorText(e)),
+                           path, e);
+    }
     auto refuse = [&](const QString& What) {
         const int e = errno;
         ::close(fd);
-        Fail(QStringLiteral("Порт %1 (%2): %3: %4").arg(DeviceName(), path, What, ErrorText(e)));
+        throw EVaCommError(QStringLiteral("Порт %1 (%2): %3: %4").arg(DeviceName(), path, What, ErrorText(e)), path, e);
     };
     termios tio;
     if (::tcgetattr(fd, &tio) != 0)
@@ -112,7 +116,7 @@ void TVaComm::Open()
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno == EWOULDBLOCK) {
             ::close(fd);
-            Fail(inUse);
+            busy();
         }
         refuse(QStringLiteral("не удалось заблокировать порт"));
     }

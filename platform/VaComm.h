@@ -25,6 +25,12 @@ namespace ostan {
 class EVaCommError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+    // A device that refused to open: its path and the system's error code.
+    EVaCommError(const QString& Message, const QString& DevicePath, int OpenError)
+        : std::runtime_error(Message.toStdString()), Device(DevicePath), Errno(OpenError)
+    {}
+    QString Device; // empty when no device was tried
+    int Errno = 0;  // EACCES for a device the user may not open, EBUSY for one held elsewhere
 };
 
 // The component's baud-rate codes.

@@ -34,6 +34,9 @@ function(ostan_add_plugin name)
   # The program's own libraries, for the checks that walk every panel.
   if(P_OUTPUT_DIRECTORY STREQUAL OSTAN_PLUGIN_DIR)
     set_property(GLOBAL APPEND PROPERTY OSTAN_PLUGINS ${name})
+    # Installed, the platform library is the folder above Plugins/.
+    set_target_properties(${name} PROPERTIES INSTALL_RPATH "$ORIGIN/..")
+    install(TARGETS ${name} LIBRARY DESTINATION ${OSTAN_INSTALL_PLUGINDIR})
   endif()
   if(P_PICTURES)
     set(files)

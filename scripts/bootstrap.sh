@@ -15,6 +15,7 @@ packages=(
   fonts-liberation2 # the metrics of the fonts the windows name (Times New Roman, Arial)
   python3-openpyxl libreoffice-calc-nogui
   qt6-translations-l10n # Qt's own dialogs and buttons in Russian
+  dpkg-dev fakeroot lintian desktop-file-utils appstream # `make package` and the test of the package
 )
 # `bootstrap.sh fuzz`: also the compiler and runtimes of `make fuzz`.
 if [ "${1:-}" = fuzz ]; then

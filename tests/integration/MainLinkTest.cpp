@@ -2,6 +2,7 @@
 // pseudo-terminal, in one process and on one thread, as in the program.
 #include "AdapterEmulator.h"
 #include "BackInterface.h"
+#include "PortMapping.h"
 #include "Debug.h"
 #include "DeviceChooseDlg.h"
 #include "MessageBox.h"
@@ -16,12 +17,20 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 #include <QLabel>
 #include <csignal>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <linux/capability.h>
 #include <memory>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 using namespace ostan;
 using adapteremu::AdapterEmulator;
@@ -30,6 +39,41 @@ using adapteremu::EmulatorConfig;
 namespace {
 
 QByteArray Hex(const char* Text) { return QByteArray::fromHex(QByteArray(Text).replace(' ', "")); }
+
+// For its lifetime the process is held to the files' permission bits also
+// when it runs as root (the file-permission capabilities are out of its
+// effective set), so that a device node of mode 0 refuses it as it would
+// refuse a user outside the device's group.
+class TPermissionBitsHold {
+public:
+    TPermissionBitsHold()
+    {
+        if (::geteuid() != 0) {
+            Holds = true;
+            return;
+        }
+        Header.version = _LINUX_CAPABILITY_VERSION_3;
+        Header.pid = 0;
+        if (::syscall(SYS_capget, &Header, Saved) != 0)
+            return;
+        __user_cap_data_struct held[2] = {Saved[0], Saved[1]};
+        held[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        Dropped = Holds = ::syscall(SYS_capset, &Header, held) == 0;
+    }
+    ~TPermissionBitsHold()
+    {
+        if (Dropped)
+            ::syscall(SYS_capset, &Header, Saved);
+    }
+    TPermissionBitsHold(const TPermissionBitsHold&) = delete;
+    TPermissionBitsHold& operator=(const TPermissionBitsHold&) = delete;
+    bool Holds = false;
+
+private:
+    bool Dropped = false;
+    __user_cap_header_struct Header{};
+    __user_cap_data_struct Saved[2]{};
+};
 
 class MainLinkTest : public ::testing::Test {
 protected:
@@ -170,6 +214,89 @@ TEST_F(MainLinkTest, NoAdapterAnywhereIsReportedInRed)
     EXPECT_EQ(Texts.back().first, "Адаптер не найден");
     EXPECT_EQ(Texts.back().second, QColor(255, 0, 0));
     EXPECT_EQ(Parts(f).StatusPanels[2]->text(), "Нет связи");
+}
+
+TEST_F(MainLinkTest, PortsThatRefuseToOpenAreNamedUnderTheResultAndTheSearchGoesOn)
+{
+    Waits.ProbeMs = 300;
+    Waits.SupervisionMs = 1000;
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // COM3 may not be opened (a node of mode 0, in the group dialout where
+    // the system has one); COM5 is held by another program; the silent
+    // adapter on COM6 comes after both.
+    const QString locked = dir.filePath("ttyLocked");
+    {
+        QFile f(locked);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    ASSERT_EQ(::chmod(QFile::encodeName(locked).constData(), 0), 0);
+    if (const group* g = ::getgrnam("dialout")) {
+        EXPECT_EQ(::chown(QFile::encodeName(locked).constData(), uid_t(-1), g->gr_gid), 0);
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(locked).constData(), &st), 0);
+    const group* owner = ::getgrgid(st.st_gid);
+    ASSERT_NE(owner, nullptr);
+    const QString groupName = QString::fromLocal8Bit(owner->gr_name);
+    QString err;
+    ASSERT_TRUE(adapteremu::MapPort(locked, 3, &err)) << err.toStdString();
+    AddEmulator(5, 115200);
+    AdapterEmulator& silent = AddEmulator(6, 115200);
+    silent.SetSilent(true);
+    TVaComm other;
+    other.SetPortNum(5);
+    ASSERT_NO_THROW(other.Open());
+    StoreSettings(0, 13);
+
+    TPermissionBitsHold hold;
+    if (!hold.Holds)
+        GTEST_SKIP() << "the process cannot give up its file-permission capabilities";
+    TMainForm& f = StartUp();
+    EXPECT_FALSE(Parts(f).Link.LinkUp);
+    EXPECT_FALSE(silent.RawReceived().isEmpty()); // the search went past both
+    ASSERT_FALSE(Texts.empty());
+    EXPECT_EQ(Texts.back().first, "Адаптер не найден");
+
+    TPortScanningForm* result = nullptr;
+    for (auto* w : f.findChildren<TPortScanningForm*>())
+        if (w->Text() == "Адаптер не найден")
+            result = w;
+    ASSERT_NE(result, nullptr); // the window stays while it has details to read
+    EXPECT_TRUE(result->isVisible());
+    const QStringList lines = result->Details->text().split('\n');
+    ASSERT_EQ(lines.size(), 3) << result->Details->text().toStdString();
+    EXPECT_EQ(lines[0], "Не удалось открыть:");
+    EXPECT_TRUE(lines[1].startsWith("COM3 (" + locked + "): нет прав на открытие порта, он доступен группе " + groupName))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].contains("sudo adduser ")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].contains(" " + groupName + ")")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].startsWith("Порт COM5 (")) << lines[2].toStdString();
+    EXPECT_TRUE(lines[2].endsWith("занят другой программой")) << lines[2].toStdString();
+    // Shown whole: the text fits the window.
+    EXPECT_GE(result->Details->height(), result->Details->heightForWidth(result->Details->width()));
+    EXPECT_EQ(result->Details->geometry().bottom(), result->rect().bottom());
+
+    // The next search closes it; a click on the text closes its own.
+    const QPointer<TPortScanningForm> first = result;
+    Parts(f).AutoDetectDevice->trigger();
+    ProcessMessages();
+    EXPECT_TRUE(first.isNull());
+    QPointer<TPortScanningForm> second;
+    for (auto* w : f.findChildren<TPortScanningForm*>())
+        second = w;
+    ASSERT_FALSE(second.isNull());
+    EXPECT_FALSE(second->Details->isHidden());
+    QTest::mouseClick(second->Details, Qt::LeftButton);
+    ProcessMessages();
+    EXPECT_TRUE(second.isNull());
+
+    // Finding the adapter adds nothing.
+    other.Close();
+    Parts(f).AutoDetectDevice->trigger();
+    EXPECT_TRUE(Parts(f).Link.LinkUp);
+    for (auto* w : f.findChildren<TPortScanningForm*>())
+        EXPECT_TRUE(w->Details->isHidden());
 }
 
 TEST_F(MainLinkTest, ResetWithoutAnswerAndFirmwareTexts)
