@@ -4,29 +4,18 @@
 
 #include <QLabel>
 #include <QLayout>
-#include <QPointer>
 #include <QScreen>
 #include <QVBoxLayout>
 
 namespace ostan {
 
-namespace {
-// The window left showing its details, closed when the next window opens.
-QPointer<TPortScanningForm>& LingeringWindow()
-{
-    static QPointer<TPortScanningForm> w;
-    return w;
-}
-} // namespace
-
 int TPortScanningForm::CloseIntervalMs = 2000;
 std::function<void(const QString&, const QColor&)> TPortScanningForm::OnTextForTest;
+std::function<void(const TPortScanningForm&)> TPortScanningForm::OnDetailsForTest;
 
 TPortScanningForm::TPortScanningForm(QWidget* Owner)
     : QWidget(Owner, Qt::Tool | Qt::FramelessWindowHint)
 {
-    if (LingeringWindow())
-        LingeringWindow()->close();
     setObjectName(QStringLiteral("PortScanningForm"));
     setFixedSize(281, 66);
     auto* l = new QVBoxLayout(this);
@@ -94,6 +83,8 @@ void TPortScanningForm::SetDetails(const QString& Text)
     setFixedSize(w, h);
     move(centre - QPoint(w / 2, h / 2));
     Details->repaint();
+    if (OnDetailsForTest)
+        OnDetailsForTest(*this);
 }
 
 void TPortScanningForm::CloseTimerTimer() { CloseTimer.stop(); }
@@ -101,30 +92,8 @@ void TPortScanningForm::CloseTimerTimer() { CloseTimer.stop(); }
 void TPortScanningForm::CloseWhenDone()
 {
     PumpUntil([this] { return !CloseTimer.isActive(); }, 0xFFFFFFFFu);
-    if (!Details->isHidden()) {
-        Lingering = true;
-        setAttribute(Qt::WA_DeleteOnClose);
-        LingeringWindow() = this;
-        return;
-    }
     hide();
     deleteLater();
-}
-
-void TPortScanningForm::mousePressEvent(QMouseEvent* E)
-{
-    if (Lingering)
-        close();
-    else
-        QWidget::mousePressEvent(E);
-}
-
-void TPortScanningForm::keyPressEvent(QKeyEvent* E)
-{
-    if (Lingering)
-        close();
-    else
-        QWidget::keyPressEvent(E);
 }
 
 } // namespace ostan

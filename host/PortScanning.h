@@ -20,9 +20,7 @@ public:
     QString Text() const;
     QColor TextColor() const;
     // Lines under the panel's text (the ports a search could not open); the
-    // window grows to show them whole. A window with details outlives
-    // CloseWhenDone until it is clicked, a key is pressed on it or another
-    // such window opens, so that they can be read.
+    // window grows to show them whole. It keeps the window's own life.
     void SetDetails(const QString& Text);
     // Pumps messages while CloseTimer has not fired, then releases the window.
     void CloseWhenDone();
@@ -35,16 +33,11 @@ public:
     static int CloseIntervalMs;
     // Test hook: sees every text the windows show, with its colour.
     static std::function<void(const QString&, const QColor&)> OnTextForTest;
+    // Test hook: the window once its details are set.
+    static std::function<void(const TPortScanningForm&)> OnDetailsForTest;
 
 public slots:
     void CloseTimerTimer();
-
-protected:
-    void mousePressEvent(QMouseEvent* E) override;
-    void keyPressEvent(QKeyEvent* E) override;
-
-private:
-    bool Lingering = false;
 };
 
 } // namespace ostan
